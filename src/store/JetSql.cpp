@@ -1,0 +1,208 @@
+#include "store/JetSql.h"
+
+#include "store/Schema.h"
+
+#include <QList>
+#include <QRegularExpression>
+
+namespace store {
+namespace {
+
+struct Token
+{
+    enum Kind { Word, Number, Text, Space, Symbol } kind;
+    QString text;
+};
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+// Splits a statement into words, numbers, quoted texts, blanks and symbols;
+// quoted texts keep their quotes and doubled quotes.
+QList<Token> tokenize(const QString &sql)
+{
+    QList<Token> tokens;
+    qsizetype i = 0;
+    const qsizetype n = sql.size();
+    while (i < n) {
+        const QChar c = sql.at(i);
+        qsizetype j = i + 1;
+        Token::Kind kind = Token::Symbol;
+        if (c == u'\'') {
+            kind = Token::Text;
+            while (j < n) {
+                if (sql.at(j) == u'\'') {
+                    if (j + 1 < n && sql.at(j + 1) == u'\'') {
+                        j += 2;
+                        continue;
+                    }
+                    ++j;
+                    break;
+                }
+                ++j;
+            }
+        } else if (c.isSpace()) {
+            kind = Token::Space;
+            while (j < n && sql.at(j).isSpace())
+                ++j;
+        } else if (c.isDigit()) {
+            kind = Token::Number;
+            while (j < n && isWordChar(sql.at(j)))
+                ++j;
+        } else if (isWordChar(c)) {
+            kind = Token::Word;
+            while (j < n && isWordChar(sql.at(j)))
+                ++j;
+        }
+        tokens.append({kind, sql.mid(i, j - i)});
+        i = j;
+    }
+    return tokens;
+}
+
+bool is(const Token &t, QLatin1StringView word)
+{
+    return t.kind == Token::Word && t.text.compare(word, Qt::CaseInsensitive) == 0;
+}
+
+// Index of the next token that is not a blank, or tokens.size().
+qsizetype nextSolid(const QList<Token> &tokens, qsizetype from)
+{
+    while (from < tokens.size() && tokens.at(from).kind == Token::Space)
+        ++from;
+    return from;
+}
+
+QString storedQueryName(const QString &word)
+{
+    for (const char *name : kStoredQueries) {
+        if (word.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return QLatin1String(name);
+    }
+    return {};
+}
+
+// "select columename from <stored query> [where W] group by columename" asks
+// which columns have items matching W. Asked column by column, each answer
+// stops at the first matching item, where grouping would read every item.
+QString columnsWithItems(const QString &sql)
+{
+    static const QRegularExpression shape(
+        QStringLiteral("^\\s*select\\s+(columename)\\s+from\\s+(qry_\\w+_set)(\\s+where\\s+(.*?))?\\s+"
+                       "group\\s+by\\s+columename$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = shape.match(sql);
+    if (!m.hasMatch())
+        return {};
+    const QString condition = m.captured(4).trimmed();
+    return QStringLiteral("SELECT c.ColumeName AS %1 FROM tb_Colume AS c WHERE EXISTS (SELECT 1 FROM %2 AS s WHERE "
+                          "%3s.ColumeID = c.ColumeID) GROUP BY c.ColumeName ORDER BY c.ColumeName COLLATE PINYIN")
+        .arg(m.captured(1), m.captured(2),
+             condition.isEmpty() ? QString() : QStringLiteral("(%1) AND ").arg(condition));
+}
+
+bool isOrderedStoredQuery(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String("qry_files");
+}
+
+} // namespace
+
+QString quoted(const QString &value)
+{
+    QString out = value;
+    out.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + out + u'\'';
+}
+
+QString translateJet(const QString &jetSql, Purpose purpose)
+{
+    QList<Token> tokens = tokenize(jetSql);
+    QString limit;
+    QString groupKey;
+    bool hasGroupBy = false;
+    bool hasOrderBy = false;
+
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        Token &t = tokens[i];
+        if (t.kind != Token::Word)
+            continue;
+        if (is(t, QLatin1StringView("select"))) {
+            // select top N ... -> select ... LIMIT N
+            const qsizetype k = nextSolid(tokens, i + 1);
+            if (k < tokens.size() && is(tokens.at(k), QLatin1StringView("top"))) {
+                const qsizetype m = nextSolid(tokens, k + 1);
+                if (m < tokens.size() && tokens.at(m).kind == Token::Number) {
+                    limit = tokens.at(m).text;
+                    tokens.remove(k, nextSolid(tokens, m + 1) - k);
+                }
+            }
+        } else if (is(t, QLatin1StringView("delete"))) {
+            // delete * from -> delete from
+            const qsizetype k = nextSolid(tokens, i + 1);
+            if (k < tokens.size() && tokens.at(k).text == QLatin1String("*"))
+                tokens.remove(k, nextSolid(tokens, k + 1) - k);
+        } else if (is(t, QLatin1StringView("len"))) {
+            const qsizetype k = nextSolid(tokens, i + 1);
+            if (k < tokens.size() && tokens.at(k).text == QLatin1String("("))
+                t.text = QStringLiteral("length");
+        } else if (is(t, QLatin1StringView("true"))) {
+            t = {Token::Number, QStringLiteral("1")};
+        } else if (is(t, QLatin1StringView("false"))) {
+            t = {Token::Number, QStringLiteral("0")};
+        } else if (is(t, QLatin1StringView("group"))) {
+            const qsizetype k = nextSolid(tokens, i + 1);
+            const qsizetype m = nextSolid(tokens, k + 1);
+            if (k < tokens.size() && is(tokens.at(k), QLatin1StringView("by")) && m < tokens.size()
+                && tokens.at(m).kind == Token::Word) {
+                hasGroupBy = true;
+                groupKey = tokens.at(m).text;
+            }
+        } else if (is(t, QLatin1StringView("order"))) {
+            hasOrderBy = true;
+        }
+    }
+
+    QString out;
+    out.reserve(jetSql.size() + 64);
+    for (const Token &t : tokens) {
+        if (t.kind == Token::Word) {
+            const QString stored = storedQueryName(t.text);
+            const bool useSet = !stored.isEmpty()
+                                && (hasGroupBy
+                                    || (purpose == Purpose::Counting && isOrderedStoredQuery(stored)));
+            out += useSet ? setViewName(stored) : t.text;
+        } else {
+            out += t.text;
+        }
+    }
+    while (!out.isEmpty() && out.back().isSpace())
+        out.chop(1);
+    if (hasGroupBy && !hasOrderBy && limit.isEmpty()) {
+        const QString columns = columnsWithItems(out);
+        if (!columns.isEmpty())
+            return columns;
+    }
+    if (hasGroupBy && !hasOrderBy)
+        out += QStringLiteral(" ORDER BY %1 COLLATE PINYIN").arg(groupKey);
+    if (!limit.isEmpty())
+        out += QStringLiteral(" LIMIT ") + limit;
+    return out;
+}
+
+QString sourceOf(const QString &sql)
+{
+    const QList<Token> tokens = tokenize(sql);
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        if (!is(tokens.at(i), QLatin1StringView("from")))
+            continue;
+        const qsizetype k = nextSolid(tokens, i + 1);
+        if (k < tokens.size() && tokens.at(k).kind == Token::Word)
+            return tokens.at(k).text;
+    }
+    return {};
+}
+
+} // namespace store

@@ -1,0 +1,230 @@
+#include "store/Schema.h"
+
+#include "store/DatabaseError.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace store {
+namespace {
+
+void exec(QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery q(db);
+    if (!q.exec(sql))
+        throw DatabaseError(QStringLiteral("数据库错误：%1\n%2").arg(q.lastError().text(), sql),
+                            q.lastError().nativeErrorCode().toInt());
+}
+
+// The thirteen columns every stored query exposes, over tb_Files f, tb_Colume c
+// and tb_Class k. ClassID and Subscribed come from the copies kept on tb_Files
+// (row views) or from tb_Colume (set views).
+QString itemColumns(const QString &owner)
+{
+    return QStringLiteral("f.FileID AS FileID, f.DisplayName AS DisplayName, f.Filename AS Filename, "
+                          "f.URL AS URL, f.FileDesc AS FileDesc, f.Owner AS Owner, "
+                          "f.UploadDate AS UploadDate, c.ColumeName AS ColumeName, %1 AS ClassID, "
+                          "k.classname AS classname, %2.Subscribed AS Subscribed, f.HasViewed AS HasViewed, "
+                          "f.HasDownloaded AS HasDownloaded")
+        .arg(owner == QLatin1String("c") ? QStringLiteral("c.ColumeParent") : QStringLiteral("f.ClassID"), owner);
+}
+
+const QString kRowClassColumns = QStringLiteral("f");
+const QString kSetClassColumns = QStringLiteral("c");
+
+// Rows of the item views: items first, their column and class looked up.
+const QString kRowJoin = QStringLiteral(" FROM tb_Files f LEFT JOIN tb_Colume c ON c.ColumeID = f.ColumeID"
+                                        " LEFT JOIN tb_Class k ON k.ClassID = f.ClassID");
+// Sets for grouping and counting: columns first, so that a class or column
+// condition narrows the columns and each column's items come from one index.
+const QString kSetJoin = QStringLiteral(" FROM tb_Colume c JOIN tb_Files f ON f.ColumeID = c.ColumeID"
+                                        " LEFT JOIN tb_Class k ON k.ClassID = c.ColumeParent");
+
+struct StoredQuery
+{
+    QString name;
+    QString condition; // beyond "not deleted"
+    QString order;     // empty: the order the indexes give
+};
+
+// Items uploaded within 30 days of the catalogue's newest upload.
+const QString kRecentCondition = QStringLiteral(
+    " AND f.UploadDate >= (SELECT date(max(UploadDate), '-30 days') FROM tb_Files)");
+// The 100 most-hit items of the subscribed columns.
+const QString kTopCondition = QStringLiteral(
+    " AND f.FileID IN (SELECT FileID FROM tb_Files WHERE Subscribed = 1 AND Deleted = 0"
+    " ORDER BY Hits DESC, FileID LIMIT 100)");
+
+QList<StoredQuery> storedQueries()
+{
+    const QString newestFirst = QStringLiteral(" ORDER BY f.UploadDate DESC, f.FileID DESC");
+    return {
+        {QStringLiteral("qry_files"), QString(), QString()},
+        {QStringLiteral("qry_FilesLast"), QString(), newestFirst},
+        {QStringLiteral("qry_FilesRecent"), kRecentCondition, newestFirst},
+        {QStringLiteral("qry_filestop"), kTopCondition, QStringLiteral(" ORDER BY f.Hits DESC, f.FileID")},
+    };
+}
+
+QStringList viewStatements()
+{
+    QStringList out;
+    for (const StoredQuery &q : storedQueries()) {
+        out << QStringLiteral("CREATE VIEW %1 AS SELECT %2%3 WHERE f.Deleted = 0%4%5")
+                   .arg(q.name, itemColumns(kRowClassColumns), kRowJoin, q.condition, q.order);
+        out << QStringLiteral("CREATE VIEW %1 AS SELECT %2, c.ColumeID AS ColumeID%3 WHERE f.Deleted = 0%4")
+                   .arg(setViewName(q.name), itemColumns(kSetClassColumns), kSetJoin, q.condition);
+        // The list fillers write the marks through a list result.
+        for (const char *flag : {"HasViewed", "HasDownloaded"}) {
+            out << QStringLiteral("CREATE TRIGGER %1_%2 INSTEAD OF UPDATE OF %2 ON %1 BEGIN "
+                                  "UPDATE tb_Files SET %2 = NEW.%2 WHERE FileID = OLD.FileID; END")
+                       .arg(q.name, QLatin1String(flag));
+        }
+    }
+    return out;
+}
+
+const char *const kTables[] = {
+    "CREATE TABLE tb_SchemaVersion (Version INTEGER NOT NULL)",
+    "CREATE TABLE tb_Class (ClassID INTEGER PRIMARY KEY, classname TEXT NOT NULL DEFAULT '')",
+    "CREATE TABLE tb_Colume (ColumeID INTEGER PRIMARY KEY, ColumeName TEXT NOT NULL DEFAULT '',"
+    " ColumeParent INTEGER NOT NULL DEFAULT 0, ColumeDesc TEXT NOT NULL DEFAULT '',"
+    " Subscribed INTEGER NOT NULL DEFAULT 1)",
+    "CREATE INDEX ix_Colume_Parent ON tb_Colume (ColumeParent, Subscribed)",
+    "CREATE INDEX ix_Colume_Name ON tb_Colume (ColumeName)",
+    // ClassID and Subscribed repeat the item's column so that the list
+    // indexes can serve a class and its order alone; triggers keep them.
+    "CREATE TABLE tb_Files (FileID INTEGER PRIMARY KEY, ColumeID INTEGER NOT NULL DEFAULT 0,"
+    " DisplayName TEXT NOT NULL DEFAULT '', Filename TEXT NOT NULL DEFAULT '',"
+    " URL TEXT NOT NULL DEFAULT '', FileDesc TEXT NOT NULL DEFAULT '',"
+    " Owner TEXT NOT NULL DEFAULT '', UploadDate TEXT NOT NULL DEFAULT '',"
+    " Hits INTEGER NOT NULL DEFAULT 0, HasViewed INTEGER NOT NULL DEFAULT 0,"
+    " HasDownloaded INTEGER NOT NULL DEFAULT 0, Deleted INTEGER NOT NULL DEFAULT 0,"
+    " ClassID INTEGER, Subscribed INTEGER NOT NULL DEFAULT 0)",
+    "CREATE TRIGGER tb_Files_column_insert AFTER INSERT ON tb_Files"
+    " WHEN NEW.ClassID IS NOT (SELECT ColumeParent FROM tb_Colume WHERE ColumeID = NEW.ColumeID)"
+    " OR NEW.Subscribed IS NOT coalesce((SELECT Subscribed FROM tb_Colume"
+    " WHERE ColumeID = NEW.ColumeID), 0) BEGIN"
+    " UPDATE tb_Files SET ClassID = (SELECT ColumeParent FROM tb_Colume WHERE ColumeID = NEW.ColumeID),"
+    " Subscribed = coalesce((SELECT Subscribed FROM tb_Colume WHERE ColumeID = NEW.ColumeID), 0)"
+    " WHERE FileID = NEW.FileID; END",
+    "CREATE TRIGGER tb_Files_column_update AFTER UPDATE OF ColumeID, ClassID, Subscribed ON tb_Files"
+    " WHEN NEW.ClassID IS NOT (SELECT ColumeParent FROM tb_Colume WHERE ColumeID = NEW.ColumeID)"
+    " OR NEW.Subscribed IS NOT coalesce((SELECT Subscribed FROM tb_Colume"
+    " WHERE ColumeID = NEW.ColumeID), 0) BEGIN"
+    " UPDATE tb_Files SET ClassID = (SELECT ColumeParent FROM tb_Colume WHERE ColumeID = NEW.ColumeID),"
+    " Subscribed = coalesce((SELECT Subscribed FROM tb_Colume WHERE ColumeID = NEW.ColumeID), 0)"
+    " WHERE FileID = NEW.FileID; END",
+    "CREATE TRIGGER tb_Colume_insert AFTER INSERT ON tb_Colume BEGIN"
+    " UPDATE tb_Files SET ClassID = NEW.ColumeParent, Subscribed = NEW.Subscribed"
+    " WHERE ColumeID = NEW.ColumeID; END",
+    "CREATE TRIGGER tb_Colume_update AFTER UPDATE OF ColumeID, ColumeParent, Subscribed ON tb_Colume"
+    " BEGIN UPDATE tb_Files SET ClassID = NEW.ColumeParent, Subscribed = NEW.Subscribed"
+    " WHERE ColumeID = NEW.ColumeID AND (ClassID IS NOT NEW.ColumeParent"
+    " OR Subscribed IS NOT NEW.Subscribed);"
+    " UPDATE tb_Files SET ClassID = NULL, Subscribed = 0 WHERE ColumeID = OLD.ColumeID"
+    " AND OLD.ColumeID IS NOT NEW.ColumeID; END",
+    "CREATE TRIGGER tb_Colume_delete AFTER DELETE ON tb_Colume BEGIN"
+    " UPDATE tb_Files SET ClassID = NULL, Subscribed = 0 WHERE ColumeID = OLD.ColumeID; END",
+    "CREATE TABLE tb_Recommend (ItemID INTEGER PRIMARY KEY, Columename TEXT NOT NULL DEFAULT '',"
+    " Itemname TEXT NOT NULL DEFAULT '', Classname TEXT NOT NULL DEFAULT '',"
+    " ItemDesc TEXT NOT NULL DEFAULT '', ItemOther1 TEXT NOT NULL DEFAULT '',"
+    " ItemOther2 TEXT NOT NULL DEFAULT '', URL TEXT NOT NULL DEFAULT '',"
+    " Favorite INTEGER NOT NULL DEFAULT 0)",
+    "CREATE INDEX ix_Recommend_Colume ON tb_Recommend (Columename, ItemID)",
+    "CREATE TABLE tb_Adver (AdverID INTEGER PRIMARY KEY, Context TEXT NOT NULL DEFAULT '',"
+    " URL TEXT NOT NULL DEFAULT '')",
+    // Jet compared user names without regard to case; so does this key.
+    "CREATE TABLE tb_users (Username TEXT PRIMARY KEY COLLATE NOCASE, password TEXT NOT NULL DEFAULT '',"
+    " savepass INTEGER NOT NULL DEFAULT 0, LoginDate TEXT NOT NULL DEFAULT '')",
+    "CREATE TABLE tb_SendCards (CardID INTEGER PRIMARY KEY, ToName TEXT NOT NULL DEFAULT '',"
+    " ToMail TEXT NOT NULL DEFAULT '', FromName TEXT NOT NULL DEFAULT '',"
+    " Tobody TEXT NOT NULL DEFAULT '', Filename TEXT NOT NULL DEFAULT '',"
+    " SendDate TEXT NOT NULL DEFAULT '', SendFlag INTEGER NOT NULL DEFAULT 0)",
+};
+
+// Indexes of tb_Files, which bulk loads drop and rebuild.
+const char *const kListIndexes[] = {
+    "CREATE INDEX IF NOT EXISTS ix_Files_Colume ON tb_Files (ColumeID, Deleted, UploadDate DESC,"
+    " FileID DESC, HasViewed, HasDownloaded, Subscribed, ClassID)",
+    "CREATE INDEX IF NOT EXISTS ix_Files_Class ON tb_Files (ClassID, Subscribed, Deleted,"
+    " UploadDate DESC, FileID DESC, ColumeID, HasViewed, HasDownloaded)",
+    "CREATE INDEX IF NOT EXISTS ix_Files_Latest ON tb_Files (Subscribed, Deleted, UploadDate DESC,"
+    " FileID DESC, ColumeID, ClassID, HasViewed, HasDownloaded)",
+    "CREATE INDEX IF NOT EXISTS ix_Files_Uploaded ON tb_Files (UploadDate)",
+    "CREATE INDEX IF NOT EXISTS ix_Files_Hits ON tb_Files (Subscribed, Deleted, Hits DESC, FileID)",
+    // The local search reads names from here, not from the wide item rows.
+    "CREATE INDEX IF NOT EXISTS ix_Files_Name ON tb_Files (Deleted, DisplayName, ColumeID, ClassID)",
+};
+
+const char *const kListIndexNames[] = {"ix_Files_Colume", "ix_Files_Class", "ix_Files_Latest", "ix_Files_Uploaded",
+                                       "ix_Files_Hits", "ix_Files_Name"};
+
+} // namespace
+
+QString setViewName(const QString &storedQuery)
+{
+    return storedQuery + QStringLiteral("_set");
+}
+
+QStringList schemaStatements()
+{
+    QStringList out;
+    for (const char *sql : kTables)
+        out << QString::fromUtf8(sql);
+    for (const char *sql : kListIndexes)
+        out << QString::fromUtf8(sql);
+    out << viewStatements();
+    out << QStringLiteral("INSERT INTO tb_SchemaVersion (Version) VALUES (%1)").arg(kSchemaVersion);
+    return out;
+}
+
+void createSchema(QSqlDatabase &db)
+{
+    if (!db.transaction())
+        throw DatabaseError(QStringLiteral("数据库错误：%1").arg(db.lastError().text()));
+    try {
+        for (const QString &sql : schemaStatements())
+            exec(db, sql);
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    if (!db.commit())
+        throw DatabaseError(QStringLiteral("数据库错误：%1").arg(db.lastError().text()));
+}
+
+void createListIndexes(QSqlDatabase &db)
+{
+    for (const char *sql : kListIndexes)
+        exec(db, QString::fromUtf8(sql));
+}
+
+void dropListIndexes(QSqlDatabase &db)
+{
+    for (const char *name : kListIndexNames)
+        exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(name)));
+}
+
+int checkSchema(QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT max(Version) FROM tb_SchemaVersion")) || !q.next()) {
+        throw DatabaseError(QStringLiteral("数据库文件 %1 不是可用的目录数据库：%2")
+                                .arg(db.databaseName(), q.lastError().text()),
+                            q.lastError().nativeErrorCode().toInt());
+    }
+    const int version = q.value(0).toInt();
+    if (version > kSchemaVersion) {
+        throw DatabaseError(QStringLiteral("数据库文件 %1 的版本 (%2) 比本程序新，请升级程序。")
+                                .arg(db.databaseName())
+                                .arg(version));
+    }
+    if (version < 1)
+        throw DatabaseError(QStringLiteral("数据库文件 %1 没有版本记录。").arg(db.databaseName()));
+    return version;
+}
+
+} // namespace store

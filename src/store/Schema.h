@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QSqlDatabase;
+
+namespace store {
+
+// Version of the catalogue layout that this program writes and reads.
+inline constexpr int kSchemaVersion = 1;
+
+// Creates every table, index, view and trigger of an empty catalogue and
+// records the schema version. Throws DatabaseError.
+void createSchema(QSqlDatabase &db);
+
+// Creates or refreshes the indexes that the list and search statements rely
+// on. Bulk loaders drop them first (dropListIndexes) and call this afterwards.
+void createListIndexes(QSqlDatabase &db);
+void dropListIndexes(QSqlDatabase &db);
+
+// Reads the schema version of an open catalogue; throws DatabaseError when
+// the file is not a catalogue of this program or is newer than it.
+int checkSchema(QSqlDatabase &db);
+
+// The stored queries in the order the list loader knows them.
+inline constexpr const char *kStoredQueries[] = {"qry_files", "qry_FilesLast", "qry_FilesRecent",
+                                                 "qry_filestop"};
+
+// Every statement that createSchema runs, in order; a catalogue made by an
+// older build of the same version differs here first.
+QStringList schemaStatements();
+
+// Name of the unordered twin of a stored query; grouping and counting read it.
+QString setViewName(const QString &storedQuery);
+
+} // namespace store

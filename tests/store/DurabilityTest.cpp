@@ -1,0 +1,117 @@
+// Marks written by one process survive its being killed, and another process
+// can write while the program holds the catalogue open.
+#include "TempCatalogue.h"
+
+#include "store/DataModule.h"
+
+#include <QProcess>
+#include <QSqlQuery>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+class Durability : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        catalogue.addClass(3, QStringLiteral("游戏世界"));
+        catalogue.addColumn(31, 3, QStringLiteral("益智游戏"));
+        catalogue.exec(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)"
+            " INSERT INTO tb_Files (FileID, ColumeID, DisplayName, UploadDate) SELECT i, 31, 'item' || i,"
+            " '2003-01-01 00:00:00' FROM n"));
+    }
+
+    // Starts the writer and reads its report lines until `until` says stop.
+    template <typename Until>
+    QList<int> runWriter(QProcess &writer, int first, int count, Until until)
+    {
+        writer.start(QStringLiteral(MARK_WRITER),
+                     {catalogue.path(), QString::number(first), QString::number(count)});
+        EXPECT_TRUE(writer.waitForStarted());
+        QList<int> marked;
+        while (!until(marked)) {
+            if (!writer.canReadLine() && !writer.waitForReadyRead(20000)) {
+                ADD_FAILURE() << "writer stalled: " << writer.readAllStandardError().toStdString();
+                break;
+            }
+            while (writer.canReadLine()) {
+                const QByteArray line = writer.readLine().trimmed();
+                if (line.startsWith("marked "))
+                    marked << line.mid(7).toInt();
+                else if (line == "done")
+                    marked << -1;
+            }
+        }
+        ::kill(pid_t(writer.processId()), SIGKILL);
+        writer.waitForFinished();
+        marked.removeAll(-1);
+        return marked;
+    }
+
+    QList<int> viewedIds()
+    {
+        TDM_CDS dm(catalogue.path());
+        dm.aq_all.setSql(QStringLiteral("select FileID from tb_Files where HasViewed = true order by FileID"));
+        dm.aq_all.open();
+        QList<int> out;
+        while (!dm.aq_all.eof()) {
+            out << dm.aq_all.fieldByName(u"FileID").asInteger();
+            dm.aq_all.next();
+        }
+        QSqlQuery q(dm.ac_info.database());
+        EXPECT_TRUE(q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next());
+        EXPECT_EQ(q.value(0).toString(), QStringLiteral("ok"));
+        return out;
+    }
+
+    TempCatalogue catalogue;
+};
+
+TEST_F(Durability, CommittedMarksSurviveAKilledWriter)
+{
+    QProcess writer;
+    const QList<int> marked =
+        runWriter(writer, 1, 20, [](const QList<int> &m) { return m.contains(-1); });
+    EXPECT_EQ(marked.size(), 20);
+    catalogue.release();
+    EXPECT_EQ(viewedIds(), marked);
+}
+
+TEST_F(Durability, AWriterKilledMidwayLosesNothingItReported)
+{
+    QProcess writer;
+    const QList<int> marked = runWriter(writer, 1, 3000, [](const QList<int> &m) { return m.size() >= 40; });
+    catalogue.release();
+    const QList<int> viewed = viewedIds();
+    ASSERT_GE(viewed.size(), marked.size());
+    for (int id : marked)
+        EXPECT_TRUE(viewed.contains(id)) << id;
+    // Whatever got in is a prefix of the sequence: no torn or stray writes.
+    for (int i = 0; i < viewed.size(); ++i)
+        EXPECT_EQ(viewed.at(i), i + 1);
+}
+
+TEST_F(Durability, AnotherProcessWritesWhileTheProgramReads)
+{
+    TDM_CDS dm(catalogue.path());
+    dm.aq_all.setSql(QStringLiteral("select * from qry_files  where subscribed=true  and ClassID =3"));
+    dm.aq_all.open();
+    dm.aq_all.moveBy(5); // a statement is in progress
+
+    QProcess writer;
+    const QList<int> marked =
+        runWriter(writer, 100, 10, [](const QList<int> &m) { return m.contains(-1); });
+    EXPECT_EQ(marked.size(), 10);
+    dm.aq_all.close();
+
+    dm.aq_all.setSql(QStringLiteral("select * from qry_files  where hasviewed = true and subscribed=true  and ClassID =3"));
+    dm.aq_all.open();
+    EXPECT_EQ(dm.aq_all.recordCount(), 10);
+}
+
+} // namespace

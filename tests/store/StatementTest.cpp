@@ -1,0 +1,308 @@
+// Every statement the program issues, run on a real catalogue file through
+// the data module, with the rows it must find.
+#include "SampleCatalogue.h"
+
+#include "store/DataModule.h"
+#include "store/DatabaseError.h"
+#include "store/JetSql.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using store::quoted;
+
+class Statements : public ::testing::Test
+{
+protected:
+    Statements() : dm(catalogue.path()) {}
+    void SetUp() override { fillSampleCatalogue(catalogue); }
+
+    // Opens aq_all on the statement and collects one field of every row.
+    QStringList column(const QString &sql, const QString &field)
+    {
+        dm.aq_all.close();
+        dm.aq_all.setSql(sql);
+        dm.aq_all.open();
+        QStringList out;
+        while (!dm.aq_all.eof()) {
+            out << dm.aq_all.fieldByName(field).asString();
+            dm.aq_all.next();
+        }
+        dm.aq_all.close();
+        return out;
+    }
+
+    void execute(const QString &sql)
+    {
+        dm.aq_all.close();
+        dm.aq_all.setSql(sql);
+        dm.aq_all.execSql();
+    }
+
+    int count(const QString &sql)
+    {
+        dm.aq_all.close();
+        dm.aq_all.setSql(sql);
+        dm.aq_all.open();
+        const int n = dm.aq_all.recordCount();
+        dm.aq_all.close();
+        return n;
+    }
+
+    TempCatalogue catalogue;
+    TDM_CDS dm;
+};
+
+QStringList ids(int from, int to, int except = 0)
+{
+    QStringList out;
+    for (int i = from; from <= to ? i <= to : i >= to; i += from <= to ? 1 : -1) {
+        if (i != except)
+            out << QString::number(i);
+    }
+    return out;
+}
+
+TEST_F(Statements, ListOfAClassShowsSubscribedUndeletedItems)
+{
+    const QString sql = QStringLiteral("select * from qry_files  where subscribed=true  and ClassID =3");
+    EXPECT_EQ(count(sql), 24 + 3);
+    const QStringList rows = column(sql, QStringLiteral("FileID"));
+    EXPECT_EQ(rows.size(), 27);
+    EXPECT_FALSE(rows.contains(QStringLiteral("3110"))) << "deleted items are left out";
+    // Class 1: the unsubscribed column's item is not listed.
+    const QStringList mtv = column(QStringLiteral("select * from qry_files  where subscribed=true  and ClassID =1"),
+                                   QStringLiteral("FileID"));
+    EXPECT_EQ(QSet<QString>(mtv.begin(), mtv.end()),
+              (QSet<QString>{QStringLiteral("1101"), QStringLiteral("1102"), QStringLiteral("1201")}));
+}
+
+TEST_F(Statements, ListRowsComeNewestFirst)
+{
+    const QStringList rows = column(QStringLiteral("select * from qry_files  where subscribed=true  and ClassID =3"),
+                                    QStringLiteral("FileID"));
+    QStringList expected = ids(3203, 3201) + ids(3125, 3101, 3110);
+    EXPECT_EQ(rows, expected);
+}
+
+TEST_F(Statements, ViewConditions)
+{
+    const QString tail = QStringLiteral("  and ClassID =3");
+    EXPECT_EQ(column(QStringLiteral("select * from qry_files  where hasviewed = true and subscribed=true") + tail,
+                     QStringLiteral("FileID")),
+              QStringList{QStringLiteral("3105")});
+    EXPECT_EQ(count(QStringLiteral("select * from qry_files  where hasviewed = false and subscribed=true") + tail), 26);
+    EXPECT_EQ(column(QStringLiteral("select * from qry_files  where hasdownloaded = true and subscribed=true") + tail,
+                     QStringLiteral("FileID")),
+              QStringList{QStringLiteral("3107")});
+    EXPECT_EQ(count(QStringLiteral("select * from qry_files  where hasdownloaded = false and subscribed=true") + tail),
+              26);
+}
+
+TEST_F(Statements, TopTenOfTheLatestQueryIsTheTenNewest)
+{
+    const QString sql = QStringLiteral("select top 10 * from qry_FilesLast  where subscribed=true  and ClassID =3");
+    EXPECT_EQ(column(sql, QStringLiteral("FileID")), ids(3203, 3201) + ids(3125, 3119));
+    EXPECT_EQ(count(sql), 10);
+    // Without a class condition, as the recent list asks it.
+    EXPECT_EQ(count(QStringLiteral("select top 10 * from qry_FilesLast  where subscribed=true")), 10);
+    // Fewer than ten rows: all of them.
+    EXPECT_EQ(count(QStringLiteral("select top 10 * from qry_FilesLast  where subscribed=true  and ClassID =1")), 3);
+}
+
+TEST_F(Statements, RankingIsByHits)
+{
+    const QStringList rows =
+        column(QStringLiteral("select top 10 * from qry_filestop  where subscribed=true"), QStringLiteral("FileID"));
+    // 1301 has the most hits but its column is not subscribed.
+    EXPECT_EQ(rows, (QStringList{QStringLiteral("3203"), QStringLiteral("3202"), QStringLiteral("3201"),
+                                 QStringLiteral("1201"), QStringLiteral("1102"), QStringLiteral("1101"),
+                                 QStringLiteral("3125"), QStringLiteral("3124"), QStringLiteral("3123"),
+                                 QStringLiteral("3122")}));
+}
+
+TEST_F(Statements, RecentListHoldsTheLastThirtyDays)
+{
+    // The newest upload is 2003-02-03; thirty days back is 2003-01-04.
+    const QStringList rows =
+        column(QStringLiteral("select * from qry_FilesRecent  where subscribed=true"), QStringLiteral("FileID"));
+    EXPECT_EQ(rows, ids(3203, 3201) + ids(3125, 3104, 3110));
+    EXPECT_EQ(count(QStringLiteral("select * from qry_FilesRecent  where subscribed=true")), rows.size());
+}
+
+TEST_F(Statements, ColumnConditionWithApostrophe)
+{
+    const QString sql = QStringLiteral("select * from qry_files  where subscribed=true  and ClassID =1  and Columename=")
+                        + quoted(QStringLiteral("Rock'n'Roll"));
+    EXPECT_EQ(column(sql, QStringLiteral("DisplayName")), QStringList{QStringLiteral("Don't Stop")});
+    EXPECT_EQ(count(sql), 1);
+}
+
+TEST_F(Statements, ColumnMenuGroupsInPinyinOrder)
+{
+    EXPECT_EQ(column(QStringLiteral("select columename from qry_files  where subscribed=true  and ClassID =3 group by "
+                                    "columename"),
+                     QStringLiteral("Columename")),
+              (QStringList{QStringLiteral("动作"), QStringLiteral("益智游戏")}));
+    // Chinese names take their place among Latin ones by pinyin: liu < Rock.
+    EXPECT_EQ(column(QStringLiteral("select columename from qry_FilesLast  where subscribed=true  and ClassID =1 group "
+                                    "by columename"),
+                     QStringLiteral("columename")),
+              (QStringList{QStringLiteral("流行金曲"), QStringLiteral("Rock'n'Roll")}));
+    // A view condition narrows the columns to those with matching items.
+    EXPECT_EQ(column(QStringLiteral("select columename from qry_files  where hasviewed = true and subscribed=true  and "
+                                    "ClassID =3 group by columename"),
+                     QStringLiteral("ColumeName")),
+              QStringList{QStringLiteral("益智游戏")});
+}
+
+TEST_F(Statements, ItemByNumber)
+{
+    EXPECT_EQ(column(QStringLiteral("select * from qry_files where FileID=3201"), QStringLiteral("DisplayName")),
+              QStringList{QStringLiteral("射击1")});
+    EXPECT_TRUE(column(QStringLiteral("select * from qry_files where FileID=3110"), QStringLiteral("FileID")).isEmpty());
+}
+
+TEST_F(Statements, LocalSearch)
+{
+    const auto like = [](const QString &kw) {
+        return QStringLiteral("select * from qry_files where displayname like ") + quoted(u'%' + kw + u'%');
+    };
+    EXPECT_EQ(count(like(QStringLiteral("游戏1"))), 10) << "3101 and 3110..3119 less the deleted one";
+    EXPECT_EQ(count(like(QString())), 24 + 3 + 3 + 1) << "an empty keyword finds every item";
+    EXPECT_EQ(column(like(QStringLiteral("'t S")), QStringLiteral("FileID")), QStringList{QStringLiteral("1201")});
+    EXPECT_EQ(count(like(QStringLiteral("don't stop"))), 1) << "like ignores the case of Latin letters";
+    EXPECT_EQ(count(like(QStringLiteral("门")) + QStringLiteral(" and classname=") + quoted(QStringLiteral("MTV精选"))),
+              1)
+        << "the search does not follow subscriptions";
+    EXPECT_EQ(count(like(QString()) + QStringLiteral(" and columename=") + quoted(QStringLiteral("Rock'n'Roll"))), 1);
+    EXPECT_EQ(count(like(QString()) + QStringLiteral(" and classname=") + quoted(QStringLiteral("游戏世界"))
+                    + QStringLiteral(" and columename=") + quoted(QStringLiteral("动作"))),
+              3);
+}
+
+TEST_F(Statements, ClassesAndColumnsForTheSearchTree)
+{
+    EXPECT_EQ(column(QStringLiteral("select * from tb_Class"), QStringLiteral("classname")),
+              (QStringList{QStringLiteral("MTV精选"), QStringLiteral("游戏世界")}));
+    EXPECT_EQ(column(QStringLiteral("select * from tb_colume where columeparent=3 order by len(columename)"),
+                     QStringLiteral("columename")),
+              (QStringList{QStringLiteral("动作"), QStringLiteral("益智游戏")}));
+}
+
+TEST_F(Statements, RecommendationGroupsAndViews)
+{
+    EXPECT_EQ(column(QStringLiteral("select columename from tb_recommend group by columename"),
+                     QStringLiteral("Columename")),
+              (QStringList{QStringLiteral("精彩网站"), QStringLiteral("Kid's Corner")})) << "jing < Kid";
+    const QString group = quoted(QStringLiteral("精彩网站"));
+    EXPECT_EQ(column(QStringLiteral("select * from tb_recommend where columename=") + group
+                         + QStringLiteral(" order by ItemID Desc"),
+                     QStringLiteral("ItemID")),
+              ids(25, 1));
+    EXPECT_EQ(column(QStringLiteral("select * from tb_recommend where Favorite = true and columename=") + group
+                         + QStringLiteral(" order by ItemID Desc"),
+                     QStringLiteral("ItemID")),
+              (QStringList{QStringLiteral("25"), QStringLiteral("20"), QStringLiteral("15"), QStringLiteral("10"),
+                           QStringLiteral("5")}));
+    EXPECT_EQ(column(QStringLiteral("select Top 20 * from tb_recommend where columename=") + group
+                         + QStringLiteral(" order by ItemID Desc"),
+                     QStringLiteral("ItemID")),
+              ids(25, 6));
+    EXPECT_EQ(column(QStringLiteral("select Top 20 * from tb_recommend where columename=")
+                         + quoted(QStringLiteral("Kid's Corner")) + QStringLiteral(" order by ItemID Desc"),
+                     QStringLiteral("Itemname")),
+              (QStringList{QStringLiteral("童话屋"), QStringLiteral("儿童乐园")}));
+}
+
+TEST_F(Statements, RecommendationWrites)
+{
+    execute(QStringLiteral("update tb_Recommend set favorite=true where ItemID=26"));
+    EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT Favorite FROM tb_Recommend WHERE ItemID=26")).toInt(), 1);
+    execute(QStringLiteral("delete * from tb_Recommend where ItemID=3"));
+    EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT count(*) FROM tb_Recommend")).toInt(), 26);
+    execute(QStringLiteral("delete * from tb_Recommend where Columename=") + quoted(QStringLiteral("Kid's Corner")));
+    EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT count(*) FROM tb_Recommend")).toInt(), 24);
+    EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT count(*) FROM tb_Recommend WHERE Columename='精彩网站'")).toInt(),
+              24);
+}
+
+TEST_F(Statements, UsersAreSavedAndListedNewestFirst)
+{
+    const auto save = [&](const QString &name, const QString &password, const QString &date) {
+        dm.aq_all.close();
+        dm.aq_all.setSql(QStringLiteral("select * from tb_users where Username=") + quoted(name));
+        dm.aq_all.open();
+        if (dm.aq_all.eof()) {
+            dm.aq_all.append();
+            dm.aq_all.setFieldValue(u"Username", name);
+        } else {
+            dm.aq_all.edit();
+        }
+        dm.aq_all.setFieldValue(u"password", password);
+        dm.aq_all.setFieldValue(u"savepass", !password.isEmpty());
+        dm.aq_all.setFieldValue(u"LoginDate", QDateTime::fromString(date, Qt::ISODate));
+        dm.aq_all.post();
+        dm.aq_all.close();
+    };
+    save(QStringLiteral("O'Neil"), QStringLiteral("pw1"), QStringLiteral("2003-03-01T10:00:00"));
+    save(QStringLiteral("小明"), QString(), QStringLiteral("2003-03-02T10:00:00"));
+    save(QStringLiteral("O'Neil"), QStringLiteral("pw2"), QStringLiteral("2003-03-03T10:00:00"));
+
+    EXPECT_EQ(column(QStringLiteral("select * from tb_users order by logindate desc"), QStringLiteral("username")),
+              (QStringList{QStringLiteral("O'Neil"), QStringLiteral("小明")}));
+    EXPECT_EQ(column(QStringLiteral("select * from tb_users where Username=") + quoted(QStringLiteral("O'Neil")),
+                     QStringLiteral("Password")),
+              QStringList{QStringLiteral("pw2")});
+    EXPECT_EQ(column(QStringLiteral("select * from tb_users where Username=") + quoted(QStringLiteral("小明")),
+                     QStringLiteral("savepass")),
+              QStringList{QStringLiteral("0")});
+}
+
+TEST_F(Statements, SentCardIsAppended)
+{
+    dm.aq_all.close();
+    dm.aq_all.setSql(QStringLiteral("select Top 1 * from tb_SendCards"));
+    dm.aq_all.open();
+    EXPECT_TRUE(dm.aq_all.eof());
+    dm.aq_all.append();
+    dm.aq_all.setFieldValue(u"ToName", QStringLiteral("D'Arcy"));
+    dm.aq_all.setFieldValue(u"ToMail", QStringLiteral("darcy@example.invalid"));
+    dm.aq_all.setFieldValue(u"FromName", QStringLiteral("小红"));
+    dm.aq_all.setFieldValue(u"Tobody", QStringLiteral("生日快乐！\n第二行"));
+    dm.aq_all.setFieldValue(u"Filename", QStringLiteral("card.swf"));
+    dm.aq_all.setFieldValue(u"SendDate", QDateTime(QDate(2003, 4, 5), QTime(6, 7, 8)));
+    dm.aq_all.setFieldValue(u"SendFlag", true);
+    dm.aq_all.post();
+    dm.aq_all.close();
+    EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT ToName || '|' || Tobody || '|' || SendDate || '|' || SendFlag"
+                                              " FROM tb_SendCards"))
+                  .toString(),
+              QStringLiteral("D'Arcy|生日快乐！\n第二行|2003-04-05 06:07:08|1"));
+}
+
+TEST_F(Statements, UnsafeTextCannotRewriteAStatement)
+{
+    // A keyword that would end the quoted text and add a condition finds
+    // only names that really hold it.
+    const QString attack = QStringLiteral("' or 1=1 or displayname like '");
+    EXPECT_EQ(count(QStringLiteral("select * from qry_files where displayname like ") + quoted(u'%' + attack + u'%')),
+              0);
+    execute(QStringLiteral("delete * from tb_Recommend where Columename=")
+            + quoted(QStringLiteral("x' or '1'='1")));
+    EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT count(*) FROM tb_Recommend")).toInt(), 27);
+}
+
+TEST_F(Statements, AFailingStatementRaisesDatabaseError)
+{
+    dm.aq_all.setSql(QStringLiteral("select * from no_such_table"));
+    EXPECT_THROW(dm.aq_all.open(), DatabaseError);
+    EXPECT_FALSE(dm.aq_all.active());
+    // The data module goes on working afterwards.
+    EXPECT_EQ(count(QStringLiteral("select * from tb_Class")), 2);
+}
+
+} // namespace
