@@ -4,6 +4,7 @@
 #include "store/DatabaseError.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -108,6 +109,16 @@ TEST_F(DemoCatalogue, RecommendationsAdvertisementsAndEmptyUserTables)
     EXPECT_EQ(rows(path(), QStringLiteral("SELECT count(*) FROM tb_Adver")).at(0), QStringLiteral("3"));
     EXPECT_EQ(rows(path(), QStringLiteral("SELECT count(*) FROM tb_users")).at(0), QStringLiteral("0"));
     EXPECT_EQ(rows(path(), QStringLiteral("SELECT count(*) FROM tb_SendCards")).at(0), QStringLiteral("0"));
+}
+
+TEST_F(DemoCatalogue, TheHomeAlsoGetsTheWindowSkin)
+{
+    const QDir skin(QDir(path()).filePath(QStringLiteral("001")));
+    const QStringList bitmaps = skin.entryList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name);
+    EXPECT_EQ(bitmaps.size(), 18) << bitmaps.join(u' ').toStdString();
+    for (const QString &name : {QStringLiteral("ImageLeft"), QStringLiteral("ImageActiveTop"),
+                                QStringLiteral("ImageClose"), QStringLiteral("ImageRightBottom")})
+        EXPECT_TRUE(bitmaps.contains(name + QStringLiteral(".bmp"))) << name.toStdString();
 }
 
 TEST_F(DemoCatalogue, TheSameSeedGivesTheSameCatalogue)

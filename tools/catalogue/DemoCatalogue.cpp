@@ -5,6 +5,7 @@
 #include "store/Connection.h"
 #include "store/DatabaseError.h"
 #include "store/Schema.h"
+#include "ui/art/Artwork.h"
 
 #include <QDate>
 #include <QDir>
@@ -183,6 +184,8 @@ void writeDemoCatalogue(const QString &home, const DemoOptions &options)
         removeCatalogueFiles(path);
         throw;
     }
+    // A demo home also needs the window frame skin the program loads from 001/.
+    art::writeSkin(home);
 }
 
 QString catalogueInfo(const QString &home)

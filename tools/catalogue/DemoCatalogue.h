@@ -14,8 +14,9 @@ struct DemoOptions
     bool replace = false; // overwrite an existing catalogue
 };
 
-// Writes DIR/Data/info.db: classes, columns, items, recommendations and
-// advertisements in plausible Chinese; the same options give the same file.
+// Writes a demo home: DIR/Data/info.db with classes, columns, items,
+// recommendations and advertisements in plausible Chinese, and the frame
+// skin in DIR/001/. The same options give the same files.
 // Throws DatabaseError or std::runtime_error.
 void writeDemoCatalogue(const QString &home, const DemoOptions &options);
 

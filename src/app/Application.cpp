@@ -1,0 +1,45 @@
+#include "app/Application.h"
+
+#include "platform/Prompter.h"
+#include "store/DatabaseError.h"
+
+#include <QFont>
+
+#include <cstdio>
+#include <exception>
+
+Application::Application(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("flashbar"));
+    setApplicationDisplayName(QStringLiteral("KelvoFlash吧"));
+    setApplicationVersion(QStringLiteral("2.01"));
+}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const DatabaseError &e) {
+        reportError(e.text());
+    } catch (const std::exception &e) {
+        reportError(QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+void Application::reportError(const QString &text)
+{
+    if (m_prompter)
+        m_prompter->showError(text);
+    else
+        std::fprintf(stderr, "flashbar: %s\n", text.toLocal8Bit().constData());
+}
+
+void Application::useWindowFont()
+{
+    QFont::insertSubstitutions(QStringLiteral("宋体"),
+                               {QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Serif CJK SC")});
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+}

@@ -1,0 +1,284 @@
+#include "app/MainWindow.h"
+
+#include "platform/Prompter.h"
+#include "store/DataModule.h"
+#include "store/DatabaseError.h"
+#include "ui/art/Artwork.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+const QColor kSkyBlue(166, 202, 240);
+const QColor kNavy(0, 0, 128);
+const QColor kBackground(224, 224, 224);
+constexpr int kPanelWidth = 238;
+constexpr int kPanelHeight = 271;
+
+void fill(QWidget *w, const QColor &colour)
+{
+    w->setAutoFillBackground(true);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    w->setPalette(p);
+}
+
+QToolButton *flatButton(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setText(caption);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+struct ClassButton
+{
+    const char *name;
+    int left;
+    int top;
+    const char16_t *caption;
+    int tag;
+};
+
+constexpr ClassButton kClassButtons[] = {
+    {"sbt_c1", 7, 5, u"MTV 精选", 1},     {"sbt_c2", 82, 5, u"捧腹大笑", 2},    {"sbt_c3", 157, 5, u"游戏世界", 3},
+    {"sbt_c4", 7, 70, u"工作室专栏", 4},  {"sbt_c8", 82, 70, u"优秀短片", 8},   {"sbt_c7", 157, 70, u"诗词欣赏", 7},
+    {"sbt_c9", 7, 135, u"学习空间", 9},   {"sbt_c12", 82, 135, u"精品广告", 12}, {"sbt_c11", 157, 135, u"贺卡多多", 11},
+    {"sbt_c6", 7, 200, u"最新排行", 6},   {"sbt_c10", 82, 200, u"特别推荐", 10}, {"sbt_c5", 157, 200, u"Zanto社区", 5},
+};
+
+skin::SkinnedWindow::Style mainStyle()
+{
+    skin::SkinnedWindow::Style s;
+    s.border = skin::BorderStyle::Single;
+    s.icons = {true, true, false};
+    s.stretchPictures = false;
+    s.captionLeft = 78;
+    return s;
+}
+
+} // namespace
+
+LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent)
+{
+    setCursor(Qt::PointingHandCursor);
+    QFont f = font();
+    f.setUnderline(true);
+    setFont(f);
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, Qt::blue);
+    setPalette(p);
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+    QLabel::mouseReleaseEvent(event);
+}
+
+TFrm_Main::TFrm_Main(platform::Prompter &prompter, const QString &site, QWidget *parent)
+    : SkinnedWindow(mainStyle(), parent), m_prompter(prompter), m_site(site)
+{
+    setObjectName(QStringLiteral("Frm_Main"));
+    setWindowTitle(QStringLiteral("KelvoFlash吧 2.01"));
+    setWindowIcon(QIcon(QPixmap::fromImage(art::windowIcon())));
+
+    // The content: background, header, panels, footer.
+    pal_Backgroud = new QFrame(PanelBkGnd());
+    pal_Backgroud->setObjectName(QStringLiteral("pal_Backgroud"));
+    static_cast<QFrame *>(pal_Backgroud)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    fill(pal_Backgroud, kBackground);
+
+    CurrentPage = 1;
+    LoggedInUser.clear();
+    IsOnline = false;
+    ProgramDir = QDir::currentPath();
+
+    buildHeader();
+    buildPanels();
+    buildFooter();
+
+    // Entries 0, 2 and 1 of the list's state icons.
+    itemBitmaps = {QPixmap::fromImage(art::stateIcon(0)), QPixmap::fromImage(art::stateIcon(2)),
+                   QPixmap::fromImage(art::stateIcon(1))};
+
+    // The start panel is in front; the window's size is its content's plus the frame.
+    bringToFront(pal_Main);
+    setUpFrame(QSize(236, 337), [this](const QString &text) { m_prompter.showError(text); });
+    pal_Backgroud->setGeometry(QRect(QPoint(0, 0), PanelBkGnd()->size()));
+    pal_footer->setGeometry(1, pal_Backgroud->height() - 37, pal_Backgroud->width() - 2, 36);
+}
+
+void TFrm_Main::buildHeader()
+{
+    pal_header = new QWidget(pal_Backgroud);
+    pal_header->setObjectName(QStringLiteral("pal_header"));
+    fill(pal_header, kSkyBlue);
+    pal_header->setGeometry(1, 1, kPanelWidth, 24);
+    const std::pair<QToolButton **, std::pair<const char *, QString>> buttons[] = {
+        {&sb_back, {"sb_back", QStringLiteral("返回")}},     {&sb_search, {"sb_search", QStringLiteral("搜索")}},
+        {&sb_refresh, {"sb_refresh", QStringLiteral("最新")}}, {&sb_set, {"sb_set", QStringLiteral("帮助")}},
+        {&sb_about, {"sb_about", QStringLiteral("关于")}},   {&sb_exit, {"sb_exit", QStringLiteral("退出")}},
+    };
+    int left = 0;
+    for (const auto &[field, spec] : buttons) {
+        *field = flatButton(pal_header, spec.first, spec.second);
+        (*field)->setGeometry(left, 0, 40, 23);
+        left += 40;
+    }
+    connect(sb_exit, &QToolButton::clicked, this, &QWidget::close);
+}
+
+void TFrm_Main::buildFooter()
+{
+    pal_footer = new QWidget(pal_Backgroud);
+    pal_footer->setObjectName(QStringLiteral("pal_footer"));
+    fill(pal_footer, kSkyBlue);
+    lab_Footinfo = new LinkLabel(pal_footer);
+    lab_Footinfo->setObjectName(QStringLiteral("lab_Footinfo"));
+    lab_Footinfo->setText(QStringLiteral("欢迎光临 Kelvo在线 - Flash吧"));
+    lab_Footinfo->setHint(m_site);
+    lab_Footinfo->move(8, 11);
+    lab_Footinfo->adjustSize();
+    connect(lab_Footinfo, &LinkLabel::clicked, this, &TFrm_Main::lab_FootinfoClick);
+
+    tm_advertisement = new QTimer(this);
+    tm_advertisement->setObjectName(QStringLiteral("tm_advertisement"));
+    tm_advertisement->setInterval(20000);
+    connect(tm_advertisement, &QTimer::timeout, this, &TFrm_Main::tm_advertisementTimer);
+}
+
+QWidget *TFrm_Main::contentPanel(const char *name, const QString &title, const char *titleName, QLabel **titleLabel)
+{
+    auto *panel = new QWidget(pal_Backgroud);
+    panel->setObjectName(QLatin1String(name));
+    fill(panel, Qt::white);
+    panel->setGeometry(1, 25, kPanelWidth, kPanelHeight);
+    auto *bar = new QWidget(panel);
+    bar->setObjectName(QLatin1String(name) + QStringLiteral("_title"));
+    fill(bar, kNavy);
+    bar->setGeometry(0, 0, kPanelWidth, 22);
+    auto *label = new QLabel(title, bar);
+    label->setObjectName(QLatin1String(titleName));
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(p);
+    label->adjustSize();
+    label->move((kPanelWidth - label->width()) / 2, (22 - label->height()) / 2);
+    if (titleLabel)
+        *titleLabel = label;
+    return panel;
+}
+
+void TFrm_Main::buildPanels()
+{
+    pal_Main = new QWidget(pal_Backgroud);
+    pal_Main->setObjectName(QStringLiteral("pal_Main"));
+    fill(pal_Main, kBackground);
+    pal_Main->setGeometry(1, 25, kPanelWidth, kPanelHeight);
+    buildClassButtons();
+
+    pal_files = contentPanel("pal_files", QString(), "lab_Files", &lab_Files);
+    pal_About = contentPanel("pal_About", QStringLiteral("关于"), "lab_About");
+    pal_Subscribe = contentPanel("pal_Subscribe", QStringLiteral("订阅"), "lab_Subscribe");
+    pal_Recommend = contentPanel("pal_Recommend", QStringLiteral("特别推荐"), "lab_Recommend");
+    pal_RecommendItem = contentPanel("pal_RecommendItem", QStringLiteral("特别推荐"), "lab_RecommendItem");
+    pal_Club = contentPanel("pal_Club", QStringLiteral("Zanto社区-列表"), "lab_Club");
+}
+
+void TFrm_Main::buildClassButtons()
+{
+    for (const ClassButton &c : kClassButtons) {
+        auto *b = flatButton(pal_Main, c.name, QString::fromUtf16(c.caption));
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setIcon(QIcon(QPixmap::fromImage(art::classButtonPicture(c.tag))));
+        b->setIconSize(QSize(40, 36));
+        b->setGeometry(c.left, c.top, 75, 65);
+        b->setProperty("Tag", c.tag);
+        b->setCursor(Qt::PointingHandCursor);
+    }
+    pal_Main->findChild<QToolButton *>(QStringLiteral("sbt_c1"))->setToolTip(QStringLiteral("this is all beauty girl"));
+}
+
+void TFrm_Main::bringToFront(QWidget *panel)
+{
+    panel->raise();
+    m_front = panel;
+}
+
+void TFrm_Main::showPanel(QWidget *panel)
+{
+    PreviousPanel = pal_Main;
+    CurrentPanel = panel;
+    bringToFront(panel);
+}
+
+void TFrm_Main::newItemsNotice(int count)
+{
+    if (count <= 0)
+        return;
+    QPalette p = sb_refresh->palette();
+    p.setColor(QPalette::ButtonText, QColor(255, 0, 0));
+    sb_refresh->setPalette(p);
+}
+
+void TFrm_Main::showEvent(QShowEvent *event)
+{
+    SkinnedWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    tm_advertisement->start();
+    CurrentView = 1;
+    QTimer::singleShot(0, this, &TFrm_Main::startupGate);
+}
+
+// The first database access, the saved users' list, decides whether the
+// program can work at all.
+void TFrm_Main::startupGate()
+{
+    try {
+        if (!m_dm)
+            throw DatabaseError(QStringLiteral("没有数据模块"));
+        m_dm->aq_all.close();
+        m_dm->aq_all.setSql(QStringLiteral("select * from tb_users order by logindate desc"));
+        m_dm->aq_all.open();
+        m_dm->aq_all.close();
+    } catch (const DatabaseError &) {
+        m_prompter.showError(QStringLiteral("数据库读写失败，您的数据库不能正常打开！"));
+        emit databaseUnavailable();
+        close();
+        return;
+    }
+    emit ready();
+}
+
+void TFrm_Main::tm_advertisementTimer()
+{
+    if (!m_dm)
+        return;
+    store::DataSet &ads = m_dm->at_Adver;
+    if (!ads.active())
+        ads.open();
+    if (ads.eof())
+        ads.first();
+    if (ads.eof())
+        return;
+    lab_Footinfo->setText(ads.fieldByName(u"Context").asString());
+    lab_Footinfo->adjustSize();
+    lab_Footinfo->setHint(ads.fieldByName(u"URL").asString());
+    ads.next();
+}
+
+void TFrm_Main::lab_FootinfoClick()
+{
+    QDesktopServices::openUrl(QUrl(lab_Footinfo->hint()));
+}

@@ -1,0 +1,25 @@
+#include "app/Program.h"
+
+#include "app/MainWindow.h"
+#include "store/DataModule.h"
+
+Program::Program(platform::Prompter &prompter, const QString &site)
+{
+    m_main = std::make_unique<TFrm_Main>(prompter, site);
+    m_creationOrder << QStringLiteral("Frm_Main");
+    m_dataModule = std::make_unique<TDM_CDS>();
+    m_creationOrder << QStringLiteral("DM_CDS");
+    m_main->setDataModule(m_dataModule.get());
+
+    connect(m_main.get(), &TFrm_Main::databaseUnavailable, this, [this] { m_exitCode = 1; });
+    connect(m_main.get(), &TFrm_Main::ready, this, &Program::ready);
+    connect(&m_listener, &platform::NewItemsListener::newItems, m_main.get(), &TFrm_Main::newItemsNotice);
+}
+
+Program::~Program() = default;
+
+void Program::start()
+{
+    m_listener.listen();
+    m_main->show();
+}

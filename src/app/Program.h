@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/NewItemsNotice.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class TDM_CDS;
+class TFrm_Main;
+
+namespace platform {
+class Prompter;
+}
+
+// The program's objects, made in their fixed order and wired together.
+class Program final : public QObject
+{
+    Q_OBJECT
+public:
+    Program(platform::Prompter &prompter, const QString &site);
+    ~Program() override;
+
+    // Shows the main window; the first database access follows.
+    void start();
+
+    TFrm_Main *Frm_Main() const { return m_main.get(); }
+    TDM_CDS *DM_CDS() const { return m_dataModule.get(); }
+    const QStringList &creationOrder() const { return m_creationOrder; }
+    platform::NewItemsListener &newItemsListener() { return m_listener; }
+
+    // 0, or 1 once the catalogue could not be opened.
+    int exitCode() const { return m_exitCode; }
+
+signals:
+    void ready();
+
+private:
+    std::unique_ptr<TFrm_Main> m_main;
+    std::unique_ptr<TDM_CDS> m_dataModule;
+    platform::NewItemsListener m_listener;
+    QStringList m_creationOrder;
+    int m_exitCode = 0;
+};

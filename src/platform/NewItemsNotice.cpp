@@ -1,0 +1,97 @@
+#include "platform/NewItemsNotice.h"
+
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QStandardPaths>
+
+namespace platform {
+namespace {
+
+constexpr int kTimeoutMs = 3000;
+const QByteArray kAcknowledge = "ok\n";
+
+} // namespace
+
+QString NewItemsListener::socketPath()
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    return QDir(dir).filePath(QStringLiteral("TFrm_Main"));
+}
+
+NewItemsListener::NewItemsListener(QObject *parent) : QObject(parent), m_server(new QLocalServer(this))
+{
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &NewItemsListener::acceptConnection);
+}
+
+NewItemsListener::~NewItemsListener()
+{
+    m_server->close();
+}
+
+bool NewItemsListener::listen()
+{
+    const QString path = socketPath();
+    if (m_server->listen(path))
+        return true;
+    // A socket left by a program that has gone is taken over; one that
+    // answers belongs to a running program and is left alone.
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    if (probe.waitForConnected(500)) {
+        m_error = QStringLiteral("另一个程序正在接收新条目通知（%1）").arg(path);
+        return false;
+    }
+    QLocalServer::removeServer(path);
+    if (m_server->listen(path))
+        return true;
+    m_error = m_server->errorString();
+    return false;
+}
+
+void NewItemsListener::acceptConnection()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (!socket->canReadLine())
+                return;
+            bool ok = false;
+            const int count = socket->readLine().trimmed().toInt(&ok);
+            socket->write(ok ? kAcknowledge : QByteArray("bad\n"));
+            socket->flush();
+            socket->disconnectFromServer();
+            if (ok)
+                emit newItems(count);
+        });
+    }
+}
+
+bool sendNewItemsNotice(int count, QString *error)
+{
+    QLocalSocket socket;
+    socket.connectToServer(NewItemsListener::socketPath());
+    if (!socket.waitForConnected(kTimeoutMs)) {
+        *error = QStringLiteral("no running program to notify (%1)").arg(NewItemsListener::socketPath());
+        return false;
+    }
+    socket.write(QByteArray::number(count) + '\n');
+    if (!socket.waitForBytesWritten(kTimeoutMs)) {
+        *error = QStringLiteral("the notice could not be sent: %1").arg(socket.errorString());
+        return false;
+    }
+    QByteArray answer;
+    while (!answer.endsWith('\n') && socket.waitForReadyRead(kTimeoutMs))
+        answer += socket.readAll();
+    if (answer != kAcknowledge) {
+        *error = QStringLiteral("the running program did not take the notice");
+        return false;
+    }
+    return true;
+}
+
+} // namespace platform
