@@ -33,9 +33,15 @@ demo: build
 	  $(BUILD)/tools/catalogue/flashbar-catalogue demo $(DEMO_HOME); \
 	fi
 
+# Starts the program on the demo home. Without a display it says how to
+# run it under a virtual one.
 run: demo
-	@echo "The main window arrives with the application shell; the demo home is ready in $(DEMO_HOME)."
-	@$(BUILD)/tools/catalogue/flashbar-catalogue info $(DEMO_HOME)
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display. Run it under a virtual display:  xvfb-run -a make run"; \
+	  echo "or take a picture of the window:  $(BUILD)/src/app/flashbar --home $(DEMO_HOME) --screenshot main.png"; \
+	  exit 1; \
+	fi
+	$(BUILD)/src/app/flashbar --home $(DEMO_HOME)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

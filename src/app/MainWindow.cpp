@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -69,12 +70,20 @@ skin::SkinnedWindow::Style mainStyle()
 LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent)
 {
     setCursor(Qt::PointingHandCursor);
-    QFont f = font();
-    f.setUnderline(true);
-    setFont(f);
     QPalette p = palette();
     p.setColor(QPalette::WindowText, Qt::blue);
     setPalette(p);
+}
+
+void LinkLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    // Drawn here: the Song face at this size draws no underline of its own.
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QFontMetrics metrics(font());
+    const int y = contentsRect().top() + metrics.ascent() + 1;
+    painter.drawLine(contentsRect().left(), y, contentsRect().left() + metrics.horizontalAdvance(text()) - 1, y);
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
@@ -147,7 +156,7 @@ void TFrm_Main::buildFooter()
     lab_Footinfo->setText(QStringLiteral("欢迎光临 Kelvo在线 - Flash吧"));
     lab_Footinfo->setHint(m_site);
     lab_Footinfo->move(8, 11);
-    lab_Footinfo->adjustSize();
+    fitFooterLabel();
     connect(lab_Footinfo, &LinkLabel::clicked, this, &TFrm_Main::lab_FootinfoClick);
 
     tm_advertisement = new QTimer(this);
@@ -273,9 +282,16 @@ void TFrm_Main::tm_advertisementTimer()
     if (ads.eof())
         return;
     lab_Footinfo->setText(ads.fieldByName(u"Context").asString());
-    lab_Footinfo->adjustSize();
+    fitFooterLabel();
     lab_Footinfo->setHint(ads.fieldByName(u"URL").asString());
     ads.next();
+}
+
+// The label sizes itself to its text, with room below for the underline.
+void TFrm_Main::fitFooterLabel()
+{
+    lab_Footinfo->adjustSize();
+    lab_Footinfo->resize(lab_Footinfo->width(), lab_Footinfo->height() + 3);
 }
 
 void TFrm_Main::lab_FootinfoClick()

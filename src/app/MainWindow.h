@@ -30,6 +30,7 @@ signals:
     void clicked();
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 };
 
@@ -103,6 +104,7 @@ private:
     void startupGate();
     void tm_advertisementTimer();
     void lab_FootinfoClick();
+    void fitFooterLabel();
 
     platform::Prompter &m_prompter;
     QString m_site;

@@ -3,6 +3,9 @@
 #include "app/MainWindow.h"
 #include "store/DataModule.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 Program::Program(platform::Prompter &prompter, const QString &site)
 {
     m_main = std::make_unique<TFrm_Main>(prompter, site);
@@ -21,5 +24,11 @@ Program::~Program() = default;
 void Program::start()
 {
     m_listener.listen();
+    // The main window opens in the middle of the screen.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = m_main->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        m_main->move(frame.topLeft());
+    }
     m_main->show();
 }

@@ -36,13 +36,13 @@ NewItemsListener::~NewItemsListener()
 bool NewItemsListener::listen()
 {
     const QString path = socketPath();
-    if (m_server->listen(path))
-        return true;
-    // A socket left by a program that has gone is taken over; one that
-    // answers belongs to a running program and is left alone.
+    // A socket that answers belongs to a running program and is left alone
+    // (listening would replace it); one left by a program that has gone is
+    // taken over.
     QLocalSocket probe;
     probe.connectToServer(path);
     if (probe.waitForConnected(500)) {
+        probe.disconnectFromServer();
         m_error = QStringLiteral("另一个程序正在接收新条目通知（%1）").arg(path);
         return false;
     }

@@ -197,11 +197,11 @@ void SkinnedWindow::applyActivation(bool active)
 
 bool SkinnedWindow::countsAsMaximized() const
 {
-    if (m_style.maximizedBySize) {
-        const QScreen *s = screen();
-        return s && size() == s->size();
-    }
-    return windowState() & Qt::WindowMaximized;
+    if (windowState() & Qt::WindowMaximized)
+        return true;
+    // A window that covers the whole screen counts as maximised too.
+    const QScreen *s = screen();
+    return m_style.maximizedBySize && s && size() == s->size();
 }
 
 void SkinnedWindow::layOut()

@@ -1,0 +1,176 @@
+// The program as a whole: its objects, its start on a catalogue or without
+// one, the new-items notice from another process.
+#include "DemoHome.h"
+#include "ScriptedPrompter.h"
+#include "Wait.h"
+
+#include "app/MainWindow.h"
+#include "app/Program.h"
+#include "platform/NewItemsNotice.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs the program and returns its exit code; stderr goes to `errors`.
+int runProgram(const QStringList &arguments, const QString &workingDir, QString *errors = nullptr,
+               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess p;
+    p.setWorkingDirectory(workingDir);
+    p.setProcessEnvironment(environment);
+    p.start(QStringLiteral(FLASHBAR_PROGRAM), arguments);
+    if (!p.waitForFinished(30000)) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    if (errors)
+        *errors = QString::fromLocal8Bit(p.readAllStandardError());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+TEST(Program, MakesItsObjectsInOrderAndStartsOnTheCatalogue)
+{
+    CurrentDir here(sharedDemoHome());
+    ScriptedPrompter prompter;
+    Program program(prompter, QStringLiteral("http://127.0.0.1:8731/"));
+    EXPECT_EQ(program.creationOrder(), (QStringList{QStringLiteral("Frm_Main"), QStringLiteral("DM_CDS")}));
+    QSignalSpy ready(&program, &Program::ready);
+    program.start();
+    EXPECT_TRUE(ready.wait(5000));
+    EXPECT_TRUE(program.Frm_Main()->isVisible());
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(prompter.asked.isEmpty());
+    program.Frm_Main()->close();
+}
+
+TEST(Program, WithoutACatalogueItSaysSoAndEnds)
+{
+    QTemporaryDir empty;
+    QDir(empty.path()).mkpath(QStringLiteral("001"));
+    CurrentDir here(empty.path());
+    ScriptedPrompter prompter;
+    Program program(prompter, QStringLiteral("http://127.0.0.1:8731/"));
+    QSignalSpy ready(&program, &Program::ready);
+    program.start();
+    EXPECT_TRUE(waitFor([&] { return !program.Frm_Main()->isVisible(); }));
+    EXPECT_EQ(ready.count(), 0);
+    EXPECT_EQ(program.exitCode(), 1);
+    ASSERT_FALSE(prompter.asked.isEmpty());
+    const ScriptedPrompter::Asked &last = prompter.asked.last();
+    EXPECT_EQ(last.title, QStringLiteral("错误"));
+    EXPECT_EQ(last.text, QStringLiteral("数据库读写失败，您的数据库不能正常打开！"));
+}
+
+TEST(Program, StartsFromAnotherDirectoryInItsHome)
+{
+    QTemporaryDir elsewhere;
+    const QString shot = QDir(elsewhere.path()).filePath(QStringLiteral("main.png"));
+    QString errors;
+    EXPECT_EQ(runProgram({QStringLiteral("--home"), sharedDemoHome(), QStringLiteral("--screenshot"), shot},
+                         elsewhere.path(), &errors),
+              0)
+        << errors.toStdString();
+    const QImage image(shot);
+    EXPECT_EQ(image.size(), QSize(256, 397));
+    // A home given relative to the working directory, and the working
+    // directory itself when it holds Data/.
+    QDir(elsewhere.path()).mkpath(QStringLiteral("inner"));
+    EXPECT_EQ(runProgram({QStringLiteral("--home"), QStringLiteral(".."), QStringLiteral("--screenshot"), shot},
+                         QDir(elsewhere.path()).filePath(QStringLiteral("inner")), &errors),
+              1)
+        << "the parent holds no catalogue";
+    EXPECT_TRUE(errors.contains(QStringLiteral("数据库读写失败，您的数据库不能正常打开！"))) << errors.toStdString();
+    EXPECT_EQ(runProgram({QStringLiteral("--screenshot"), shot}, sharedDemoHome(), &errors), 0) << errors.toStdString();
+}
+
+TEST(Program, CommandLineAnswers)
+{
+    QString errors;
+    EXPECT_EQ(runProgram({QStringLiteral("--version")}, QDir::tempPath()), 0);
+    EXPECT_EQ(runProgram({QStringLiteral("--bogus")}, QDir::tempPath(), &errors), 2);
+    EXPECT_TRUE(errors.contains(QStringLiteral("--bogus")));
+    EXPECT_EQ(runProgram({QStringLiteral("--site"), QStringLiteral("ftp://x/")}, QDir::tempPath(), &errors), 2);
+}
+
+class NewItems : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        previous = qgetenv("XDG_RUNTIME_DIR");
+        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    }
+    void TearDown() override { qputenv("XDG_RUNTIME_DIR", previous); }
+
+    int notify(const QString &count, QString *errors = nullptr)
+    {
+        return runProgram({QStringLiteral("--notify-new-items"), count}, QDir::tempPath(), errors, environment);
+    }
+
+    QTemporaryDir runtime;
+    QByteArray previous;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+};
+
+TEST_F(NewItems, ANoticeFromAnotherProcessReachesTheMainWindow)
+{
+    CurrentDir here(sharedDemoHome());
+    ScriptedPrompter prompter;
+    Program program(prompter, QStringLiteral("http://127.0.0.1:8731/"));
+    ASSERT_TRUE(program.newItemsListener().listen()) << program.newItemsListener().errorText().toStdString();
+    QFileInfo socket(platform::NewItemsListener::socketPath());
+    EXPECT_TRUE(socket.absoluteFilePath().startsWith(runtime.path()));
+    EXPECT_EQ(socket.permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
+              QFile::Permissions()) << "only the same user may connect";
+
+    TFrm_Main *main = program.Frm_Main();
+    const QColor before = main->sb_refresh->palette().color(QPalette::ButtonText);
+    QSignalSpy spy(&program.newItemsListener(), &platform::NewItemsListener::newItems);
+    // The sender waits for the answer, so the event loop must run meanwhile.
+    QProcess sender;
+    sender.setProcessEnvironment(environment);
+    sender.start(QStringLiteral(FLASHBAR_PROGRAM), {QStringLiteral("--notify-new-items"), QStringLiteral("0")});
+    ASSERT_TRUE(waitFor([&] { return sender.state() == QProcess::NotRunning; }, 10000));
+    EXPECT_EQ(sender.exitCode(), 0);
+    EXPECT_EQ(main->sb_refresh->palette().color(QPalette::ButtonText), before);
+
+    sender.start(QStringLiteral(FLASHBAR_PROGRAM), {QStringLiteral("--notify-new-items"), QStringLiteral("7")});
+    ASSERT_TRUE(waitFor([&] { return sender.state() == QProcess::NotRunning; }, 10000));
+    EXPECT_EQ(sender.exitCode(), 0);
+    ASSERT_EQ(spy.count(), 2);
+    EXPECT_EQ(spy.at(1).at(0).toInt(), 7);
+    EXPECT_EQ(main->sb_refresh->palette().color(QPalette::ButtonText), QColor(255, 0, 0));
+
+    // A second program does not take the socket away from the first.
+    platform::NewItemsListener second;
+    EXPECT_FALSE(second.listen());
+}
+
+TEST_F(NewItems, WithoutARunningProgramTheSenderFails)
+{
+    QString errors;
+    EXPECT_EQ(notify(QStringLiteral("3"), &errors), 1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("no running program"))) << errors.toStdString();
+    EXPECT_EQ(notify(QStringLiteral("three"), &errors), 2);
+}
+
+TEST_F(NewItems, AStaleSocketIsTakenOver)
+{
+    {
+        QFile stale(platform::NewItemsListener::socketPath());
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    }
+    platform::NewItemsListener listener;
+    EXPECT_TRUE(listener.listen()) << listener.errorText().toStdString();
+}
+
+} // namespace
