@@ -2,6 +2,7 @@
 // 1M items: counting, skipping to a page, reading it, and the column menu.
 #include "DemoCatalogue.h"
 
+#include "browse/ListLoader.h"
 #include "browse/ListQuery.h"
 #include "search/LocalSearch.h"
 #include "store/DataModule.h"
@@ -164,6 +165,25 @@ void BM_LocalSearch(benchmark::State &state)
     }
 }
 
+// Args: items, view, page command — ListItems end to end as the window calls
+// it: statements, count, skip, rows with the local-copy probe, column menu.
+void BM_ListItems(benchmark::State &state)
+{
+    const int items = int(state.range(0));
+    TDM_CDS &dm = moduleFor(items);
+    const QString home = homeFor(items);
+    for (auto _ : state) {
+        browse::ListState list;
+        list.CurrentClass = kClass;
+        list.CurrentView = int(state.range(1));
+        list.CurrentPage = 1;
+        const browse::ListPage page =
+            browse::ListItems(dm, list, home, QStringLiteral("游戏世界"), kClass, int(state.range(2)));
+        benchmark::DoNotOptimize(page.rows.size());
+        state.counters["page"] = page.paging.page;
+    }
+}
+
 void sizes(benchmark::internal::Benchmark *b, std::initializer_list<int> second)
 {
     for (int items : kSizes) {
@@ -178,6 +198,14 @@ BENCHMARK(BM_ClassView)->Apply([](auto *b) { sizes(b, {0, 1, 2, 3, 4, 5}); });
 BENCHMARK(BM_ClassColumnView)->Apply([](auto *b) { sizes(b, {0, 1, 3}); });
 BENCHMARK(BM_RecentView)->Apply([](auto *b) { sizes(b, {0, 1, 2, 3, 4, 5}); });
 BENCHMARK(BM_RankingView)->Apply([](auto *b) { sizes(b, {0, 1, 2, 3, 4, 5}); });
+BENCHMARK(BM_ListItems)->Apply([](auto *b) {
+    for (int items : kSizes) {
+        for (int view : {0, 1, 3, 5})
+            for (int command : {browse::FirstPage, browse::LastPage})
+                b->Args({items, view, command});
+    }
+    b->Unit(benchmark::kMillisecond);
+});
 BENCHMARK(BM_LocalSearch)->Apply([](auto *b) { sizes(b, {1, 2, 4}); });
 
 } // namespace

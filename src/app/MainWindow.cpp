@@ -111,13 +111,13 @@ TFrm_Main::TFrm_Main(platform::Prompter &prompter, const QString &site, QWidget 
     IsOnline = false;
     ProgramDir = QDir::currentPath();
 
-    buildHeader();
-    buildPanels();
-    buildFooter();
-
     // Entries 0, 2 and 1 of the list's state icons.
     itemBitmaps = {QPixmap::fromImage(art::stateIcon(0)), QPixmap::fromImage(art::stateIcon(2)),
                    QPixmap::fromImage(art::stateIcon(1))};
+
+    buildHeader();
+    buildPanels();
+    buildFooter();
 
     // The start panel is in front; the window's size is its content's plus the frame.
     bringToFront(pal_Main);
@@ -143,7 +143,11 @@ void TFrm_Main::buildHeader()
         (*field)->setGeometry(left, 0, 40, 23);
         left += 40;
     }
-    connect(sb_exit, &QToolButton::clicked, this, &QWidget::close);
+    connect(sb_back, &QToolButton::clicked, this, &TFrm_Main::sb_backClick);
+    connect(sb_refresh, &QToolButton::clicked, this, &TFrm_Main::sb_refreshClick);
+    connect(sb_set, &QToolButton::clicked, this, &TFrm_Main::sb_setClick);
+    connect(sb_about, &QToolButton::clicked, this, &TFrm_Main::sb_aboutClick);
+    connect(sb_exit, &QToolButton::clicked, this, &TFrm_Main::sb_exitClick);
 }
 
 void TFrm_Main::buildFooter()
@@ -196,7 +200,9 @@ void TFrm_Main::buildPanels()
     buildClassButtons();
 
     pal_files = contentPanel("pal_files", QString(), "lab_Files", &lab_Files);
+    buildFilesPanel();
     pal_About = contentPanel("pal_About", QStringLiteral("关于"), "lab_About");
+    buildAboutPanel();
     pal_Subscribe = contentPanel("pal_Subscribe", QStringLiteral("订阅"), "lab_Subscribe");
     pal_Recommend = contentPanel("pal_Recommend", QStringLiteral("特别推荐"), "lab_Recommend");
     pal_RecommendItem = contentPanel("pal_RecommendItem", QStringLiteral("特别推荐"), "lab_RecommendItem");
@@ -213,8 +219,20 @@ void TFrm_Main::buildClassButtons()
         b->setGeometry(c.left, c.top, 75, 65);
         b->setProperty("Tag", c.tag);
         b->setCursor(Qt::PointingHandCursor);
+        // Classes list their items; the other three have commands of their own.
+        if (c.tag == 6)
+            connect(b, &QToolButton::clicked, this, &TFrm_Main::sbt_c6Click);
+        else if (c.tag == 5)
+            connect(b, &QToolButton::clicked, this, &TFrm_Main::sbt_c5Click);
+        else if (c.tag != 10)
+            connect(b, &QToolButton::clicked, this, &TFrm_Main::sbt_c1Click);
     }
     pal_Main->findChild<QToolButton *>(QStringLiteral("sbt_c1"))->setToolTip(QStringLiteral("this is all beauty girl"));
+}
+
+std::array<QPixmap, 3> TFrm_Main::itemIcons() const
+{
+    return {itemBitmaps[0], itemBitmaps[2], itemBitmaps[1]};
 }
 
 void TFrm_Main::bringToFront(QWidget *panel)
@@ -247,6 +265,7 @@ void TFrm_Main::showEvent(QShowEvent *event)
     m_shownOnce = true;
     tm_advertisement->start();
     CurrentView = 1;
+    smn_recent->setChecked(true);
     QTimer::singleShot(0, this, &TFrm_Main::startupGate);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "browse/ItemListModel.h"
+#include "browse/ListLoader.h"
 #include "ui/skin/SkinnedWindow.h"
 
 #include <QLabel>
@@ -9,8 +11,12 @@
 
 #include <array>
 
+class QAction;
+class QActionGroup;
+class QMenu;
 class QTimer;
 class QToolButton;
+class QTreeView;
 class TDM_CDS;
 
 namespace platform {
@@ -34,8 +40,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 };
 
-// The main window: header, the stack of content panels, footer.
-class TFrm_Main final : public skin::SkinnedWindow
+// The main window: header, the stack of content panels, footer. The item
+// list's state (title, class, view, column, page) is its own.
+class TFrm_Main final : public skin::SkinnedWindow, public browse::ListState
 {
     Q_OBJECT
 public:
@@ -53,12 +60,14 @@ public:
     // A notice that `count` new items arrived.
     void newItemsNotice(int count);
 
+    // Loads one page of the item list of a class or special list and brings
+    // the list forward; page commands are browse::PageCommand.
+    void ListItems(const QString &title, int classNumber, int pageCommand);
+
     // Shared window state.
     QString ProgramDir;
     QWidget *CurrentPanel = nullptr;
     QWidget *PreviousPanel = nullptr;
-    int CurrentView = 0;
-    int CurrentPage = 1;
     QString LoggedInUser;
     QString LoggedInPassword;
     bool IsOnline = false;
@@ -85,6 +94,60 @@ public:
     QLabel *lab_Files;
     QTimer *tm_advertisement;
 
+    // The item list panel.
+    QTreeView *lv_Files;
+    browse::ItemListModel *filesModel;
+    QToolButton *sb_firstpage;
+    QToolButton *sb_priorpage;
+    QToolButton *sb_nextpage;
+    QToolButton *sb_lastpage;
+    QToolButton *sb_subscribe;
+    QLabel *lab_pagenum;
+    QMenu *pm_Files;
+    QMenu *mni_view;
+    QMenu *mni_Colume;
+    QAction *smn_recent;
+    QAction *smn_all;
+    QAction *smn_clicked;
+    QAction *smn_noneclicked;
+    QAction *smn_downloaded;
+    QAction *smn_nonedownload;
+    QAction *mni_onlineview;
+    QAction *mni_deleteFile;
+    QAction *mni_saveas;
+    QAction *T1;
+    QAction *mni_antdownload;
+    QAction *mni_flashgetdownload;
+    QAction *mni_downall_ant;
+    QAction *mni_downall_flashget;
+    QAction *mni_Loadnetant;
+    QAction *mni_loadFlashget;
+    // Where the pointer last was over a list, and the list the menu was opened on.
+    QPoint ListMousePos;
+    QTreeView *PopupListView = nullptr;
+
+    // The About panel's links.
+    LinkLabel *Label2;
+    LinkLabel *Label3;
+    LinkLabel *Label5;
+
+    // Handlers of the header, the class buttons and the list.
+    void sb_backClick();
+    void sb_refreshClick();
+    void sb_setClick();
+    void sb_aboutClick();
+    void sb_exitClick();
+    void sbt_c1Click();
+    void sbt_c6Click();
+    void sbt_c5Click();
+    void sb_firstpageClick();
+    void sb_priorpageClick();
+    void sb_nextpageClick();
+    void sb_lastpageClick();
+    void SelectColumnFilter(const QString &caption);
+    void selectView(int view);
+    void lv_FilesContextPopup(const QPoint &position);
+
 signals:
     // The first database access after showing failed; the program ends.
     void databaseUnavailable();
@@ -99,8 +162,17 @@ private:
     void buildFooter();
     void buildPanels();
     void buildClassButtons();
+    void buildFilesPanel();
+    void buildFilesMenu();
+    void buildAboutPanel();
+    void applyListPage(const browse::ListPage &page);
+    void rebuildColumnMenu(const QStringList &entries, bool enabled);
+    QAction *viewAction(int view) const;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     QWidget *contentPanel(const char *name, const QString &title, const char *titleName, QLabel **titleLabel = nullptr);
     void bringToFront(QWidget *panel);
+    // The state icons by image index 0, 1, 2.
+    std::array<QPixmap, 3> itemIcons() const;
     void startupGate();
     void tm_advertisementTimer();
     void lab_FootinfoClick();
@@ -110,5 +182,6 @@ private:
     QString m_site;
     TDM_CDS *m_dm = nullptr;
     QWidget *m_front = nullptr;
+    QActionGroup *m_views = nullptr;
     bool m_shownOnce = false;
 };

@@ -1,0 +1,272 @@
+// The item list in the main window: the class buttons, paging, views,
+// columns, the context menu, the back button, the About panel.
+#include "ScriptedPrompter.h"
+#include "TempCatalogue.h"
+
+#include "app/MainWindow.h"
+#include "browse/ListQuery.h"
+#include "store/DataModule.h"
+#include "store/DatabaseError.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QToolButton>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ListPanel : public ::testing::Test
+{
+protected:
+    ListPanel() : dm(catalogue.path()), window(prompter, QStringLiteral("http://127.0.0.1:8731/"))
+    {
+        catalogue.addClass(3, QStringLiteral("游戏世界"));
+        catalogue.addClass(1, QStringLiteral("MTV精选"));
+        catalogue.addColumn(31, 3, QStringLiteral("益智游戏"));
+        catalogue.addColumn(32, 3, QStringLiteral("动作"));
+        catalogue.addColumn(11, 1, QStringLiteral("流行金曲"));
+        for (int i = 1; i <= 25; ++i) {
+            catalogue.addItem(3100 + i, i <= 20 ? 31 : 32, QStringLiteral("游戏%1").arg(i),
+                              QStringLiteral("2003-01-%1 10:00:00").arg(i, 2, 10, QLatin1Char('0')), i, i % 2 == 0);
+        }
+        catalogue.addItem(1101, 11, QStringLiteral("歌"), QStringLiteral("2003-03-01 10:00:00"));
+        window.setDataModule(&dm);
+        window.ProgramDir = catalogue.home();
+    }
+
+    QToolButton *button(const char *name) { return window.findChild<QToolButton *>(QLatin1String(name)); }
+    QStringList columnEntries()
+    {
+        QStringList out;
+        for (QAction *a : window.mni_Colume->actions())
+            out << a->data().toString();
+        return out;
+    }
+    bool pagingEnabled(bool first, bool prior, bool next, bool last)
+    {
+        return window.sb_firstpage->isEnabled() == first && window.sb_priorpage->isEnabled() == prior
+               && window.sb_nextpage->isEnabled() == next && window.sb_lastpage->isEnabled() == last;
+    }
+
+    TempCatalogue catalogue;
+    TDM_CDS dm;
+    ScriptedPrompter prompter;
+    TFrm_Main window;
+};
+
+TEST_F(ListPanel, LayoutBeforeTheFirstLoad)
+{
+    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("第1页"));
+    EXPECT_EQ(window.lv_Files->geometry(), QRect(1, 23, 236, 221));
+    EXPECT_EQ(window.lv_Files->header()->sectionSize(0), 150);
+    EXPECT_EQ(window.lv_Files->header()->sectionSize(1), 85);
+    EXPECT_FALSE(window.lv_Files->header()->sectionsClickable());
+    const int lefts[] = {6, 39, 72, 105, 137};
+    const char *names[] = {"sb_firstpage", "sb_priorpage", "sb_nextpage", "sb_lastpage", "sb_subscribe"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(button(names[i])->geometry(), QRect(lefts[i], 1, 32, 22)) << names[i];
+    EXPECT_EQ(window.lab_pagenum->geometry(), QRect(170, 7, 63, 12));
+    QStringList menu;
+    for (QAction *a : window.pm_Files->actions())
+        menu << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(menu, (QStringList{QStringLiteral("查看"), QStringLiteral("栏目"), QStringLiteral("打开(&O)"),
+                                 QStringLiteral("删除(&R)"), QStringLiteral("文件另存(&S)"),
+                                 QStringLiteral("推荐给好友(T)"), QStringLiteral("-"), QStringLiteral("下载->网络蚂蚁(&D)"),
+                                 QStringLiteral("下载->网际快车[&F]"), QStringLiteral("-"),
+                                 QStringLiteral("下载所有未下载条目->网络蚂蚁(&H)"),
+                                 QStringLiteral("下载所有未下载条目->网际快车(&I)"), QStringLiteral("-"),
+                                 QStringLiteral("启动网络蚂蚁(&A)"), QStringLiteral("启动网际快车[&G]")}));
+    QStringList views;
+    for (QAction *a : window.mni_view->actions())
+        views << a->text() + (a->isChecked() ? QStringLiteral("*") : QString());
+    EXPECT_EQ(views, (QStringList{QStringLiteral("最新10条"), QStringLiteral("全部条目*"), QStringLiteral("已点击条目"),
+                                  QStringLiteral("未点击条目"), QStringLiteral("已下载条目"), QStringLiteral("未下载条目")}));
+}
+
+TEST_F(ListPanel, AClassButtonListsItsItemsAndPages)
+{
+    window.show();
+    EXPECT_EQ(window.CurrentView, 1);
+    EXPECT_TRUE(window.smn_recent->isChecked());
+    button("sbt_c3")->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_files);
+    EXPECT_EQ(window.CurrentPanel, window.pal_files);
+    EXPECT_EQ(window.PreviousPanel, window.pal_Main);
+    EXPECT_EQ(window.CurrentView, 0) << "a new class shows all items";
+    EXPECT_TRUE(window.smn_all->isChecked());
+    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("游戏世界-全部条目"));
+    EXPECT_EQ(window.lab_Files->x(), (238 - window.lab_Files->width()) / 2);
+    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("1/3页"));
+    EXPECT_EQ(window.filesModel->rowCount(), 10);
+    EXPECT_TRUE(pagingEnabled(false, false, true, true));
+
+    window.sb_lastpage->click();
+    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("3/3页"));
+    EXPECT_EQ(window.filesModel->rowCount(), 5);
+    EXPECT_TRUE(pagingEnabled(true, true, false, false));
+    window.sb_priorpage->click();
+    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("2/3页"));
+    EXPECT_TRUE(pagingEnabled(true, true, true, true));
+    window.sb_firstpage->click();
+    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("1/3页"));
+    window.close();
+}
+
+TEST_F(ListPanel, ViewsAndColumnsNarrowTheList)
+{
+    window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
+    EXPECT_EQ(columnEntries(), (QStringList{browse::kAllColumns, QStringLiteral("益智游戏"), QStringLiteral("动作")}));
+    EXPECT_TRUE(window.mni_Colume->isEnabled());
+
+    window.sb_nextpage->click();
+    window.smn_clicked->trigger();
+    EXPECT_EQ(window.CurrentView, 2);
+    EXPECT_TRUE(window.smn_clicked->isChecked());
+    EXPECT_EQ(window.CurrentPage, 1);
+    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("游戏世界-已点击条目"));
+    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("1/2页"));
+
+    window.mni_Colume->actions().at(2)->trigger(); // 动作
+    EXPECT_EQ(window.ColumnFilter, QStringLiteral("动作"));
+    EXPECT_EQ(window.CurrentView, 2) << "a column keeps the view";
+    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("游戏世界-已点击条目(动作)"));
+    EXPECT_EQ(window.filesModel->rowCount(), 2);
+
+    window.mni_Colume->actions().at(0)->trigger(); // 所有栏目
+    EXPECT_TRUE(window.ColumnFilter.isEmpty());
+    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("游戏世界-已点击条目"));
+
+    // Another class: all items again, the view mark follows.
+    window.findChild<QToolButton *>(QStringLiteral("sbt_c1"))->click();
+    EXPECT_EQ(window.CurrentView, 0);
+    EXPECT_TRUE(window.smn_all->isChecked());
+    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("MTV 精选-全部条目"));
+}
+
+TEST_F(ListPanel, EmptyListDisablesPagingAndColumns)
+{
+    catalogue.exec(QStringLiteral("UPDATE tb_Colume SET Subscribed = 0"));
+    window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
+    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("0/0页"));
+    EXPECT_TRUE(pagingEnabled(false, false, false, false));
+    EXPECT_FALSE(window.mni_Colume->isEnabled());
+    EXPECT_EQ(window.filesModel->rowCount(), 0);
+}
+
+TEST_F(ListPanel, SpecialLists)
+{
+    window.sb_refresh->click();
+    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("最近更新"));
+    EXPECT_EQ(window.CurrentClass, browse::RecentListClass);
+    window.findChild<QToolButton *>(QStringLiteral("sbt_c6"))->click();
+    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("最新排行-全部条目"));
+    EXPECT_EQ(window.CurrentClass, browse::RankingListClass);
+    EXPECT_EQ(window.filesModel->row(0).fileId, QStringLiteral("3125"));
+}
+
+TEST_F(ListPanel, TheContextMenuFollowsTheItemUnderThePointer)
+{
+    window.show();
+    window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
+    const QRect second = window.lv_Files->visualRect(window.filesModel->index(1, 0));
+    QMouseEvent move(QEvent::MouseMove, second.center(), window.lv_Files->viewport()->mapToGlobal(second.center()),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(window.lv_Files->viewport(), &move);
+    EXPECT_EQ(window.ListMousePos, second.center());
+
+    window.lv_FilesContextPopup(second.center());
+    EXPECT_EQ(window.lv_Files->currentIndex().row(), 1);
+    EXPECT_TRUE(window.lv_Files->selectionModel()->selectedRows().isEmpty()) << "the selection is left alone";
+    EXPECT_EQ(window.PopupListView, window.lv_Files);
+    EXPECT_TRUE(window.pm_Files->isVisible());
+    EXPECT_EQ(window.pm_Files->pos(), window.mapToGlobal(second.center()) + QPoint(1 + 10, 25 + 72));
+    for (QAction *a : {window.mni_onlineview, window.mni_deleteFile, window.mni_saveas, window.mni_antdownload,
+                       window.mni_flashgetdownload, window.mni_downall_ant, window.mni_downall_flashget,
+                       window.mni_Loadnetant, window.mni_loadFlashget})
+        EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    window.pm_Files->hide();
+
+    const QPoint below(20, window.lv_Files->viewport()->height() - 2);
+    ASSERT_FALSE(window.lv_Files->indexAt(below).isValid());
+    window.lv_FilesContextPopup(below);
+    for (QAction *a : {window.mni_onlineview, window.mni_deleteFile, window.mni_saveas, window.mni_antdownload,
+                       window.mni_flashgetdownload, window.mni_downall_ant, window.mni_downall_flashget,
+                       window.mni_Loadnetant, window.mni_loadFlashget})
+        EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
+    EXPECT_TRUE(window.mni_view->menuAction()->isEnabled());
+    EXPECT_TRUE(window.T1->isEnabled());
+    window.pm_Files->hide();
+}
+
+TEST_F(ListPanel, TheTipOfARow)
+{
+    window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
+    const QString tip = window.filesModel->index(0, 0).data(Qt::ToolTipRole).toString();
+    EXPECT_EQ(tip, QStringLiteral("\r\n*****更多功能，请点击鼠标右键*****\r\n\r\n[ID]：3125\r\n\r\n[说    明]：说明3125\r\n\r\n"
+                                  "[作    者]：作者\r\n[更新日期]：2003-1-25 10:00:00\r\n"));
+}
+
+TEST_F(ListPanel, BackReturnsToTheStartPanel)
+{
+    window.sb_back->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Main) << "nothing to go back to";
+    EXPECT_EQ(window.CurrentPanel, nullptr);
+
+    window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
+    window.sb_back->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Main);
+    EXPECT_EQ(window.CurrentPanel, window.pal_files) << "the current panel stays";
+    window.sb_back->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Main);
+
+    // From a recommendation item list: first the groups, then the start panel.
+    window.CurrentPanel = window.pal_RecommendItem;
+    window.PreviousPanel = window.pal_Recommend;
+    window.sb_back->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Recommend);
+    EXPECT_EQ(window.CurrentPanel, window.pal_Recommend);
+    EXPECT_EQ(window.PreviousPanel, window.pal_Main);
+    window.sb_back->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Main);
+
+    window.sb_about->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_About);
+    window.findChild<QToolButton *>(QStringLiteral("sbt_c5"))->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Club);
+    window.sb_back->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Main);
+}
+
+TEST_F(ListPanel, TheAboutPanel)
+{
+    window.sb_about->click();
+    QStringList texts;
+    for (QLabel *l : window.pal_About->findChildren<QLabel *>())
+        texts << l->text();
+    EXPECT_TRUE(texts.contains(QStringLiteral("关于")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Kelvo在线 - Flash吧")));
+    EXPECT_EQ(window.Label2->hint(), QStringLiteral("http://127.0.0.1:8731/"));
+    EXPECT_TRUE(window.Label3->hint().startsWith(QStringLiteral("mailto:")));
+    EXPECT_TRUE(window.Label5->hint().startsWith(QStringLiteral("http")));
+    for (LinkLabel *l : {window.Label2, window.Label3, window.Label5}) {
+        EXPECT_GE(l->x(), 0);
+        EXPECT_LE(l->geometry().right(), 238);
+    }
+}
+
+TEST_F(ListPanel, AFailingLoadLeavesTheListAsItWas)
+{
+    window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
+    catalogue.exec(QStringLiteral("DROP VIEW qry_FilesRecent"));
+    EXPECT_THROW(window.ListItems(QStringLiteral("最近更新"), browse::RecentListClass, browse::FirstPage), DatabaseError);
+    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("游戏世界-全部条目"));
+    EXPECT_EQ(window.filesModel->rowCount(), 10);
+    EXPECT_FALSE(dm.aq_all.active());
+}
+
+} // namespace
