@@ -30,7 +30,7 @@ bench: build
 # Writes the demo home (catalogue) unless it is there already.
 demo: build
 	@if [ ! -f $(DEMO_HOME)/Data/info.db ]; then \
-	  $(BUILD)/tools/catalogue/flashbar-catalogue demo $(DEMO_HOME); \
+	  $(BUILD)/tools/catalogue/flashbar-catalogue demo $(DEMO_HOME) --site http://127.0.0.1:8731/; \
 	fi
 
 # Starts the program on the demo home. Without a display it says how to
@@ -41,7 +41,7 @@ run: demo
 	  echo "or take a picture of the window:  $(BUILD)/src/app/flashbar --home $(DEMO_HOME) --screenshot main.png"; \
 	  exit 1; \
 	fi
-	$(BUILD)/src/app/flashbar --home $(DEMO_HOME)
+	scripts/run-demo $(BUILD) $(DEMO_HOME)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 class QAction;
 class QActionGroup;
@@ -18,6 +19,7 @@ class QTimer;
 class QToolButton;
 class QTreeView;
 class TDM_CDS;
+class TFrm_Browser;
 
 namespace platform {
 class Prompter;
@@ -48,8 +50,17 @@ class TFrm_Main final : public skin::SkinnedWindow, public browse::ListState
 public:
     TFrm_Main(platform::Prompter &prompter, const QString &site, QWidget *parent = nullptr);
 
-    // The data module is made after the main window; it is handed over here.
+    // The data module and the browser window are made after the main window;
+    // they are handed over here.
     void setDataModule(TDM_CDS *dataModule) { m_dm = dataModule; }
+    void setBrowser(TFrm_Browser *browser) { m_browser = browser; }
+
+    // Asks where to save a file; gets the name to suggest, answers the chosen
+    // path or nothing. A save dialog unless replaced (tests).
+    std::function<QString(const QString &suggestedName)> saveFileChooser;
+
+    // Opens the focused item of a list when the pointer last rested on it.
+    void OpenFocusedItem(QTreeView *list);
 
     // Shows a content panel: it comes to the front and becomes current, and
     // "返回" leads to the start panel.
@@ -147,6 +158,10 @@ public:
     void SelectColumnFilter(const QString &caption);
     void selectView(int view);
     void lv_FilesContextPopup(const QPoint &position);
+    void lv_FilesDblClick();
+    void mni_onlineviewClick();
+    void mni_saveasClick();
+    void mni_deleteFileClick();
 
 signals:
     // The first database access after showing failed; the program ends.
@@ -181,6 +196,7 @@ private:
     platform::Prompter &m_prompter;
     QString m_site;
     TDM_CDS *m_dm = nullptr;
+    TFrm_Browser *m_browser = nullptr;
     QWidget *m_front = nullptr;
     QActionGroup *m_views = nullptr;
     bool m_shownOnce = false;

@@ -4,12 +4,18 @@
 
 #include "browse/ItemRowDelegate.h"
 #include "browse/ListQuery.h"
+#include "browse/OpenItem.h"
+#include "browser/BrowserWindow.h"
+#include "platform/Prompter.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 
 #include <QActionGroup>
+#include <QFileDialog>
+#include <QStandardPaths>
 #include <QHeaderView>
 #include <QMenu>
+#include <QDir>
 #include <QMouseEvent>
 #include <QToolButton>
 #include <QTreeView>
@@ -159,6 +165,70 @@ void TFrm_Main::buildFilesMenu()
     pm_Files->addSeparator();
     mni_Loadnetant = action("mni_Loadnetant", QStringLiteral("启动网络蚂蚁(&A)"));
     mni_loadFlashget = action("mni_loadFlashget", QStringLiteral("启动网际快车[&G]"));
+    connect(mni_onlineview, &QAction::triggered, this, &TFrm_Main::mni_onlineviewClick);
+    connect(mni_saveas, &QAction::triggered, this, &TFrm_Main::mni_saveasClick);
+    connect(mni_deleteFile, &QAction::triggered, this, &TFrm_Main::mni_deleteFileClick);
+
+    saveFileChooser = [this](const QString &suggested) {
+        const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::HomeLocation)).filePath(suggested);
+        return QFileDialog::getSaveFileName(this, QStringLiteral("文件另存"), start,
+                                            QStringLiteral("Flash文件 (*.swf);;JPG文件 (*.jpg);;Gif文件 (*.gif);;"
+                                                           "全部文件 (*)"));
+    };
+}
+
+void TFrm_Main::OpenFocusedItem(QTreeView *list)
+{
+    if (!list || !m_dm || !m_browser)
+        return;
+    const QModelIndex focused = list->currentIndex();
+    const QModelIndex pointed = list->indexAt(ListMousePos);
+    if (!focused.isValid() || !pointed.isValid() || pointed.row() != focused.row())
+        return;
+    auto *model = qobject_cast<browse::ItemListModel *>(list->model());
+    if (!model)
+        return;
+    browse::ItemRow row = model->row(focused.row());
+    m_browser->ShowItemPage(browse::itemAddress(row, ProgramDir, m_site), row.caption, row.fileId.toInt());
+    if (browse::markViewed(*m_dm, row.fileId.toInt())) {
+        row.viewed = QStringLiteral("true");
+        model->updateRow(focused.row(), row);
+    }
+    list->viewport()->update();
+}
+
+void TFrm_Main::lv_FilesDblClick()
+{
+    OpenFocusedItem(lv_Files);
+}
+
+void TFrm_Main::mni_onlineviewClick()
+{
+    OpenFocusedItem(PopupListView);
+}
+
+void TFrm_Main::mni_saveasClick()
+{
+    if (!PopupListView || !m_dm || !PopupListView->currentIndex().isValid())
+        return;
+    const QString fileId = filesModel->row(PopupListView->currentIndex().row()).fileId;
+    const browse::SaveResult result = browse::SaveLocalCopyAs(*m_dm, ProgramDir, fileId, saveFileChooser);
+    const QString text = browse::saveResultText(result);
+    if (!text.isEmpty())
+        m_prompter.inform(QStringLiteral("提示"), text,
+                          browse::saveResultIsError(result) ? platform::Prompter::Icon::Error
+                                                            : platform::Prompter::Icon::Information);
+}
+
+void TFrm_Main::mni_deleteFileClick()
+{
+    if (!PopupListView || !m_dm || !PopupListView->currentIndex().isValid())
+        return;
+    if (!m_prompter.confirm(QStringLiteral("提示"), QStringLiteral("您确定要删除该文件吗？")))
+        return;
+    const int row = PopupListView->currentIndex().row();
+    browse::markDeleted(*m_dm, filesModel->row(row).fileId.toInt());
+    filesModel->removeRow(row);
 }
 
 QAction *TFrm_Main::viewAction(int view) const
@@ -260,7 +330,10 @@ void TFrm_Main::lv_FilesContextPopup(const QPoint &position)
 bool TFrm_Main::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == lv_Files->viewport()) {
-        if (event->type() == QEvent::MouseMove) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            ListMousePos = static_cast<QMouseEvent *>(event)->position().toPoint();
+            lv_FilesDblClick();
+        } else if (event->type() == QEvent::MouseMove) {
             const QPoint p = static_cast<QMouseEvent *>(event)->position().toPoint();
             ListMousePos = p;
             // A hand over items, the arrow elsewhere.

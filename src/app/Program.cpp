@@ -1,6 +1,8 @@
 #include "app/Program.h"
 
 #include "app/MainWindow.h"
+#include "browser/BrowserWindow.h"
+#include "browser/PlayerServer.h"
 #include "store/DataModule.h"
 
 #include <QGuiApplication>
@@ -12,7 +14,11 @@ Program::Program(platform::Prompter &prompter, const QString &site)
     m_creationOrder << QStringLiteral("Frm_Main");
     m_dataModule = std::make_unique<TDM_CDS>();
     m_creationOrder << QStringLiteral("DM_CDS");
+    m_player = std::make_unique<browser::PlayerServer>(browser::PlayerServer::locateRuffle());
+    m_browser = std::make_unique<TFrm_Browser>(*m_player);
+    m_creationOrder << QStringLiteral("Frm_Browser");
     m_main->setDataModule(m_dataModule.get());
+    m_main->setBrowser(m_browser.get());
 
     connect(m_main.get(), &TFrm_Main::databaseUnavailable, this, [this] { m_exitCode = 1; });
     connect(m_main.get(), &TFrm_Main::ready, this, &Program::ready);

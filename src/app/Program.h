@@ -9,7 +9,12 @@
 #include <memory>
 
 class TDM_CDS;
+class TFrm_Browser;
 class TFrm_Main;
+
+namespace browser {
+class PlayerServer;
+}
 
 namespace platform {
 class Prompter;
@@ -28,6 +33,7 @@ public:
 
     TFrm_Main *Frm_Main() const { return m_main.get(); }
     TDM_CDS *DM_CDS() const { return m_dataModule.get(); }
+    TFrm_Browser *Frm_Browser() const { return m_browser.get(); }
     const QStringList &creationOrder() const { return m_creationOrder; }
     platform::NewItemsListener &newItemsListener() { return m_listener; }
 
@@ -40,6 +46,8 @@ signals:
 private:
     std::unique_ptr<TFrm_Main> m_main;
     std::unique_ptr<TDM_CDS> m_dataModule;
+    std::unique_ptr<browser::PlayerServer> m_player;
+    std::unique_ptr<TFrm_Browser> m_browser;
     platform::NewItemsListener m_listener;
     QStringList m_creationOrder;
     int m_exitCode = 0;

@@ -92,6 +92,8 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    // The browser windows' web engine shares its drawing contexts.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     Application application(argc, argv);
     Application::useWindowFont();
     // Message boxes, or stderr when the run only takes a screenshot.

@@ -6,6 +6,7 @@
 
 #include "app/MainWindow.h"
 #include "app/Program.h"
+#include "browser/BrowserWindow.h"
 #include "platform/NewItemsNotice.h"
 
 #include <QProcess>
@@ -40,7 +41,9 @@ TEST(Program, MakesItsObjectsInOrderAndStartsOnTheCatalogue)
     CurrentDir here(sharedDemoHome());
     ScriptedPrompter prompter;
     Program program(prompter, QStringLiteral("http://127.0.0.1:8731/"));
-    EXPECT_EQ(program.creationOrder(), (QStringList{QStringLiteral("Frm_Main"), QStringLiteral("DM_CDS")}));
+    EXPECT_EQ(program.creationOrder(),
+              (QStringList{QStringLiteral("Frm_Main"), QStringLiteral("DM_CDS"), QStringLiteral("Frm_Browser")}));
+    EXPECT_FALSE(program.Frm_Browser()->isVisible());
     QSignalSpy ready(&program, &Program::ready);
     program.start();
     EXPECT_TRUE(ready.wait(5000));

@@ -7,14 +7,22 @@
 #include "store/Schema.h"
 #include "ui/art/Artwork.h"
 
+#include "SampleSwf.h"
+
 #include <QDate>
+#include <QElapsedTimer>
+#include <cstdio>
 #include <QDir>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 
+#include <algorithm>
+#include <atomic>
+#include <exception>
 #include <stdexcept>
+#include <thread>
 
 namespace catalogue {
 namespace {
@@ -71,7 +79,23 @@ std::vector<const DemoColumn *> weightedColumns(Random &random)
     return out;
 }
 
-void writeItems(QSqlDatabase &db, Random &random, const DemoOptions &options)
+// An item whose file the demo home also holds under local/.
+struct LocalCopy
+{
+    size_t column; // index in demoColumns()
+    QString file;
+    int id;
+};
+
+// About one item in ten has a local copy, chosen by its id and the seed alone
+// so that the catalogue's own random sequence stays as it is.
+bool hasLocalCopy(std::uint64_t seed, int id)
+{
+    Random dice(seed ^ (std::uint64_t(id) * 0xD6E8FEB86659FD93ull));
+    return dice.next() % 10 == 0;
+}
+
+void writeItems(QSqlDatabase &db, Random &random, const DemoOptions &options, std::vector<LocalCopy> &copies)
 {
     QSqlQuery q = prepared(db, QStringLiteral("INSERT INTO tb_Files (FileID, ColumeID, DisplayName, Filename, URL,"
                                               " FileDesc, Owner, UploadDate, Hits, HasViewed, HasDownloaded,"
@@ -85,6 +109,8 @@ void writeItems(QSqlDatabase &db, Random &random, const DemoOptions &options)
         const DemoColumn &column = *columns.at(size_t(random.below(int(columns.size()))));
         const int id = firstId + i;
         const QString file = QStringLiteral("%1_%2.swf").arg(column.slug).arg(id);
+        if (hasLocalCopy(options.seed, id))
+            copies.push_back({size_t(&column - demoColumns().data()), file, id});
         // The catalogue grows over time: later items are mostly newer.
         const qint64 day = firstDay + spanDays * i / std::max(1, options.items) + random.below(20);
         const int second = random.below(24 * 3600);
@@ -137,6 +163,54 @@ void writeRecommendations(QSqlDatabase &db, Random &random, const DemoOptions &o
     }
 }
 
+void writeSample(const QString &path, int id)
+{
+    QFile file(path);
+    const QByteArray bytes = samples::sampleSwf(id);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush())
+        throw std::runtime_error(
+            QStringLiteral("cannot write %1: %2").arg(path, file.errorString()).toStdString());
+}
+
+// Writes the sample animation of each copy to local/<column>/<file>.
+void writeLocalCopies(const QString &home, const std::vector<LocalCopy> &copies)
+{
+    // Each column's folder once, ending in '/'.
+    const QDir local(QDir(home).filePath(QStringLiteral("local")));
+    std::vector<QString> folders(demoColumns().size());
+    for (const LocalCopy &copy : copies) {
+        QString &folder = folders.at(copy.column);
+        if (folder.isEmpty()) {
+            const QString path = local.filePath(demoColumns().at(copy.column).name);
+            if (!QDir().mkpath(path))
+                throw std::runtime_error(QStringLiteral("cannot create %1").arg(path).toStdString());
+            folder = path + u'/';
+        }
+    }
+    // Creating many small files is mostly work in the kernel: share it out.
+    const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    std::vector<std::exception_ptr> errors(workers);
+    std::atomic<bool> failed = false;
+    std::vector<std::thread> threads;
+    for (unsigned w = 0; w < workers; ++w) {
+        threads.emplace_back([&, w] {
+            try {
+                for (size_t i = w; i < copies.size() && !failed; i += workers)
+                    writeSample(folders[copies[i].column] + copies[i].file, copies[i].id);
+            } catch (...) {
+                errors[w] = std::current_exception();
+                failed = true;
+            }
+        });
+    }
+    for (std::thread &t : threads)
+        t.join();
+    for (const std::exception_ptr &e : errors) {
+        if (e)
+            std::rethrow_exception(e);
+    }
+}
+
 qint64 countOf(QSqlDatabase &db, const QString &sql)
 {
     QSqlQuery q(db);
@@ -167,6 +241,7 @@ void writeDemoCatalogue(const QString &home, const DemoOptions &options)
     }
 
     Random random(options.seed);
+    std::vector<LocalCopy> copies;
     try {
         store::Connection connection(path, store::Connection::Mode::Create);
         QSqlDatabase &db = connection.database();
@@ -174,7 +249,7 @@ void writeDemoCatalogue(const QString &home, const DemoOptions &options)
         store::dropListIndexes(db);
         connection.inTransaction([&] {
             writeClassesAndColumns(db);
-            writeItems(db, random, options);
+            writeItems(db, random, options, copies);
             writeRecommendations(db, random, options);
             store::createListIndexes(db);
         });
@@ -184,8 +259,12 @@ void writeDemoCatalogue(const QString &home, const DemoOptions &options)
         removeCatalogueFiles(path);
         throw;
     }
-    // A demo home also needs the window frame skin the program loads from 001/.
+    // A demo home also needs the window frame skin the program loads from 001/,
+    // and some items are already downloaded.
     art::writeSkin(home);
+    QElapsedTimer TMPT; TMPT.start();
+    writeLocalCopies(home, copies);
+    fprintf(stderr, "TMP local copies %lld ms\n", (long long)TMPT.elapsed());
 }
 
 QString catalogueInfo(const QString &home)

@@ -1,0 +1,138 @@
+#include "browse/OpenItem.h"
+
+#include "browse/ListLoader.h"
+#include "store/DataModule.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace browse {
+
+QString itemAddress(const ItemRow &row, const QString &programDir, const QString &site)
+{
+    if (row.hasLocalCopy())
+        return programDir + row.localLocation;
+    return site + QStringLiteral("flash/openflash.asp?fileid=") + row.fileId;
+}
+
+bool markViewed(TDM_CDS &dm, int fileId)
+{
+    store::DataSet &files = dm.cds_FilesInfo;
+    files.close();
+    files.setFiltered(false);
+    files.open();
+    const bool found = files.locate(QStringLiteral("FileID;HasViewed"), {fileId, false});
+    if (found) {
+        files.edit();
+        files.setFieldValue(u"HasViewed", true);
+        files.post();
+    }
+    files.close();
+    return found;
+}
+
+bool markDeleted(TDM_CDS &dm, int fileId)
+{
+    store::DataSet &files = dm.cds_FilesInfo;
+    files.close();
+    files.setFiltered(false);
+    files.open();
+    const bool found = files.locate(QStringLiteral("FileID"), {fileId});
+    if (found) {
+        files.edit();
+        files.setFieldValue(u"Deleted", true);
+        files.post();
+    }
+    files.close();
+    return found;
+}
+
+namespace {
+
+// Copies `source` over `target` without ever leaving `target` half written:
+// the copy goes to a new file beside it, which then takes its place.
+bool replaceWithCopy(const QString &source, const QString &target)
+{
+    const QFileInfo sourceInfo(source);
+    const QFileInfo targetInfo(target);
+    if (targetInfo.exists() && sourceInfo.canonicalFilePath() == targetInfo.canonicalFilePath())
+        return true; // already there
+    const QString temporary = target + QStringLiteral(".part");
+    QFile::remove(temporary);
+    if (!QFile::copy(source, temporary))
+        return false;
+    if (QFile::exists(target) && !QFile::remove(target)) {
+        QFile::remove(temporary);
+        return false;
+    }
+    if (!QFile::rename(temporary, target)) {
+        QFile::remove(temporary);
+        return false;
+    }
+    return true;
+}
+
+SaveResult saveCopy(TDM_CDS &dm, const QString &programDir, const QString &fileIdText,
+                    const std::function<QString(const QString &)> &chooseTarget)
+{
+    bool numeric = false;
+    const int fileId = fileIdText.trimmed().toInt(&numeric);
+    if (!numeric)
+        return NoSuchItem;
+    dm.aq_all.close();
+    dm.aq_all.setSql(QStringLiteral("select * from qry_files where FileID=") + QString::number(fileId));
+    dm.aq_all.open();
+    if (dm.aq_all.eof())
+        return NoSuchItem;
+    const QString fileName = dm.aq_all.fieldByName(u"Filename").asString();
+    const QString location = QStringLiteral("/local/") + dm.aq_all.fieldByName(u"ColumeName").asString() + u'/' + fileName;
+    if (!localCopyExists(programDir, location))
+        return NoLocalCopy;
+    const QString target = chooseTarget(fileName);
+    if (target.isEmpty())
+        return SaveCancelled;
+    return replaceWithCopy(programDir + location, target) ? Saved : CopyFailed;
+}
+
+} // namespace
+
+SaveResult SaveLocalCopyAs(TDM_CDS &dm, const QString &programDir, const QString &fileIdText,
+                           const std::function<QString(const QString &)> &chooseTarget)
+{
+    SaveResult result = NoSuchItem;
+    try {
+        result = saveCopy(dm, programDir, fileIdText, chooseTarget);
+    } catch (...) {
+        QDir::setCurrent(programDir);
+        dm.aq_all.close();
+        throw;
+    }
+    QDir::setCurrent(programDir);
+    dm.aq_all.close();
+    return result;
+}
+
+QString saveResultText(SaveResult result)
+{
+    switch (result) {
+    case Saved:
+        return QStringLiteral("保存成功！");
+    case CopyFailed:
+        return QStringLiteral("保存失败！");
+    case NoLocalCopy:
+        return QStringLiteral("没找到本地文件，请先将该条目下载到本地！");
+    case NoSuchItem:
+        return QStringLiteral("内部错误，不能另存该条目！");
+    case SaveCancelled:
+        return {};
+    }
+    return {};
+}
+
+bool saveResultIsError(SaveResult result)
+{
+    return result == CopyFailed || result == NoSuchItem;
+}
+
+} // namespace browse

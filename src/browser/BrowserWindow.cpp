@@ -1,0 +1,173 @@
+#include "browser/BrowserWindow.h"
+
+#include "browser/WebView.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+skin::SkinnedWindow::Style browserStyle()
+{
+    skin::SkinnedWindow::Style s;
+    s.border = skin::BorderStyle::Sizeable;
+    s.icons = {true, true, true};
+    s.stretchPictures = true;
+    s.fitCaptionOnResize = true;
+    s.maximizedBySize = true;
+    s.iconDoubleClickCloses = true;
+    s.captionLeft = 100;
+    return s;
+}
+
+void fillColour(QWidget *w, const QColor &colour)
+{
+    w->setAutoFillBackground(true);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    w->setPalette(p);
+}
+
+} // namespace
+
+TFrm_Browser::TFrm_Browser(browser::PlayerServer &player, int onDemandMarker, QWidget *parent)
+    : SkinnedWindow(browserStyle(), parent), m_player(player), m_marker(onDemandMarker)
+{
+    setObjectName(QStringLiteral("Frm_Browser"));
+    setWindowTitle(QStringLiteral("Zanto浏览器"));
+    setMinimumSize(400, 300);
+    if (m_marker == kOnDemandMarker)
+        setAttribute(Qt::WA_DeleteOnClose);
+
+    auto *layout = new QVBoxLayout(PanelBkGnd());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto *toolbar = new QWidget(PanelBkGnd());
+    toolbar->setObjectName(QStringLiteral("Panel1"));
+    toolbar->setFixedHeight(31);
+    fillColour(toolbar, QColor(166, 202, 240));
+    buildToolbar(toolbar);
+    layout->addWidget(toolbar);
+
+    WebBrowser1 = new browser::WebView(m_player, PanelBkGnd());
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1Host"));
+    layout->addWidget(WebBrowser1, 1);
+    buildStatusBar();
+    layout->addWidget(StatusBar2);
+
+    connect(WebBrowser1, &browser::WebView::titleChanged, this, &TFrm_Browser::WebBrowser1TitleChange);
+    connect(WebBrowser1, &browser::WebView::commandStateChanged, this, &TFrm_Browser::WebBrowser1CommandStateChange);
+    connect(WebBrowser1, &browser::WebView::progressChanged, this, &TFrm_Browser::WebBrowser1ProgressChange);
+    connect(WebBrowser1, &browser::WebView::statusTextChanged, statusPanels[0], &QLabel::setText);
+
+    setUpFrame(QSize(455, 349), {});
+}
+
+void TFrm_Browser::buildToolbar(QWidget *toolbar)
+{
+    const auto button = [toolbar](const char *name, const QString &caption, int left, int width) {
+        auto *b = new QToolButton(toolbar);
+        b->setObjectName(QLatin1String(name));
+        b->setText(caption);
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setGeometry(left, 5, width, 22);
+        return b;
+    };
+    sb_Back = button("sb_Back", QStringLiteral("后退"), 8, 49);
+    sb_Forward = button("sb_Forward", QStringLiteral("前进"), 57, 49);
+    sb_Stop = button("sb_Stop", QStringLiteral("停止"), 106, 49);
+    sb_Refresh = button("sb_Refresh", QStringLiteral("刷新"), 155, 49);
+    sb_recommend = button("sb_recommend", QStringLiteral("发送给好友"), 204, 77);
+    connect(sb_Back, &QToolButton::clicked, this, [this] { WebBrowser1->back(); });
+    connect(sb_Forward, &QToolButton::clicked, this, [this] { WebBrowser1->forward(); });
+    connect(sb_Stop, &QToolButton::clicked, this, [this] { WebBrowser1->stop(); });
+    connect(sb_Refresh, &QToolButton::clicked, this, [this] { WebBrowser1->reload(); });
+    connect(sb_recommend, &QToolButton::clicked, this,
+            [this] { emit recommendRequested(CurrentFileID, CurrentItemName); });
+}
+
+void TFrm_Browser::buildStatusBar()
+{
+    StatusBar2 = new QWidget(PanelBkGnd());
+    StatusBar2->setObjectName(QStringLiteral("StatusBar2"));
+    StatusBar2->setFixedHeight(19);
+    const int widths[] = {300, 100, 50};
+    int left = 0;
+    for (int i = 0; i < 3; ++i) {
+        auto *panel = new QLabel(StatusBar2);
+        panel->setObjectName(QStringLiteral("StatusBar2_%1").arg(i));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setGeometry(left, 1, widths[i] - 2, 17);
+        left += widths[i];
+        statusPanels[i] = panel;
+    }
+    ProgressBar2 = new QProgressBar(StatusBar2);
+    ProgressBar2->setObjectName(QStringLiteral("ProgressBar2"));
+    ProgressBar2->setRange(0, 100);
+    ProgressBar2->setValue(0);
+    ProgressBar2->setTextVisible(false);
+    ProgressBar2->setGeometry(303, 1, 98, 17);
+}
+
+void TFrm_Browser::ShowItemPage(const QString &address, const QString &name, int fileId)
+{
+    CurrentFileID = fileId;
+    CurrentItemName = name;
+    sb_recommend->setVisible(true);
+    WebBrowser1->navigate(address, {}, {}, name);
+    if (!isVisible())
+        show();
+}
+
+void TFrm_Browser::ShowPage(const QString &address, const QByteArray &body, const QString &headers)
+{
+    sb_recommend->setVisible(false);
+    if (isVisible()) {
+        auto *window = new TFrm_Browser(m_player, kOnDemandMarker);
+        emit pageWindowOpened(window);
+        window->ShowPage(address, body, headers);
+        return;
+    }
+    show();
+    WebBrowser1->navigate(address, body, headers);
+}
+
+void TFrm_Browser::closeEvent(QCloseEvent *event)
+{
+    WebBrowser1->navigate(QStringLiteral("about:blank"));
+    SkinnedWindow::closeEvent(event);
+}
+
+void TFrm_Browser::WebBrowser1TitleChange(const QString &title)
+{
+    // The frame fits the caption label to the width whenever the title changes.
+    setWindowTitle(QStringLiteral("Zanto 浏览器[%1]").arg(title));
+}
+
+void TFrm_Browser::WebBrowser1CommandStateChange(int command, bool enabled)
+{
+    switch (command) {
+    case -1:
+        sb_Stop->setEnabled(WebBrowser1->busy());
+        break;
+    case 1:
+        sb_Forward->setEnabled(enabled);
+        break;
+    case 2:
+        sb_Back->setEnabled(enabled);
+        break;
+    default:
+        break;
+    }
+}
+
+void TFrm_Browser::WebBrowser1ProgressChange(int progress, int maximum)
+{
+    ProgressBar2->setMinimum(0);
+    ProgressBar2->setMaximum(maximum);
+    ProgressBar2->setValue(progress);
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "ui/skin/SkinnedWindow.h"
+
+#include <QByteArray>
+#include <QString>
+
+class QLabel;
+class QProgressBar;
+class QToolButton;
+
+namespace browser {
+class PlayerServer;
+class WebView;
+} // namespace browser
+
+// The program's own browser window. One instance is made at start-up and
+// hidden; it shows item pages. A server page asked for while it is visible
+// opens in a further window made for it, which goes away when closed.
+class TFrm_Browser final : public skin::SkinnedWindow
+{
+    Q_OBJECT
+public:
+    static constexpr int kOnDemandMarker = 112233;
+
+    explicit TFrm_Browser(browser::PlayerServer &player, int onDemandMarker = 0, QWidget *parent = nullptr);
+
+    // Opens an item's page (the site's playing page or its local copy).
+    void ShowItemPage(const QString &address, const QString &name, int fileId);
+    // Opens a server page, posting `body` with `headers` when there is a body.
+    void ShowPage(const QString &address, const QByteArray &body = {}, const QString &headers = {});
+
+    int CurrentFileID = 0;
+    QString CurrentItemName;
+    int onDemandMarker() const { return m_marker; }
+
+    browser::WebView *WebBrowser1;
+    QToolButton *sb_Back;
+    QToolButton *sb_Forward;
+    QToolButton *sb_Stop;
+    QToolButton *sb_Refresh;
+    QToolButton *sb_recommend;
+    QWidget *StatusBar2;
+    QLabel *statusPanels[3];
+    QProgressBar *ProgressBar2;
+
+signals:
+    // A further window was made for a server page.
+    void pageWindowOpened(TFrm_Browser *window);
+    // "发送给好友" with the item shown.
+    void recommendRequested(int fileId, const QString &name);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildToolbar(QWidget *toolbar);
+    void buildStatusBar();
+    void WebBrowser1TitleChange(const QString &title);
+    void WebBrowser1CommandStateChange(int command, bool enabled);
+    void WebBrowser1ProgressChange(int progress, int maximum);
+
+    browser::PlayerServer &m_player;
+    int m_marker;
+};

@@ -1,0 +1,257 @@
+// The browser window against the demo site over real HTTP, and the Flash
+// player on a local file.
+#include "Wait.h"
+
+#include "DemoCatalogue.h"
+#include "DemoSite.h"
+#include "SampleSwf.h"
+#include "browser/BrowserWindow.h"
+#include "browser/PlayerServer.h"
+#include "browser/WebView.h"
+#include "store/Connection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Site
+{
+    Site()
+    {
+        catalogue::DemoOptions options;
+        options.items = 60;
+        catalogue::writeDemoCatalogue(home.path(), options);
+        site = std::make_unique<DemoSite>(home.path(), QStringLiteral(RUFFLE_DIR));
+        if (!site->listen())
+            ADD_FAILURE() << site->errorString().toStdString();
+    }
+    QString base() const { return site->baseUrl(); }
+    QString itemName(int id)
+    {
+        store::Connection c(catalogue::cataloguePath(home.path()));
+        QSqlQuery q(c.database());
+        q.exec(QStringLiteral("SELECT DisplayName FROM tb_Files WHERE FileID = %1").arg(id));
+        return q.next() ? q.value(0).toString() : QString();
+    }
+    QTemporaryDir home;
+    std::unique_ptr<DemoSite> site;
+};
+
+Site &site()
+{
+    static Site *s = new Site;
+    return *s;
+}
+
+class BrowserWindow : public ::testing::Test
+{
+protected:
+    BrowserWindow() : player(QStringLiteral(RUFFLE_DIR)), window(player) {}
+    ~BrowserWindow() override { window.hide(); }
+
+    bool waitForTitle(TFrm_Browser &w, const QString &title, int ms = 20000)
+    {
+        return waitFor([&] { return w.windowTitle() == QStringLiteral("Zanto 浏览器[%1]").arg(title); }, ms);
+    }
+    bool waitForIdle(TFrm_Browser &w, int ms = 20000)
+    {
+        return waitFor([&] { return !w.WebBrowser1->busy() && w.WebBrowser1->engineView(); }, ms);
+    }
+
+    browser::PlayerServer player;
+    TFrm_Browser window;
+};
+
+TEST_F(BrowserWindow, StartsHiddenWithoutItsEngine)
+{
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.WebBrowser1->engineView(), nullptr) << "the engine starts with the first page";
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Zanto浏览器"));
+    EXPECT_EQ(window.size(), QSize(475, 409));
+    EXPECT_EQ(window.minimumSize(), QSize(400, 300));
+    EXPECT_EQ(window.sb_Back->geometry(), QRect(8, 5, 49, 22));
+    EXPECT_EQ(window.sb_recommend->geometry(), QRect(204, 5, 77, 22));
+    EXPECT_EQ(window.sb_recommend->text(), QStringLiteral("发送给好友"));
+    EXPECT_EQ(window.ProgressBar2->geometry(), QRect(303, 1, 98, 17));
+    EXPECT_EQ(window.StatusBar2->height(), 19);
+}
+
+TEST_F(BrowserWindow, AnItemPageShowsTheWindowWithTheItemsTitle)
+{
+    const int id = 1005;
+    const QString name = site().itemName(id);
+    ASSERT_FALSE(name.isEmpty());
+    QSignalSpy progress(window.WebBrowser1, &browser::WebView::progressChanged);
+    window.ShowItemPage(site().base() + QStringLiteral("flash/openflash.asp?fileid=%1").arg(id), name, id);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.CurrentFileID, id);
+    EXPECT_EQ(window.CurrentItemName, name);
+    EXPECT_TRUE(window.sb_recommend->isVisible());
+    ASSERT_TRUE(waitForTitle(window, name)) << window.windowTitle().toStdString();
+    ASSERT_TRUE(waitForIdle(window));
+    // Progress came in as (progress, 100) and ended full.
+    EXPECT_GE(progress.count(), 2);
+    EXPECT_EQ(progress.last().at(1).toInt(), 100);
+    EXPECT_EQ(window.ProgressBar2->maximum(), 100);
+    EXPECT_EQ(window.ProgressBar2->value(), 100);
+    EXPECT_EQ(window.statusPanels[0]->text(), QStringLiteral("完成"));
+    EXPECT_FALSE(window.sb_Stop->isEnabled());
+    EXPECT_FALSE(window.sb_Back->isEnabled());
+}
+
+TEST_F(BrowserWindow, BackAndForwardFollowTheHistory)
+{
+    const QString first = site().itemName(1010);
+    const QString second = site().itemName(1011);
+    window.ShowItemPage(site().base() + QStringLiteral("flash/openflash.asp?fileid=1010"), first, 1010);
+    ASSERT_TRUE(waitForTitle(window, first));
+    ASSERT_TRUE(waitForIdle(window));
+    window.ShowItemPage(site().base() + QStringLiteral("flash/openflash.asp?fileid=1011"), second, 1011);
+    ASSERT_TRUE(waitForTitle(window, second));
+    ASSERT_TRUE(waitFor([&] { return window.sb_Back->isEnabled(); }));
+    EXPECT_FALSE(window.sb_Forward->isEnabled());
+    window.sb_Back->click();
+    ASSERT_TRUE(waitForTitle(window, first));
+    ASSERT_TRUE(waitFor([&] { return window.sb_Forward->isEnabled(); }));
+    EXPECT_FALSE(window.sb_Back->isEnabled());
+    window.sb_Forward->click();
+    ASSERT_TRUE(waitForTitle(window, second));
+}
+
+TEST_F(BrowserWindow, APostedFormReachesTheSiteIntact)
+{
+    site().site->clearRequests();
+    const QByteArray body = "title=%C4%E3%BA%C3&b=1";
+    window.ShowPage(site().base() + QStringLiteral("echo"), body,
+                    QStringLiteral("Content-Type: application/x-www-form-urlencoded\n\r"));
+    EXPECT_FALSE(window.sb_recommend->isVisible());
+    ASSERT_TRUE(waitForTitle(window, QStringLiteral("echo")));
+    const ReceivedRequest *post = nullptr;
+    for (const ReceivedRequest &r : site().site->requests()) {
+        if (r.method == "POST")
+            post = &r;
+    }
+    ASSERT_NE(post, nullptr);
+    EXPECT_EQ(post->target, QByteArray("/echo"));
+    EXPECT_EQ(post->body, body);
+    EXPECT_EQ(post->header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
+    QString text;
+    window.WebBrowser1->toPlainText([&](const QString &t) { text = t; });
+    ASSERT_TRUE(waitFor([&] { return !text.isEmpty(); }));
+    EXPECT_TRUE(text.contains(QString::fromLatin1(body))) << text.toStdString();
+}
+
+TEST_F(BrowserWindow, AServerPageWhileVisibleOpensAWindowOfItsOwn)
+{
+    const QString name = site().itemName(1020);
+    window.ShowItemPage(site().base() + QStringLiteral("flash/openflash.asp?fileid=1020"), name, 1020);
+    ASSERT_TRUE(waitForTitle(window, name));
+    QPointer<TFrm_Browser> second;
+    QObject::connect(&window, &TFrm_Browser::pageWindowOpened, [&](TFrm_Browser *w) { second = w; });
+    window.ShowPage(site().base() + QStringLiteral("echo"));
+    ASSERT_FALSE(second.isNull());
+    EXPECT_EQ(second->onDemandMarker(), TFrm_Browser::kOnDemandMarker);
+    EXPECT_TRUE(second->isVisible());
+    EXPECT_FALSE(second->sb_recommend->isVisible());
+    EXPECT_FALSE(window.sb_recommend->isVisible()) << "the first window loses its button too";
+    ASSERT_TRUE(waitForTitle(*second, QStringLiteral("echo")));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Zanto 浏览器[%1]").arg(name)) << "the first keeps its page";
+
+    second->close();
+    EXPECT_TRUE(waitFor([&] { return second.isNull(); })) << "a window made for one page goes when closed";
+
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.CurrentFileID, 1020) << "the start-up window is only hidden";
+    window.ShowItemPage(site().base() + QStringLiteral("flash/openflash.asp?fileid=1020"), name, 1020);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.sb_recommend->isVisible());
+}
+
+TEST_F(BrowserWindow, ALongTitleIsShortenedInTheCaptionLabelOnly)
+{
+    const QString longName = QString(60, QChar(u'长'));
+    {
+        store::Connection c(catalogue::cataloguePath(site().home.path()));
+        c.exec(QStringLiteral("INSERT OR REPLACE INTO tb_Files (FileID, ColumeID, DisplayName, Filename, UploadDate)"
+                              " SELECT 99999, ColumeID, '%1', 'long.swf', '2003-01-01 00:00:00' FROM tb_Colume LIMIT 1")
+                   .arg(longName));
+    }
+    window.ShowItemPage(site().base() + QStringLiteral("flash/openflash.asp?fileid=99999"), longName, 99999);
+    ASSERT_TRUE(waitForTitle(window, longName));
+    const QString caption = window.findChild<QLabel *>(QStringLiteral("LabelCaption"))->text();
+    EXPECT_TRUE(caption.endsWith(QStringLiteral("..."))) << caption.toStdString();
+    EXPECT_LT(caption.size(), window.windowTitle().size());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Zanto 浏览器[%1]").arg(longName)) << "the window keeps it whole";
+}
+
+// The background colour an SWF sets, read from its SetBackgroundColor tag.
+QColor backgroundOf(const QByteArray &swf)
+{
+    const int nbits = quint8(swf.at(8)) >> 3;
+    int pos = 8 + (5 + 4 * nbits + 7) / 8 + 4;
+    while (pos + 2 <= swf.size()) {
+        const quint16 head = quint8(swf.at(pos)) | (quint8(swf.at(pos + 1)) << 8);
+        int length = head & 0x3f;
+        pos += 2;
+        if (length == 0x3f) {
+            length = int(quint8(swf.at(pos)) | (quint8(swf.at(pos + 1)) << 8) | (quint8(swf.at(pos + 2)) << 16)
+                         | (quint8(swf.at(pos + 3)) << 24));
+            pos += 4;
+        }
+        if ((head >> 6) == 9)
+            return QColor(quint8(swf.at(pos)), quint8(swf.at(pos + 1)), quint8(swf.at(pos + 2)));
+        pos += length;
+    }
+    return {};
+}
+
+TEST_F(BrowserWindow, ALocalFlashFilePlays)
+{
+    QTemporaryDir home;
+    const int id = 4242;
+    const QByteArray swf = samples::sampleSwf(id);
+    const QString path = QDir(home.path()).filePath(QStringLiteral("local/测试/movie.swf"));
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(swf);
+    f.close();
+
+    window.resize(640, 480);
+    window.ShowItemPage(path, QStringLiteral("本地动画"), id);
+    ASSERT_TRUE(waitForTitle(window, QStringLiteral("本地动画")));
+    const QColor background = backgroundOf(swf);
+    ASSERT_TRUE(background.isValid());
+    // Wait until the player draws the movie's background over a good part of the view.
+    int matching = 0;
+    waitFor(
+        [&] {
+            const QImage shot = window.WebBrowser1->engineView()->grab().toImage();
+            matching = 0;
+            for (int y = 0; y < shot.height(); y += 8)
+                for (int x = 0; x < shot.width(); x += 8) {
+                    const QColor c = shot.pixelColor(x, y);
+                    if (qAbs(c.red() - background.red()) < 8 && qAbs(c.green() - background.green()) < 8
+                        && qAbs(c.blue() - background.blue()) < 8)
+                        ++matching;
+                }
+            return matching > 200;
+        },
+        30000);
+    window.WebBrowser1->engineView()->grab().save(QStringLiteral(SCREENSHOT_DIR "/browser-local-swf.png"));
+    EXPECT_GT(matching, 200) << "the movie's background colour is on screen";
+}
+
+} // namespace

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QString>
+
+#include <memory>
+
+class QHttpServer;
+class QHttpServerRequest;
+class QHttpServerResponse;
+class QTcpServer;
+class TDM_CDS;
+
+// One request as it reached the site.
+struct ReceivedRequest
+{
+    QByteArray method; // "GET", "POST", ...
+    // Path and query, percent-encoded as the server's URL parser keeps them:
+    // QUrl's tolerant form, so "%7e" comes back as "~", hex digits in upper
+    // case, and a lone '%' gets every '%' of the part written as "%25".
+    QByteArray target;
+    QList<QPair<QByteArray, QByteArray>> headers; // in the order they came
+    QByteArray body;
+
+    // The first value of a header, its name compared without regard to case.
+    QByteArray header(QByteArrayView name) const;
+};
+
+// The demo web site: a home page, the playing pages of the catalogue's
+// items, their Flash files, the Ruffle player's files and an echo page. It
+// reads the catalogue of a home directory (Data/info.db) and never writes it,
+// and it listens on 127.0.0.1 only. Requests are answered on the thread that
+// owns the site.
+class DemoSite final : public QObject
+{
+    Q_OBJECT
+
+public:
+    DemoSite(const QString &home, const QString &ruffleDir, QObject *parent = nullptr);
+    ~DemoSite() override;
+
+    // Starts listening on 127.0.0.1; port 0 picks a free port. On failure
+    // errorString() says why.
+    bool listen(quint16 port = 0);
+    quint16 port() const;
+    QString baseUrl() const; // "http://127.0.0.1:PORT/"
+    QString errorString() const { return m_error; }
+
+    QString home() const { return m_home; }
+    QString ruffleDir() const { return m_ruffleDir; }
+
+    // Empty when the catalogue opens and can be read, else why not.
+    QString catalogueProblem();
+
+    // Every request answered so far, oldest first.
+    const QList<ReceivedRequest> &requests() const { return m_requests; }
+    void clearRequests() { m_requests.clear(); }
+
+private:
+    const ReceivedRequest &record(const QHttpServerRequest &request);
+    QHttpServerResponse homePage(const QHttpServerRequest &request);
+    QHttpServerResponse playingPage(const QHttpServerRequest &request);
+    QHttpServerResponse flashFile(const QHttpServerRequest &request);
+    QHttpServerResponse ruffleFile(const QHttpServerRequest &request);
+    QHttpServerResponse echoPage(const ReceivedRequest &request);
+    QHttpServerResponse notFoundPage();
+    QHttpServerResponse unavailablePage(const QString &why);
+    TDM_CDS &catalogue();
+
+    QString m_home;
+    QString m_ruffleDir;
+    QString m_error;
+    std::unique_ptr<TDM_CDS> m_dm;
+    QHttpServer *m_server = nullptr;
+    QTcpServer *m_listener = nullptr;
+    QHash<QString, QByteArray> m_ruffleCache;
+    QList<ReceivedRequest> m_requests;
+};
