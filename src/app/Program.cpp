@@ -5,9 +5,6 @@
 #include "browser/PlayerServer.h"
 #include "store/DataModule.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 Program::Program(platform::Prompter &prompter, const QString &site)
 {
     m_main = std::make_unique<TFrm_Main>(prompter, site);
@@ -30,11 +27,6 @@ Program::~Program() = default;
 void Program::start()
 {
     m_listener.listen();
-    // The main window opens in the middle of the screen.
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = m_main->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        m_main->move(frame.topLeft());
-    }
+    m_main->centreOnScreen();
     m_main->show();
 }

@@ -64,6 +64,7 @@ TFrm_Browser::TFrm_Browser(browser::PlayerServer &player, int onDemandMarker, QW
     connect(WebBrowser1, &browser::WebView::statusTextChanged, statusPanels[0], &QLabel::setText);
 
     setUpFrame(QSize(455, 349), {});
+    centreOnScreen();
 }
 
 void TFrm_Browser::buildToolbar(QWidget *toolbar)

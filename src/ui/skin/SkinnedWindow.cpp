@@ -3,6 +3,7 @@
 #include "ui/art/Artwork.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -202,6 +203,16 @@ bool SkinnedWindow::countsAsMaximized() const
     // A window that covers the whole screen counts as maximised too.
     const QScreen *s = screen();
     return m_style.maximizedBySize && s && size() == s->size();
+}
+
+void SkinnedWindow::centreOnScreen()
+{
+    const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(s->availableGeometry().center());
+    move(frame.topLeft());
 }
 
 void SkinnedWindow::layOut()

@@ -64,6 +64,8 @@ public:
     Hit hitTest(QPoint point) const;
     // Counts as maximised for the caption buttons.
     bool countsAsMaximized() const;
+    // Moves the window to the middle of its screen.
+    void centreOnScreen();
 
 protected:
     // Loads the skin, sizes the window around a content panel of `panelSize`
