@@ -16,36 +16,36 @@ QString itemAddress(const ItemRow &row, const QString &programDir, const QString
     return site + QStringLiteral("flash/openflash.asp?fileid=") + row.fileId;
 }
 
-bool markViewed(TDM_CDS &dm, int fileId)
+namespace {
+
+// Sets a yes/no field of the item row that `keyFields` = `values` finds.
+bool setItemFlag(TDM_CDS &dm, const QString &keyFields, const QVariantList &values, QStringView field)
 {
     store::DataSet &files = dm.cds_FilesInfo;
     files.close();
     files.setFiltered(false);
     files.open();
-    const bool found = files.locate(QStringLiteral("FileID;HasViewed"), {fileId, false});
+    const bool found = files.locate(keyFields, values);
     if (found) {
         files.edit();
-        files.setFieldValue(u"HasViewed", true);
+        files.setFieldValue(field, true);
         files.post();
     }
     files.close();
     return found;
 }
 
+} // namespace
+
+bool markViewed(TDM_CDS &dm, int fileId)
+{
+    // An item already viewed is not found, so it is not written again.
+    return setItemFlag(dm, QStringLiteral("FileID;HasViewed"), {fileId, false}, u"HasViewed");
+}
+
 bool markDeleted(TDM_CDS &dm, int fileId)
 {
-    store::DataSet &files = dm.cds_FilesInfo;
-    files.close();
-    files.setFiltered(false);
-    files.open();
-    const bool found = files.locate(QStringLiteral("FileID"), {fileId});
-    if (found) {
-        files.edit();
-        files.setFieldValue(u"Deleted", true);
-        files.post();
-    }
-    files.close();
-    return found;
+    return setItemFlag(dm, QStringLiteral("FileID"), {fileId}, u"Deleted");
 }
 
 namespace {

@@ -68,6 +68,22 @@ QList<StoredQuery> storedQueries()
     };
 }
 
+// An item copies the class and subscription of its column when it is
+// written with others than its column's.
+QStringList itemColumnTriggers()
+{
+    const QString body = QStringLiteral(
+        " WHEN NEW.ClassID IS NOT (SELECT ColumeParent FROM tb_Colume WHERE ColumeID = NEW.ColumeID)"
+        " OR NEW.Subscribed IS NOT coalesce((SELECT Subscribed FROM tb_Colume WHERE ColumeID = NEW.ColumeID), 0)"
+        " BEGIN UPDATE tb_Files SET ClassID = (SELECT ColumeParent FROM tb_Colume WHERE ColumeID = NEW.ColumeID),"
+        " Subscribed = coalesce((SELECT Subscribed FROM tb_Colume WHERE ColumeID = NEW.ColumeID), 0)"
+        " WHERE FileID = NEW.FileID; END");
+    return {QStringLiteral("CREATE TRIGGER tb_Files_column_insert AFTER INSERT ON tb_Files") + body,
+            QStringLiteral("CREATE TRIGGER tb_Files_column_update AFTER UPDATE OF ColumeID, ClassID, Subscribed"
+                           " ON tb_Files")
+                + body};
+}
+
 QStringList viewStatements()
 {
     QStringList out;
@@ -103,20 +119,6 @@ const char *const kTables[] = {
     " Hits INTEGER NOT NULL DEFAULT 0, HasViewed INTEGER NOT NULL DEFAULT 0,"
     " HasDownloaded INTEGER NOT NULL DEFAULT 0, Deleted INTEGER NOT NULL DEFAULT 0,"
     " ClassID INTEGER, Subscribed INTEGER NOT NULL DEFAULT 0)",
-    "CREATE TRIGGER tb_Files_column_insert AFTER INSERT ON tb_Files"
-    " WHEN NEW.ClassID IS NOT (SELECT ColumeParent FROM tb_Colume WHERE ColumeID = NEW.ColumeID)"
-    " OR NEW.Subscribed IS NOT coalesce((SELECT Subscribed FROM tb_Colume"
-    " WHERE ColumeID = NEW.ColumeID), 0) BEGIN"
-    " UPDATE tb_Files SET ClassID = (SELECT ColumeParent FROM tb_Colume WHERE ColumeID = NEW.ColumeID),"
-    " Subscribed = coalesce((SELECT Subscribed FROM tb_Colume WHERE ColumeID = NEW.ColumeID), 0)"
-    " WHERE FileID = NEW.FileID; END",
-    "CREATE TRIGGER tb_Files_column_update AFTER UPDATE OF ColumeID, ClassID, Subscribed ON tb_Files"
-    " WHEN NEW.ClassID IS NOT (SELECT ColumeParent FROM tb_Colume WHERE ColumeID = NEW.ColumeID)"
-    " OR NEW.Subscribed IS NOT coalesce((SELECT Subscribed FROM tb_Colume"
-    " WHERE ColumeID = NEW.ColumeID), 0) BEGIN"
-    " UPDATE tb_Files SET ClassID = (SELECT ColumeParent FROM tb_Colume WHERE ColumeID = NEW.ColumeID),"
-    " Subscribed = coalesce((SELECT Subscribed FROM tb_Colume WHERE ColumeID = NEW.ColumeID), 0)"
-    " WHERE FileID = NEW.FileID; END",
     "CREATE TRIGGER tb_Colume_insert AFTER INSERT ON tb_Colume BEGIN"
     " UPDATE tb_Files SET ClassID = NEW.ColumeParent, Subscribed = NEW.Subscribed"
     " WHERE ColumeID = NEW.ColumeID; END",
@@ -174,6 +176,7 @@ QStringList schemaStatements()
     QStringList out;
     for (const char *sql : kTables)
         out << QString::fromUtf8(sql);
+    out << itemColumnTriggers();
     for (const char *sql : kListIndexes)
         out << QString::fromUtf8(sql);
     out << viewStatements();

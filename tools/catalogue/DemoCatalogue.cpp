@@ -163,11 +163,19 @@ void writeRecommendations(QSqlDatabase &db, Random &random, const DemoOptions &o
     }
 }
 
+// A file that is already there is rewritten in place, not truncated first:
+// ext4 writes a truncated and rewritten file out at once, which makes
+// replacing a large demo home many times slower. Unchanged files stay as they are.
 void writeSample(const QString &path, int id)
 {
-    QFile file(path);
     const QByteArray bytes = samples::sampleSwf(id);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush())
+    QFile file(path);
+    bool ok = file.open(QIODevice::ReadWrite);
+    if (ok && file.read(bytes.size() + 1) != bytes) {
+        ok = file.seek(0) && file.write(bytes) == bytes.size() && file.flush()
+             && (file.size() == bytes.size() || file.resize(bytes.size()));
+    }
+    if (!ok)
         throw std::runtime_error(
             QStringLiteral("cannot write %1: %2").arg(path, file.errorString()).toStdString());
 }
