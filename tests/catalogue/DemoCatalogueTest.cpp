@@ -5,6 +5,8 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -119,6 +121,32 @@ TEST_F(DemoCatalogue, TheHomeAlsoGetsTheWindowSkin)
     for (const QString &name : {QStringLiteral("ImageLeft"), QStringLiteral("ImageActiveTop"),
                                 QStringLiteral("ImageClose"), QStringLiteral("ImageRightBottom")})
         EXPECT_TRUE(bitmaps.contains(name + QStringLiteral(".bmp"))) << name.toStdString();
+}
+
+TEST_F(DemoCatalogue, AboutATenthOfTheItemsHaveALocalFlashFile)
+{
+    const QStringList items = rows(path(), QStringLiteral("SELECT c.ColumeName, f.Filename FROM tb_Files f"
+                                                          " JOIN tb_Colume c ON c.ColumeID = f.ColumeID"));
+    const QDir home(path());
+    qsizetype local = 0;
+    for (const QString &item : items) {
+        const QStringList parts = item.split(u'|');
+        QFile file(home.filePath(QStringLiteral("local/%1/%2").arg(parts.at(0), parts.at(1))));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        ++local;
+        EXPECT_EQ(file.read(3), QByteArray("FWS")) << file.fileName().toStdString();
+    }
+    EXPECT_GE(local, items.size() * 5 / 100);
+    EXPECT_LE(local, items.size() * 20 / 100);
+    // Every file under local/ belongs to an item.
+    qsizetype files = 0;
+    QDirIterator it(home.filePath(QStringLiteral("local")), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        ++files;
+    }
+    EXPECT_EQ(files, local);
 }
 
 TEST_F(DemoCatalogue, TheSameSeedGivesTheSameCatalogue)

@@ -10,8 +10,6 @@
 #include "SampleSwf.h"
 
 #include <QDate>
-#include <QElapsedTimer>
-#include <cstdio>
 #include <QDir>
 #include <QFile>
 #include <QSqlError>
@@ -270,9 +268,7 @@ void writeDemoCatalogue(const QString &home, const DemoOptions &options)
     // A demo home also needs the window frame skin the program loads from 001/,
     // and some items are already downloaded.
     art::writeSkin(home);
-    QElapsedTimer TMPT; TMPT.start();
     writeLocalCopies(home, copies);
-    fprintf(stderr, "TMP local copies %lld ms\n", (long long)TMPT.elapsed());
 }
 
 QString catalogueInfo(const QString &home)
