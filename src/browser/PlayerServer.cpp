@@ -89,6 +89,7 @@ void PlayerServer::answer(QTcpSocket *socket, int status, const QByteArray &type
     head += "Content-Type: " + type + "\r\n";
     head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
     head += "Cache-Control: no-store\r\nConnection: close\r\n\r\n";
+    socket->setProperty("answered", true);
     socket->write(head);
     socket->write(body);
     socket->disconnectFromHost();
@@ -96,7 +97,12 @@ void PlayerServer::answer(QTcpSocket *socket, int status, const QByteArray &type
 
 void PlayerServer::serve(QTcpSocket *socket)
 {
-    // Only the request line matters: every request is a GET without a body.
+    // Only the request line matters: every request is a GET without a body,
+    // answered once; the header lines that follow are read and dropped.
+    if (socket->property("answered").toBool()) {
+        socket->readAll();
+        return;
+    }
     if (!socket->canReadLine())
         return;
     const QList<QByteArray> request = socket->readLine().trimmed().split(' ');

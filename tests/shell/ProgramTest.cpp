@@ -93,6 +93,21 @@ TEST(Program, StartsFromAnotherDirectoryInItsHome)
     EXPECT_EQ(runProgram({QStringLiteral("--screenshot"), shot}, sharedDemoHome(), &errors), 0) << errors.toStdString();
 }
 
+TEST(Program, AnErrorInAnEventIsShownAndTheProgramGoesOn)
+{
+    QProcess probe;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    probe.setProcessEnvironment(environment);
+    probe.start(QStringLiteral(ERROR_PROBE), {});
+    ASSERT_TRUE(probe.waitForFinished(30000));
+    const QString errors = QString::fromLocal8Bit(probe.readAllStandardError());
+    EXPECT_EQ(probe.exitCode(), 0);
+    EXPECT_TRUE(errors.contains(QStringLiteral("错误: 磁盘已满"))) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("错误: plain failure"))) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("still running")));
+}
+
 TEST(Program, CommandLineAnswers)
 {
     QString errors;
