@@ -138,8 +138,8 @@ void TFrm_Main::buildHeader()
         {&sb_about, {"sb_about", QStringLiteral("关于")}},   {&sb_exit, {"sb_exit", QStringLiteral("退出")}},
     };
     int left = 0;
-    for (const auto &[field, spec] : buttons) {
-        *field = flatButton(pal_header, spec.first, spec.second);
+    for (const auto &[field, entry] : buttons) {
+        *field = flatButton(pal_header, entry.first, entry.second);
         (*field)->setGeometry(left, 0, 40, 23);
         left += 40;
     }

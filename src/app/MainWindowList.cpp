@@ -92,10 +92,10 @@ void TFrm_Main::buildFilesPanel()
     };
     const int lefts[] = {6, 39, 72, 105, 137};
     int i = 0;
-    for (const auto &[field, spec] : buttons) {
+    for (const auto &[field, entry] : buttons) {
         auto *b = new QToolButton(bar);
-        b->setObjectName(QLatin1String(spec.first));
-        b->setText(spec.second);
+        b->setObjectName(QLatin1String(entry.first));
+        b->setText(entry.second);
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
         b->setGeometry(lefts[i++], 1, 32, 22);
@@ -131,13 +131,13 @@ void TFrm_Main::buildFilesMenu()
         {&smn_clicked, {"smn_clicked", 2}}, {&smn_noneclicked, {"smn_noneclicked", 3}},
         {&smn_downloaded, {"smn_downloaded", 4}}, {&smn_nonedownload, {"smn_nonedownload", 5}},
     };
-    for (const auto &[field, spec] : views) {
-        QAction *a = mni_view->addAction(browse::viewCaption(spec.second));
-        a->setObjectName(QLatin1String(spec.first));
+    for (const auto &[field, entry] : views) {
+        QAction *a = mni_view->addAction(browse::viewCaption(entry.second));
+        a->setObjectName(QLatin1String(entry.first));
         a->setCheckable(true);
-        a->setData(spec.second);
+        a->setData(entry.second);
         m_views->addAction(a);
-        const int view = spec.second;
+        const int view = entry.second;
         connect(a, &QAction::triggered, this, [this, view] { selectView(view); });
         *field = a;
     }
