@@ -273,7 +273,7 @@ void DataSet::fetch()
         m_eof = true;
         return;
     }
-    m_row = std::move(m_buffer.front());
+    m_row = m_buffer.front();
     m_buffer.pop_front();
     m_eof = false;
 }
