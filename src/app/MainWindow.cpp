@@ -7,6 +7,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -267,6 +268,13 @@ void TFrm_Main::showEvent(QShowEvent *event)
     CurrentView = 1;
     smn_recent->setChecked(true);
     QTimer::singleShot(0, this, &TFrm_Main::startupGate);
+}
+
+void TFrm_Main::closeEvent(QCloseEvent *event)
+{
+    SkinnedWindow::closeEvent(event);
+    if (event->isAccepted())
+        emit closed();
 }
 
 // The first database access, the saved users' list, decides whether the

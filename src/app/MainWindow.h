@@ -168,9 +168,12 @@ signals:
     void databaseUnavailable();
     // The window is shown and the first database access went well.
     void ready();
+    // The window was closed: the program ends.
+    void closed();
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildHeader();

@@ -5,6 +5,8 @@
 #include "browser/PlayerServer.h"
 #include "store/DataModule.h"
 
+#include <QCoreApplication>
+
 Program::Program(platform::Prompter &prompter, const QString &site)
 {
     m_main = std::make_unique<TFrm_Main>(prompter, site);
@@ -20,6 +22,8 @@ Program::Program(platform::Prompter &prompter, const QString &site)
     connect(m_main.get(), &TFrm_Main::databaseUnavailable, this, [this] { m_exitCode = 1; });
     connect(m_main.get(), &TFrm_Main::ready, this, &Program::ready);
     connect(&m_listener, &platform::NewItemsListener::newItems, m_main.get(), &TFrm_Main::newItemsNotice);
+    // Closing the main window ends the program, whatever other windows are open.
+    connect(m_main.get(), &TFrm_Main::closed, this, [] { QCoreApplication::quit(); });
 }
 
 Program::~Program() = default;

@@ -11,7 +11,9 @@
 
 #include <QProcess>
 #include <QSignalSpy>
+#include <QApplication>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -51,6 +53,20 @@ TEST(Program, MakesItsObjectsInOrderAndStartsOnTheCatalogue)
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_TRUE(prompter.asked.isEmpty());
     program.Frm_Main()->close();
+}
+
+TEST(Program, ClosingTheMainWindowEndsTheProgramWhateverElseIsOpen)
+{
+    CurrentDir here(sharedDemoHome());
+    ScriptedPrompter prompter;
+    Program program(prompter, QStringLiteral("http://127.0.0.1:9/"));
+    program.start();
+    program.Frm_Browser()->show();
+    // The application's own loop runs; a timer ends it with 7 if nothing else does.
+    QTimer::singleShot(0, program.Frm_Main(), &QWidget::close);
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+    EXPECT_EQ(QApplication::exec(), 0) << "closing the main window ended the loop";
+    program.Frm_Browser()->hide();
 }
 
 TEST(Program, WithoutACatalogueItSaysSoAndEnds)
