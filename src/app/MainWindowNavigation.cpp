@@ -82,18 +82,18 @@ void TFrm_Main::buildAboutPanel()
         connect(label, &LinkLabel::clicked, this, [address] { QDesktopServices::openUrl(QUrl(address)); });
         return label;
     };
-    QLabel *product = text(QStringLiteral("Kelvo在线 - Flash吧"), 36, "lab_Product");
+    QLabel *product = text(QStringLiteral("Kelvo在线 - Flash吧"), 30, "lab_Product");
     QFont big = product->font();
     big.setPixelSize(16);
     big.setBold(true);
     product->setFont(big);
-    text(QStringLiteral("版本 2.01"), 62);
+    text(QStringLiteral("版本 2.01"), 54)->setFixedHeight(16);
     text(QStringLiteral("本程序为 Kelvo在线 Flash 动画目录的桌面客户端：浏览、播放、下载与收藏网站上的动画作品。"),
-         86)->setFixedHeight(44);
-    text(QStringLiteral("程序与界面设计：Kelvo在线开发组"), 136);
-    Label2 = link("Label2", m_site, m_site, 160);
-    Label3 = link("Label3", QStringLiteral("support@kelvo.example"), QStringLiteral("mailto:support@kelvo.example"), 182);
-    text(QStringLiteral("美术设计："), 206)->setFixedHeight(16);
-    Label5 = link("Label5", QStringLiteral("蓝鲸设计工作室"), QStringLiteral("http://design.kelvo.example/"), 222);
-    text(QStringLiteral("动画作品版权归原作者所有，仅供个人欣赏。"), 246)->setFixedHeight(20);
+         74)->setFixedHeight(44);
+    text(QStringLiteral("程序与界面设计：Kelvo在线开发组"), 122)->setFixedHeight(16);
+    Label2 = link("Label2", m_site, m_site, 142);
+    Label3 = link("Label3", QStringLiteral("support@kelvo.example"), QStringLiteral("mailto:support@kelvo.example"), 162);
+    text(QStringLiteral("美术设计："), 184)->setFixedHeight(16);
+    Label5 = link("Label5", QStringLiteral("蓝鲸设计工作室"), QStringLiteral("http://design.kelvo.example/"), 202);
+    text(QStringLiteral("动画作品版权归原作者所有，仅供个人欣赏。"), 228)->setFixedHeight(34);
 }

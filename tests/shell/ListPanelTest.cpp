@@ -253,6 +253,12 @@ TEST_F(ListPanel, TheAboutPanel)
     EXPECT_EQ(window.Label2->hint(), QStringLiteral("http://127.0.0.1:8731/"));
     EXPECT_TRUE(window.Label3->hint().startsWith(QStringLiteral("mailto:")));
     EXPECT_TRUE(window.Label5->hint().startsWith(QStringLiteral("http")));
+    // Every text fits its place inside the panel, none cut off.
+    for (QLabel *l : window.pal_About->findChildren<QLabel *>()) {
+        EXPECT_LE(l->geometry().bottom(), window.pal_About->height()) << l->text().toStdString();
+        if (l->wordWrap())
+            EXPECT_LE(l->heightForWidth(l->width()), l->height()) << l->text().toStdString();
+    }
     for (LinkLabel *l : {window.Label2, window.Label3, window.Label5}) {
         EXPECT_GE(l->x(), 0);
         EXPECT_LE(l->geometry().right(), 238);

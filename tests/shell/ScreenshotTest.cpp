@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QApplication>
 #include <QMouseEvent>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -42,6 +43,10 @@ TEST(Screenshots, MainWindowAndItemList)
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(window.lv_Files->viewport(), &move);
     EXPECT_TRUE(window.grab().save(shotPath(QStringLiteral("item-list.png"))));
+
+    window.sb_about->click();
+    ASSERT_EQ(window.frontPanel(), window.pal_About);
+    EXPECT_TRUE(window.grab().save(shotPath(QStringLiteral("about-panel.png"))));
     EXPECT_TRUE(prompter.asked.isEmpty());
 }
 
