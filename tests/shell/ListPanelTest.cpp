@@ -256,8 +256,9 @@ TEST_F(ListPanel, TheAboutPanel)
     // Every text fits its place inside the panel, none cut off.
     for (QLabel *l : window.pal_About->findChildren<QLabel *>()) {
         EXPECT_LE(l->geometry().bottom(), window.pal_About->height()) << l->text().toStdString();
-        if (l->wordWrap())
+        if (l->wordWrap()) {
             EXPECT_LE(l->heightForWidth(l->width()), l->height()) << l->text().toStdString();
+        }
     }
     for (LinkLabel *l : {window.Label2, window.Label3, window.Label5}) {
         EXPECT_GE(l->x(), 0);
