@@ -10,18 +10,6 @@
 
 namespace {
 
-skin::SkinnedWindow::Style browserStyle()
-{
-    skin::SkinnedWindow::Style s;
-    s.border = skin::BorderStyle::Sizeable;
-    s.icons = {true, true, true};
-    s.stretchPictures = true;
-    s.fitCaptionOnResize = true;
-    s.maximizedBySize = true;
-    s.iconDoubleClickCloses = true;
-    s.captionLeft = 100;
-    return s;
-}
 
 void fillColour(QWidget *w, const QColor &colour)
 {
@@ -34,7 +22,7 @@ void fillColour(QWidget *w, const QColor &colour)
 } // namespace
 
 TFrm_Browser::TFrm_Browser(browser::PlayerServer &player, int onDemandMarker, QWidget *parent)
-    : SkinnedWindow(browserStyle(), parent), m_player(player), m_marker(onDemandMarker)
+    : SkinnedWindow(sizeableStyle(), parent), m_player(player), m_marker(onDemandMarker)
 {
     setObjectName(QStringLiteral("Frm_Browser"));
     setWindowTitle(QStringLiteral("Zanto浏览器"));

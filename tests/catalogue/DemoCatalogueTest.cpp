@@ -13,23 +13,15 @@
 #include <QUrl>
 #include <QTemporaryDir>
 
+#include "CatalogueRows.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 QStringList rows(const QString &home, const QString &sql)
 {
-    store::Connection c(catalogue::cataloguePath(home));
-    QSqlQuery q(c.database());
-    EXPECT_TRUE(q.exec(sql)) << sql.toStdString();
-    QStringList out;
-    while (q.next()) {
-        QStringList fields;
-        for (int i = 0; i < q.record().count(); ++i)
-            fields << q.value(i).toString();
-        out << fields.join(u'|');
-    }
-    return out;
+    return catalogueRows(home, sql);
 }
 
 QByteArray digest(const QString &home)

@@ -16,11 +16,11 @@ using skin::Hit;
 using skin::SkinImage;
 using skin::SkinnedWindow;
 
-// A window like the browser: sizeable, with all three caption buttons.
+// A sizeable window with all three caption buttons, as the browser is.
 class SizeableWindow final : public SkinnedWindow
 {
 public:
-    explicit SizeableWindow(QStringList *errors = nullptr) : SkinnedWindow(style())
+    explicit SizeableWindow(QStringList *errors = nullptr) : SkinnedWindow(sizeableStyle())
     {
         setWindowTitle(QStringLiteral("Zanto 浏览器[一个很长很长很长很长很长很长很长很长很长很长很长的标题]"));
         setMinimumSize(400, 300);
@@ -30,18 +30,6 @@ public:
         });
     }
 
-private:
-    static Style style()
-    {
-        Style s;
-        s.border = skin::BorderStyle::Sizeable;
-        s.stretchPictures = true;
-        s.fitCaptionOnResize = true;
-        s.maximizedBySize = true;
-        s.iconDoubleClickCloses = true;
-        s.captionLeft = 100;
-        return s;
-    }
 };
 
 SkinImage *image(QWidget &w, const char *name)

@@ -23,6 +23,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include "CatalogueRows.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -161,20 +163,9 @@ void writeFile(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
-// Rows of a statement on the catalogue, fields joined by '|'.
 QStringList rows(const QString &home, const QString &sql)
 {
-    store::Connection c(catalogue::cataloguePath(home));
-    QSqlQuery q(c.database());
-    EXPECT_TRUE(q.exec(sql)) << sql.toStdString();
-    QStringList out;
-    while (q.next()) {
-        QStringList fields;
-        for (int i = 0; i < q.record().count(); ++i)
-            fields << q.value(i).toString();
-        out << fields.join(u'|');
-    }
-    return out;
+    return catalogueRows(home, sql);
 }
 
 // A player folder like Ruffle's: scripts, a source map and a large binary.

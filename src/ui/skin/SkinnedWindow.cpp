@@ -124,6 +124,19 @@ SkinnedWindow::SkinnedWindow(const Style &style, QWidget *parent)
     m_panel->setObjectName(QStringLiteral("PanelBkGnd"));
 }
 
+SkinnedWindow::Style SkinnedWindow::sizeableStyle()
+{
+    Style s;
+    s.border = BorderStyle::Sizeable;
+    s.icons = {true, true, true};
+    s.stretchPictures = true;
+    s.fitCaptionOnResize = true;
+    s.maximizedBySize = true;
+    s.iconDoubleClickCloses = true;
+    s.captionLeft = 100;
+    return s;
+}
+
 void SkinnedWindow::setUpFrame(QSize panelSize, const ErrorReporter &report)
 {
     try {

@@ -49,6 +49,10 @@ public:
         bool iconDoubleClickCloses = false;
         int captionLeft = 78;
     };
+    // The style of the resizable windows (browser, search): all three caption
+    // buttons, stretched pictures, the caption fitted to the width.
+    static Style sizeableStyle();
+
     using ErrorReporter = std::function<void(const QString &)>;
 
     explicit SkinnedWindow(const Style &style, QWidget *parent = nullptr);
