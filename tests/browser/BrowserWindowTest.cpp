@@ -217,6 +217,40 @@ QColor backgroundOf(const QByteArray &swf)
     return {};
 }
 
+// Waits until the player draws `colour` over a good part of the view;
+// answers how many sampled points show it.
+int waitForColour(TFrm_Browser &w, const QColor &colour)
+{
+    EXPECT_TRUE(colour.isValid());
+    int matching = 0;
+    waitFor(
+        [&] {
+            const QImage shot = w.WebBrowser1->engineView()->grab().toImage();
+            matching = 0;
+            for (int y = 0; y < shot.height(); y += 8)
+                for (int x = 0; x < shot.width(); x += 8) {
+                    const QColor c = shot.pixelColor(x, y);
+                    if (qAbs(c.red() - colour.red()) < 8 && qAbs(c.green() - colour.green()) < 8
+                        && qAbs(c.blue() - colour.blue()) < 8)
+                        ++matching;
+                }
+            return matching > 200;
+        },
+        30000);
+    return matching;
+}
+
+TEST_F(BrowserWindow, TheSitesPlayingPagePlaysTheItem)
+{
+    const int id = 1030;
+    const QString name = site().itemName(id);
+    window.resize(640, 520);
+    window.ShowItemPage(site().base() + QStringLiteral("flash/openflash.asp?fileid=%1").arg(id), name, id);
+    ASSERT_TRUE(waitForTitle(window, name));
+    EXPECT_GT(waitForColour(window, backgroundOf(samples::sampleSwf(id))), 200)
+        << "the item's movie is drawn on the page";
+}
+
 TEST_F(BrowserWindow, ALocalFlashFilePlays)
 {
     QTemporaryDir home;
@@ -237,24 +271,7 @@ TEST_F(BrowserWindow, ALocalFlashFilePlays)
     shown.resize(640, 480);
     shown.ShowItemPage(path, QStringLiteral("本地动画"), id);
     ASSERT_TRUE(waitForTitle(shown, QStringLiteral("本地动画")));
-    const QColor background = backgroundOf(swf);
-    ASSERT_TRUE(background.isValid());
-    // Wait until the player draws the movie's background over a good part of the view.
-    int matching = 0;
-    waitFor(
-        [&] {
-            const QImage shot = shown.WebBrowser1->engineView()->grab().toImage();
-            matching = 0;
-            for (int y = 0; y < shot.height(); y += 8)
-                for (int x = 0; x < shot.width(); x += 8) {
-                    const QColor c = shot.pixelColor(x, y);
-                    if (qAbs(c.red() - background.red()) < 8 && qAbs(c.green() - background.green()) < 8
-                        && qAbs(c.blue() - background.blue()) < 8)
-                        ++matching;
-                }
-            return matching > 200;
-        },
-        30000);
+    const int matching = waitForColour(shown, backgroundOf(swf));
     QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
     shown.grab().save(QStringLiteral(SCREENSHOT_DIR "/browser-window.png"));
     shown.hide();

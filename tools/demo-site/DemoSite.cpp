@@ -475,8 +475,7 @@ QHttpServerResponse DemoSite::playingPage(const QHttpServerRequest &request)
                                         "  polyfills: false,\n"
                                         "  warnOnUnsupportedContent: false,\n"
                                         "  upgradeToHttps: false,\n"
-                                        "  contextMenu: \"on\",\n"
-                                        "  backgroundColor: \"#000000\"\n"
+                                        "  contextMenu: \"on\"\n"
                                         "};\n"
                                         "</script>\n"
                                         "<script src=\"/ruffle/ruffle.js\"></script>\n");
