@@ -99,7 +99,6 @@ TFrm_Main::TFrm_Main(platform::Prompter &prompter, const QString &site, QWidget 
 {
     setObjectName(QStringLiteral("Frm_Main"));
     setWindowTitle(QStringLiteral("KelvoFlash吧 2.01"));
-    setWindowIcon(QIcon(QPixmap::fromImage(art::windowIcon())));
 
     // The content: background, header, panels, footer.
     pal_Backgroud = new QFrame(PanelBkGnd());

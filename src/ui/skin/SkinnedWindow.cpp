@@ -3,6 +3,7 @@
 #include "ui/art/Artwork.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -97,6 +98,7 @@ SkinnedWindow::SkinnedWindow(const Style &style, QWidget *parent)
     m_rightTop = image("ImageRightTop", stretch);
     m_icon = image("ImageIcon", true);
     m_icon->setPicture(QPixmap::fromImage(art::windowIcon()));
+    setWindowIcon(QIcon(m_icon->picture()));
 
     m_caption = new QLabel(this);
     m_caption->setObjectName(QStringLiteral("LabelCaption"));
