@@ -4,6 +4,7 @@
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 #include "ui/art/Artwork.h"
+#include "ui/skin/Colours.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -16,19 +17,10 @@
 
 namespace {
 
-const QColor kSkyBlue(166, 202, 240);
-const QColor kNavy(0, 0, 128);
 const QColor kBackground(224, 224, 224);
 constexpr int kPanelWidth = 238;
 constexpr int kPanelHeight = 271;
 
-void fill(QWidget *w, const QColor &colour)
-{
-    w->setAutoFillBackground(true);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    w->setPalette(p);
-}
 
 QToolButton *flatButton(QWidget *parent, const char *name, const QString &caption)
 {
@@ -104,7 +96,7 @@ TFrm_Main::TFrm_Main(platform::Prompter &prompter, const QString &site, QWidget 
     pal_Backgroud = new QFrame(PanelBkGnd());
     pal_Backgroud->setObjectName(QStringLiteral("pal_Backgroud"));
     static_cast<QFrame *>(pal_Backgroud)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    fill(pal_Backgroud, kBackground);
+    skin::fillBackground(pal_Backgroud, kBackground);
 
     CurrentPage = 1;
     LoggedInUser.clear();
@@ -130,7 +122,7 @@ void TFrm_Main::buildHeader()
 {
     pal_header = new QWidget(pal_Backgroud);
     pal_header->setObjectName(QStringLiteral("pal_header"));
-    fill(pal_header, kSkyBlue);
+    skin::fillBackground(pal_header, skin::kSkyBlue);
     pal_header->setGeometry(1, 1, kPanelWidth, 24);
     const std::pair<QToolButton **, std::pair<const char *, QString>> buttons[] = {
         {&sb_back, {"sb_back", QStringLiteral("返回")}},     {&sb_search, {"sb_search", QStringLiteral("搜索")}},
@@ -154,7 +146,7 @@ void TFrm_Main::buildFooter()
 {
     pal_footer = new QWidget(pal_Backgroud);
     pal_footer->setObjectName(QStringLiteral("pal_footer"));
-    fill(pal_footer, kSkyBlue);
+    skin::fillBackground(pal_footer, skin::kSkyBlue);
     lab_Footinfo = new LinkLabel(pal_footer);
     lab_Footinfo->setObjectName(QStringLiteral("lab_Footinfo"));
     lab_Footinfo->setText(QStringLiteral("欢迎光临 Kelvo在线 - Flash吧"));
@@ -173,11 +165,11 @@ QWidget *TFrm_Main::contentPanel(const char *name, const QString &title, const c
 {
     auto *panel = new QWidget(pal_Backgroud);
     panel->setObjectName(QLatin1String(name));
-    fill(panel, Qt::white);
+    skin::fillBackground(panel, Qt::white);
     panel->setGeometry(1, 25, kPanelWidth, kPanelHeight);
     auto *bar = new QWidget(panel);
     bar->setObjectName(QLatin1String(name) + QStringLiteral("_title"));
-    fill(bar, kNavy);
+    skin::fillBackground(bar, skin::kNavy);
     bar->setGeometry(0, 0, kPanelWidth, 22);
     auto *label = new QLabel(title, bar);
     label->setObjectName(QLatin1String(titleName));
@@ -195,7 +187,7 @@ void TFrm_Main::buildPanels()
 {
     pal_Main = new QWidget(pal_Backgroud);
     pal_Main->setObjectName(QStringLiteral("pal_Main"));
-    fill(pal_Main, kBackground);
+    skin::fillBackground(pal_Main, kBackground);
     pal_Main->setGeometry(1, 25, kPanelWidth, kPanelHeight);
     buildClassButtons();
 

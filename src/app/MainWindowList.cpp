@@ -9,6 +9,7 @@
 #include "platform/Prompter.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
+#include "ui/skin/Colours.h"
 
 #include <QActionGroup>
 #include <QFileDialog>
@@ -22,16 +23,7 @@
 
 namespace {
 
-const QColor kNavy(0, 0, 128);
 const QColor kPagingBar(192, 220, 192);
-
-void fillColour(QWidget *w, const QColor &colour)
-{
-    w->setAutoFillBackground(true);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    w->setPalette(p);
-}
 
 // A menu caption shows '&' as itself, not as an accelerator.
 QString menuText(const QString &caption)
@@ -45,7 +37,7 @@ QString menuText(const QString &caption)
 void TFrm_Main::buildFilesPanel()
 {
     // Under the title bar the panel shows the system window colour.
-    fillColour(pal_files, palette().color(QPalette::Base));
+    skin::fillBackground(pal_files, palette().color(QPalette::Base));
     lv_Files = new QTreeView(pal_files);
     lv_Files->setObjectName(QStringLiteral("lv_Files"));
     lv_Files->setGeometry(1, 23, 236, 221);
@@ -77,12 +69,12 @@ void TFrm_Main::buildFilesPanel()
     auto *line = new QFrame(pal_files);
     line->setObjectName(QStringLiteral("Shape36"));
     line->setGeometry(0, 244, 238, 1);
-    fillColour(line, Qt::black);
+    skin::fillBackground(line, Qt::black);
 
     auto *bar = new QWidget(pal_files);
     bar->setObjectName(QStringLiteral("Panel2"));
     bar->setGeometry(1, 245, 236, 25);
-    fillColour(bar, kPagingBar);
+    skin::fillBackground(bar, kPagingBar);
     const std::pair<QToolButton **, std::pair<const char *, QString>> buttons[] = {
         {&sb_firstpage, {"sb_firstpage", QStringLiteral("首页")}},
         {&sb_priorpage, {"sb_priorpage", QStringLiteral("上页")}},
@@ -100,7 +92,7 @@ void TFrm_Main::buildFilesPanel()
         b->setFocusPolicy(Qt::NoFocus);
         b->setGeometry(lefts[i++], 1, 32, 22);
         QPalette p = b->palette();
-        p.setColor(QPalette::ButtonText, kNavy);
+        p.setColor(QPalette::ButtonText, skin::kNavy);
         b->setPalette(p);
         *field = b;
     }

@@ -1,25 +1,13 @@
 #include "browser/BrowserWindow.h"
 
 #include "browser/WebView.h"
+#include "ui/skin/Colours.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-namespace {
-
-
-void fillColour(QWidget *w, const QColor &colour)
-{
-    w->setAutoFillBackground(true);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    w->setPalette(p);
-}
-
-} // namespace
 
 TFrm_Browser::TFrm_Browser(browser::PlayerServer &player, int onDemandMarker, QWidget *parent)
     : SkinnedWindow(sizeableStyle(), parent), m_player(player), m_marker(onDemandMarker)
@@ -36,7 +24,7 @@ TFrm_Browser::TFrm_Browser(browser::PlayerServer &player, int onDemandMarker, QW
     auto *toolbar = new QWidget(PanelBkGnd());
     toolbar->setObjectName(QStringLiteral("Panel1"));
     toolbar->setFixedHeight(31);
-    fillColour(toolbar, QColor(166, 202, 240));
+    skin::fillBackground(toolbar, skin::kSkyBlue);
     buildToolbar(toolbar);
     layout->addWidget(toolbar);
 
