@@ -1,18 +1,10 @@
 #include "browse/ListLoader.h"
 
 #include "browse/ListQuery.h"
+#include "common/LocalCopy.h"
 #include "store/DataModule.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 namespace browse {
-
-bool localCopyExists(const QString &programDir, const QString &localLocation)
-{
-    const QFileInfo info(programDir + localLocation);
-    return info.isFile() && !info.isHidden();
-}
 
 QString dateText(const QDateTime &when)
 {
@@ -41,7 +33,7 @@ QList<ItemRow> FillItemList(store::DataSet &records, const QString &programDir, 
         r.localLocation = QStringLiteral("/local/") + r.columnName + u'/' + r.fileName;
         r.imageIndex = 0;
         r.viewed = records.fieldByName(u"HasViewed").asBoolean() ? QStringLiteral("true") : QStringLiteral("false");
-        if (localCopyExists(programDir, r.localLocation)) {
+        if (ExistingLocalCopy(programDir, r.columnName, r.fileName)) {
             records.edit();
             records.setFieldValue(u"HasDownloaded", true);
             records.post();

@@ -45,12 +45,10 @@ ListPage ListItems(TDM_CDS &dm, ListState &state, const QString &programDir, con
 
 // Turns rows of an open result into list rows from its current position: at
 // most `limit` when it is above 0, else all. A row whose local copy exists is
-// marked downloaded through the result. The result stays open, on the first
+// marked downloaded through the result; an item whose column or file name
+// is not one plain name has no local copy. The result stays open, on the first
 // row not taken.
 QList<ItemRow> FillItemList(store::DataSet &records, const QString &programDir, int limit);
-
-// Whether `programDir` + `localLocation` is an ordinary, visible file.
-bool localCopyExists(const QString &programDir, const QString &localLocation);
 
 // An item's date and time as the lists show it ("2003-1-5 10:20:30"; the
 // time is left out at midnight).

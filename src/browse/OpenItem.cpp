@@ -1,6 +1,6 @@
 #include "browse/OpenItem.h"
 
-#include "browse/ListLoader.h"
+#include "common/LocalCopy.h"
 #include "store/DataModule.h"
 
 #include <QDir>
@@ -11,8 +11,10 @@ namespace browse {
 
 QString itemAddress(const ItemRow &row, const QString &programDir, const QString &site)
 {
-    if (row.hasLocalCopy())
-        return programDir + row.localLocation;
+    if (row.hasLocalCopy()) {
+        if (const std::optional<QString> path = LocalCopyPath(programDir, row.columnName, row.fileName))
+            return *path;
+    }
     return site + QStringLiteral("flash/openflash.asp?fileid=") + row.fileId;
 }
 
@@ -86,13 +88,14 @@ SaveResult saveCopy(TDM_CDS &dm, const QString &programDir, const QString &fileI
     if (dm.aq_all.eof())
         return NoSuchItem;
     const QString fileName = dm.aq_all.fieldByName(u"Filename").asString();
-    const QString location = QStringLiteral("/local/") + dm.aq_all.fieldByName(u"ColumeName").asString() + u'/' + fileName;
-    if (!localCopyExists(programDir, location))
+    const std::optional<QString> source =
+        ExistingLocalCopy(programDir, dm.aq_all.fieldByName(u"ColumeName").asString(), fileName);
+    if (!source)
         return NoLocalCopy;
     const QString target = chooseTarget(fileName);
     if (target.isEmpty())
         return SaveCancelled;
-    return replaceWithCopy(programDir + location, target) ? Saved : CopyFailed;
+    return replaceWithCopy(*source, target) ? Saved : CopyFailed;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "browse/ListLoader.h"
 #include "browse/ListQuery.h"
+#include "common/LocalCopy.h"
 #include "store/DataModule.h"
 
 #include <QDir>
@@ -180,12 +181,13 @@ TEST_F(ListLoader, ALocalCopyMarksTheItemDownloadedEvenInTheNotDownloadedView)
 
 TEST_F(ListLoader, OnlyAnOrdinaryVisibleFileCountsAsALocalCopy)
 {
+    const QString column = QStringLiteral("益智游戏");
     QDir(home()).mkpath(QStringLiteral("local/益智游戏/f3125.swf"));
-    EXPECT_FALSE(localCopyExists(home(), QStringLiteral("/local/益智游戏/f3125.swf"))) << "a directory";
-    makeLocalCopy(QStringLiteral("益智游戏"), QStringLiteral(".f3124.swf"));
-    EXPECT_FALSE(localCopyExists(home(), QStringLiteral("/local/益智游戏/.f3124.swf"))) << "a hidden file";
-    makeLocalCopy(QStringLiteral("益智游戏"), QStringLiteral("f3123.swf"));
-    EXPECT_TRUE(localCopyExists(home(), QStringLiteral("/local/益智游戏/f3123.swf")));
+    EXPECT_FALSE(ExistingLocalCopy(home(), column, QStringLiteral("f3125.swf"))) << "a directory";
+    makeLocalCopy(column, QStringLiteral(".f3124.swf"));
+    EXPECT_FALSE(ExistingLocalCopy(home(), column, QStringLiteral(".f3124.swf"))) << "a hidden file";
+    makeLocalCopy(column, QStringLiteral("f3123.swf"));
+    EXPECT_TRUE(ExistingLocalCopy(home(), column, QStringLiteral("f3123.swf")));
 }
 
 TEST_F(ListLoader, RowsCarryTheirFieldsByPosition)

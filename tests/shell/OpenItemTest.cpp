@@ -220,6 +220,52 @@ TEST_F(OpenItem, SavingOntoTheLocalCopyItselfKeepsIt)
     EXPECT_EQ(f.readAll(), QByteArray("FWS-copy"));
 }
 
+TEST_F(OpenItem, NamesThatLeaveLocalReachNoFile)
+{
+    // Files outside local/ that hostile column and file names point at.
+    const QDir home(catalogue.home());
+    home.mkpath(QStringLiteral("outside"));
+    for (const QString &path : {QStringLiteral("outside/evil.swf"), QStringLiteral("evil.swf")}) {
+        QFile f(home.filePath(path));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("FWS-outside");
+    }
+    catalogue.addColumn(32, 3, QStringLiteral("../outside"));
+    catalogue.addColumn(33, 3, QStringLiteral(".."));
+    catalogue.addItem(3201, 32, QStringLiteral("外面1"), QStringLiteral("2003-01-06 10:00:00"));
+    catalogue.addItem(3301, 33, QStringLiteral("外面2"), QStringLiteral("2003-01-07 10:00:00"));
+    catalogue.addItem(3106, 31, QStringLiteral("外面3"), QStringLiteral("2003-01-08 10:00:00"));
+    catalogue.exec(QStringLiteral("UPDATE tb_Files SET Filename = 'evil.swf' WHERE FileID IN (3201, 3301)"));
+    catalogue.exec(QStringLiteral("UPDATE tb_Files SET Filename = '../../evil.swf' WHERE FileID = 3106"));
+    window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
+
+    bool chooserAsked = false;
+    window.saveFileChooser = [&](const QString &) {
+        chooserAsked = true;
+        return QDir(catalogue.home()).filePath(QStringLiteral("stolen.swf"));
+    };
+    for (const QString &id : {QStringLiteral("3201"), QStringLiteral("3301"), QStringLiteral("3106")}) {
+        const int row = rowOf(id);
+        ASSERT_GE(row, 0) << id.toStdString();
+        EXPECT_EQ(window.filesModel->row(row).localCopy, QStringLiteral("false")) << id.toStdString();
+        EXPECT_EQ(window.filesModel->row(row).imageIndex, 0);
+        doubleClick(centreOf(row));
+        EXPECT_EQ(browserWindow.CurrentFileID, id.toInt());
+        ASSERT_TRUE(waitFor([&] {
+            return browserWindow.WebBrowser1->url() ==
+                   QUrl(QStringLiteral("http://127.0.0.1:9/flash/openflash.asp?fileid=") + id);
+        })) << "opens the site's page, not the file: "
+            << browserWindow.WebBrowser1->url().toString().toStdString();
+        rightClick(row);
+        window.mni_saveas->trigger();
+        EXPECT_EQ(prompter.asked.last().text, QStringLiteral("没找到本地文件，请先将该条目下载到本地！"));
+    }
+    EXPECT_FALSE(chooserAsked);
+    EXPECT_FALSE(QFile::exists(QDir(catalogue.home()).filePath(QStringLiteral("stolen.swf"))));
+    EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT count(*) FROM tb_Files WHERE HasDownloaded")).toInt(), 1)
+        << "only the real local copy is marked downloaded";
+}
+
 TEST_F(OpenItem, DeletingAsksFirst)
 {
     const int rows = window.filesModel->rowCount();
