@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "common/OpenAddress.h"
 #include "platform/Prompter.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 
 namespace {
@@ -91,6 +93,7 @@ TFrm_Main::TFrm_Main(platform::Prompter &prompter, const QString &site, QWidget 
 {
     setObjectName(QStringLiteral("Frm_Main"));
     setWindowTitle(QStringLiteral("KelvoFlash吧 2.01"));
+    desktopOpener = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
 
     // The content: background, header, panels, footer.
     pal_Backgroud = new QFrame(PanelBkGnd());
@@ -314,5 +317,16 @@ void TFrm_Main::fitFooterLabel()
 
 void TFrm_Main::lab_FootinfoClick()
 {
-    QDesktopServices::openUrl(QUrl(lab_Footinfo->hint()));
+    openWithDesktop(lab_Footinfo->hint(), lab_Footinfo);
+}
+
+bool TFrm_Main::openWithDesktop(const QString &address, QWidget *near)
+{
+    // Advertisement addresses come from the catalogue: no local files.
+    const OpenAddress verdict = CheckOpenAddress(address);
+    if (verdict.refused()) {
+        QToolTip::showText(near->mapToGlobal(near->rect().bottomLeft()), verdict.reason, near);
+        return false;
+    }
+    return desktopOpener(verdict.url);
 }

@@ -58,6 +58,13 @@ public:
     // Asks where to save a file; gets the name to suggest, answers the chosen
     // path or nothing. A save dialog unless replaced (tests).
     std::function<QString(const QString &suggestedName)> saveFileChooser;
+    // Hands an address to the desktop (web browser, mail program); the
+    // desktop's own opener unless replaced (tests).
+    std::function<bool(const QUrl &)> desktopOpener;
+
+    // Opens a web or mail address with the desktop. Anything else is not
+    // opened, and a tip beside `near` says why. True when it went out.
+    bool openWithDesktop(const QString &address, QWidget *near);
 
     // Opens the focused item of a list when the pointer last rested on it.
     void OpenFocusedItem(QTreeView *list);

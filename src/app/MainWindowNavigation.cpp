@@ -4,7 +4,6 @@
 
 #include "browse/ListQuery.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QToolButton>
 #include <QUrl>
@@ -30,7 +29,7 @@ void TFrm_Main::sb_refreshClick()
 void TFrm_Main::sb_setClick()
 {
     // The help file is handed to the desktop; a failure there is not reported.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("zanto.chm"))));
+    desktopOpener(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("zanto.chm"))));
 }
 
 void TFrm_Main::sb_aboutClick()
@@ -79,7 +78,7 @@ void TFrm_Main::buildAboutPanel()
         label->adjustSize();
         label->resize(label->width(), label->height() + 3);
         label->move((pal_About->width() - label->width()) / 2, top);
-        connect(label, &LinkLabel::clicked, this, [address] { QDesktopServices::openUrl(QUrl(address)); });
+        connect(label, &LinkLabel::clicked, this, [this, label, address] { openWithDesktop(address, label); });
         return label;
     };
     QLabel *product = text(QStringLiteral("Kelvo在线 - Flash吧"), 30, "lab_Product");

@@ -18,6 +18,7 @@ Program::Program(platform::Prompter &prompter, const QString &site)
     m_creationOrder << QStringLiteral("Frm_Browser");
     m_main->setDataModule(m_dataModule.get());
     m_main->setBrowser(m_browser.get());
+    m_browser->setProgramDir(m_main->ProgramDir);
 
     connect(m_main.get(), &TFrm_Main::databaseUnavailable, this, [this] { m_exitCode = 1; });
     connect(m_main.get(), &TFrm_Main::ready, this, &Program::ready);

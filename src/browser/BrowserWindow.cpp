@@ -4,14 +4,18 @@
 #include "ui/skin/Colours.h"
 
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 TFrm_Browser::TFrm_Browser(browser::PlayerServer &player, int onDemandMarker, QWidget *parent)
-    : SkinnedWindow(sizeableStyle(), parent), m_player(player), m_marker(onDemandMarker)
+    : SkinnedWindow(sizeableStyle(), parent), m_player(player), m_marker(onDemandMarker),
+      m_programDir(QDir::currentPath())
 {
+    desktopOpener = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     setObjectName(QStringLiteral("Frm_Browser"));
     setWindowTitle(QStringLiteral("Zanto浏览器"));
     setMinimumSize(400, 300);
@@ -92,10 +96,13 @@ void TFrm_Browser::buildStatusBar()
 
 void TFrm_Browser::ShowItemPage(const QString &address, const QString &name, int fileId)
 {
-    CurrentFileID = fileId;
-    CurrentItemName = name;
+    const OpenAddress verdict = CheckOpenAddress(address, m_programDir);
+    if (!verdict.refused()) {
+        CurrentFileID = fileId;
+        CurrentItemName = name;
+    }
     sb_recommend->setVisible(true);
-    WebBrowser1->navigate(address, {}, {}, name);
+    navigateChecked(verdict, address, {}, {}, name);
     if (!isVisible())
         show();
 }
@@ -103,14 +110,44 @@ void TFrm_Browser::ShowItemPage(const QString &address, const QString &name, int
 void TFrm_Browser::ShowPage(const QString &address, const QByteArray &body, const QString &headers)
 {
     sb_recommend->setVisible(false);
+    const OpenAddress verdict = CheckOpenAddress(address, m_programDir);
+    if (verdict.refused()) {
+        // Nothing to open: the reason shows here rather than in a new window.
+        navigateChecked(verdict, address, body, headers);
+        if (!isVisible())
+            show();
+        return;
+    }
     if (isVisible()) {
         auto *window = new TFrm_Browser(m_player, kOnDemandMarker);
+        window->setProgramDir(m_programDir);
+        window->desktopOpener = desktopOpener;
         emit pageWindowOpened(window);
         window->ShowPage(address, body, headers);
         return;
     }
     show();
-    WebBrowser1->navigate(address, body, headers);
+    navigateChecked(verdict, address, body, headers);
+}
+
+void TFrm_Browser::navigateChecked(const OpenAddress &verdict, const QString &address, const QByteArray &body,
+                                   const QString &headers, const QString &title)
+{
+    switch (verdict.kind) {
+    case OpenAddress::Web:
+        WebBrowser1->navigate(address, body, headers, title);
+        break;
+    case OpenAddress::LocalFile:
+        WebBrowser1->navigate(verdict.url.toLocalFile(), body, headers, title);
+        break;
+    case OpenAddress::Mail:
+        desktopOpener(verdict.url);
+        break;
+    case OpenAddress::Refused:
+        statusPanels[0]->setText(verdict.reason);
+        statusPanels[0]->setToolTip(verdict.reason);
+        break;
+    }
 }
 
 void TFrm_Browser::closeEvent(QCloseEvent *event)

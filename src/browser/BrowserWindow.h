@@ -2,8 +2,13 @@
 
 #include "ui/skin/SkinnedWindow.h"
 
+#include "common/OpenAddress.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QUrl>
+
+#include <functional>
 
 class QLabel;
 class QProgressBar;
@@ -30,6 +35,13 @@ public:
     // Opens a server page, posting `body` with `headers` when there is a body.
     void ShowPage(const QString &address, const QByteArray &body = {}, const QString &headers = {});
 
+    // Local files open only inside this folder's local/ (the local copies);
+    // the current directory at creation unless set.
+    void setProgramDir(const QString &programDir) { m_programDir = programDir; }
+    // Hands a mail address to the desktop; the desktop's own opener unless
+    // replaced (tests).
+    std::function<bool(const QUrl &)> desktopOpener;
+
     int CurrentFileID = 0;
     QString CurrentItemName;
     int onDemandMarker() const { return m_marker; }
@@ -54,6 +66,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Opens a checked address: web pages and local copies here, mail with
+    // the desktop; anything else only puts the reason in the status bar.
+    void navigateChecked(const OpenAddress &verdict, const QString &address, const QByteArray &body,
+                         const QString &headers, const QString &title = {});
     void buildToolbar(QWidget *toolbar);
     void buildStatusBar();
     void WebBrowser1TitleChange(const QString &title);
@@ -62,4 +78,5 @@ private:
 
     browser::PlayerServer &m_player;
     int m_marker;
+    QString m_programDir;
 };

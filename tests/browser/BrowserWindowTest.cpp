@@ -179,6 +179,46 @@ TEST_F(BrowserWindow, AServerPageWhileVisibleOpensAWindowOfItsOwn)
     EXPECT_TRUE(window.sb_recommend->isVisible());
 }
 
+TEST_F(BrowserWindow, OnlyWebPagesLocalCopiesAndMailAreOpened)
+{
+    QTemporaryDir home;
+    window.setProgramDir(home.path());
+    QList<QUrl> handedOut;
+    window.desktopOpener = [&](const QUrl &url) {
+        handedOut << url;
+        return true;
+    };
+    QPointer<TFrm_Browser> second;
+    QObject::connect(&window, &TFrm_Browser::pageWindowOpened, [&](TFrm_Browser *w) { second = w; });
+    const QString refused[] = {
+        QStringLiteral("javascript:alert(document.cookie)"),
+        QStringLiteral("data:text/html,<script>alert(1)</script>"),
+        QStringLiteral("file:///etc/passwd"),
+        QStringLiteral("/etc/passwd"),
+        home.path() + QStringLiteral("/local/../Data/info.db"),
+        QStringLiteral("flashbar-evil://run"),
+        QStringLiteral("http://a.exa\nmple/"),
+    };
+    for (const QString &address : refused) {
+        window.ShowItemPage(address, QStringLiteral("坏地址"), 7);
+        window.ShowPage(address);
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_TRUE(window.statusPanels[0]->text().startsWith(QStringLiteral("未打开地址"))) << address.toStdString();
+    }
+    EXPECT_EQ(window.WebBrowser1->engineView(), nullptr) << "nothing was navigated to";
+    EXPECT_TRUE(second.isNull()) << "no window for a refused server page";
+    EXPECT_EQ(window.CurrentFileID, 0);
+    EXPECT_TRUE(handedOut.isEmpty());
+
+    window.ShowItemPage(QStringLiteral("mailto:friend@kelvo.example"), QStringLiteral("信"), 0);
+    EXPECT_EQ(handedOut, QList<QUrl>{QUrl(QStringLiteral("mailto:friend@kelvo.example"))});
+    EXPECT_EQ(window.WebBrowser1->engineView(), nullptr);
+
+    const QString name = site().itemName(1021);
+    window.ShowItemPage(site().base() + QStringLiteral("flash/openflash.asp?fileid=1021"), name, 1021);
+    EXPECT_TRUE(waitForTitle(window, name));
+}
+
 TEST_F(BrowserWindow, ALongTitleIsShortenedInTheCaptionLabelOnly)
 {
     const QString longName = QString(60, QChar(u'长'));
@@ -268,6 +308,7 @@ TEST_F(BrowserWindow, ALocalFlashFilePlays)
     QDir::setCurrent(site().home.path());
     TFrm_Browser shown(player);
     QDir::setCurrent(previous);
+    shown.setProgramDir(home.path());
     shown.resize(640, 480);
     shown.ShowItemPage(path, QStringLiteral("本地动画"), id);
     ASSERT_TRUE(waitForTitle(shown, QStringLiteral("本地动画")));

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -190,6 +191,34 @@ TEST_F(MainWindow, AnEmptyAdvertisementTableLeavesTheFooterAlone)
         QMetaObject::invokeMethod(window.tm_advertisement, "timeout");
     EXPECT_EQ(window.lab_Footinfo->text(), text);
     EXPECT_EQ(window.lab_Footinfo->hint(), QStringLiteral("http://127.0.0.1:8731/"));
+}
+
+TEST_F(MainWindow, TheFooterOpensOnlyWebAndMailAddresses)
+{
+    TempCatalogue catalogue;
+    catalogue.exec(QStringLiteral("INSERT INTO tb_Adver (Context, URL) VALUES ('甲', 'http://a.example/'),"
+                                  " ('乙', 'javascript:alert(1)'), ('丙', 'mailto:ad@kelvo.example'),"
+                                  " ('丁', 'file:///etc/passwd'), ('戊', '/etc/passwd'), ('己', 'flashbar-evil:run')"));
+    TDM_CDS dm(catalogue.path());
+    window.setDataModule(&dm);
+    QList<QUrl> opened;
+    window.desktopOpener = [&](const QUrl &url) {
+        opened << url;
+        return true;
+    };
+    window.show();
+    QStringList tips;
+    for (int i = 0; i < 6; ++i) {
+        QMetaObject::invokeMethod(window.tm_advertisement, "timeout");
+        QToolTip::hideText();
+        QTest::mouseClick(window.lab_Footinfo, Qt::LeftButton, {}, QPoint(3, 3));
+        tips << QToolTip::text();
+    }
+    EXPECT_EQ(opened, (QList<QUrl>{QUrl(QStringLiteral("http://a.example/")),
+                                   QUrl(QStringLiteral("mailto:ad@kelvo.example"))}));
+    for (int i : {1, 3, 4, 5})
+        EXPECT_TRUE(tips.at(i).startsWith(QStringLiteral("未打开地址"))) << tips.at(i).toStdString();
+    window.hide();
 }
 
 } // namespace

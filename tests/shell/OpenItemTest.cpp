@@ -43,6 +43,7 @@ protected:
         window.setDataModule(&dm);
         window.setBrowser(&browserWindow);
         window.ProgramDir = catalogue.home();
+        browserWindow.setProgramDir(catalogue.home());
         previousDir = QDir::currentPath();
         QDir::setCurrent(catalogue.home());
         window.show();
