@@ -2,18 +2,19 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPair>
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QHttpServer;
 class QHttpServerRequest;
 class QHttpServerResponse;
 class QTcpServer;
+class SiteArea;
 class TDM_CDS;
 
 // One request as it reached the site.
@@ -32,10 +33,10 @@ struct ReceivedRequest
 };
 
 // The demo web site: a home page, the playing pages of the catalogue's
-// items, their Flash files, the Ruffle player's files and an echo page. It
-// reads the catalogue of a home directory (Data/info.db) and never writes it,
-// and it listens on 127.0.0.1 only. Requests are answered on the thread that
-// owns the site.
+// items, their Flash files, the Ruffle player's files, an echo page, and
+// whatever other areas are registered (SiteArea.h). It reads the catalogue
+// of a home directory (Data/info.db) and never writes it, and it listens on
+// 127.0.0.1 only. Requests are answered on the thread that owns the site.
 class DemoSite final : public QObject
 {
     Q_OBJECT
@@ -61,23 +62,19 @@ public:
     const QList<ReceivedRequest> &requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
 
-private:
-    const ReceivedRequest &record(const QHttpServerRequest &request);
-    QHttpServerResponse homePage(const QHttpServerRequest &request);
-    QHttpServerResponse playingPage(const QHttpServerRequest &request);
-    QHttpServerResponse flashFile(const QHttpServerRequest &request);
-    QHttpServerResponse ruffleFile(const QHttpServerRequest &request);
-    QHttpServerResponse echoPage(const ReceivedRequest &request);
-    QHttpServerResponse notFoundPage();
-    QHttpServerResponse unavailablePage(const QString &why);
+    // For the areas: the catalogue (read only), keeping a request, and the
+    // home page's sections of every area in order.
     TDM_CDS &catalogue();
+    const ReceivedRequest &record(const QHttpServerRequest &request);
+    QString homeSections();
 
+private:
     QString m_home;
     QString m_ruffleDir;
     QString m_error;
     std::unique_ptr<TDM_CDS> m_dm;
     QHttpServer *m_server = nullptr;
     QTcpServer *m_listener = nullptr;
-    QHash<QString, QByteArray> m_ruffleCache;
     QList<ReceivedRequest> m_requests;
+    std::vector<std::unique_ptr<SiteArea>> m_areas;
 };
