@@ -75,7 +75,7 @@ TEST(EncodeFormValue, RandomTextDecodesBackToItsGbkBytes)
             return char16_t(random.bounded(0xD800));
         }
     };
-    for (int n = 0; n < 120000; ++n) {
+    for (int n = 0; n < 60000; ++n) {
         QString text;
         const int length = int(random.bounded(12));
         for (int i = 0; i < length; ++i)
