@@ -6,6 +6,7 @@
 #include "browse/ListQuery.h"
 #include "browse/OpenItem.h"
 #include "browser/BrowserWindow.h"
+#include "common/Text.h"
 #include "platform/Prompter.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
@@ -23,13 +24,15 @@
 
 namespace {
 
+// The caption label and the column entries keep at most this many characters.
+constexpr int kLongestCaption = 40;
+
 const QColor kPagingBar(192, 220, 192);
 
-// A menu caption shows '&' as itself, not as an accelerator.
+// A menu caption shows '&' as itself, not as an accelerator, and is not too long.
 QString menuText(const QString &caption)
 {
-    QString text = caption;
-    return text.replace(u'&', QStringLiteral("&&"));
+    return ShownText(caption, kLongestCaption).replace(u'&', QStringLiteral("&&"));
 }
 
 } // namespace
@@ -246,7 +249,7 @@ void TFrm_Main::applyListPage(const browse::ListPage &page)
     // After a change of class the list shows all items; the mark says so.
     if (page.classChanged)
         smn_all->setChecked(true);
-    lab_Files->setText(page.caption);
+    lab_Files->setText(ShownText(page.caption, kLongestCaption));
     lab_Files->adjustSize();
     lab_Files->move((pal_files->width() - lab_Files->width()) / 2, lab_Files->y());
     rebuildColumnMenu(page.columnMenu, page.columnMenuEnabled);

@@ -1,5 +1,7 @@
 #include "browse/ItemListModel.h"
 
+#include "common/Text.h"
+
 namespace browse {
 
 ItemListModel::ItemListModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -51,7 +53,7 @@ QVariant ItemListModel::data(const QModelIndex &index, int role) const
     const ItemRow &r = m_rows.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return index.column() == 0 ? r.caption : r.columnName;
+        return ShownText(index.column() == 0 ? r.caption : r.columnName);
     case Qt::ToolTipRole:
         return itemTip(r);
     case RowRole:

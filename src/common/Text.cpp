@@ -9,3 +9,16 @@ QString TruncateWithEllipsis(const QString &text, int maximum)
         return ellipsis;
     return text.left(maximum - 1) + ellipsis;
 }
+
+QString ShownText(const QString &text, int maximum, LineEnds lineEnds)
+{
+    QString shown = TruncateWithEllipsis(text, maximum);
+    for (QChar &c : shown) {
+        if (c.category() != QChar::Other_Control)
+            continue;
+        if (lineEnds == LineEnds::Keep && (c == u'\r' || c == u'\n'))
+            continue;
+        c = u' ';
+    }
+    return shown;
+}

@@ -219,6 +219,26 @@ TEST_F(BrowserWindow, OnlyWebPagesLocalCopiesAndMailAreOpened)
     EXPECT_TRUE(waitForTitle(window, name));
 }
 
+TEST_F(BrowserWindow, AHugeStrangeTitleIsShortenedInTheCaptionLabel)
+{
+    QTemporaryDir home;
+    const QString path = QDir(home.path()).filePath(QStringLiteral("local/栏目/long.html"));
+    QDir().mkpath(QFileInfo(path).path());
+    const QString title = QChar(0x202E) + QString(100000, u'长') + QChar(0x200F) + QStringLiteral("末");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<html><head><meta charset=\"utf-8\"><title>" + title.toUtf8() + "</title></head><body>x</body></html>");
+    f.close();
+    window.setProgramDir(home.path());
+    window.ShowItemPage(path, QStringLiteral("长"), 1);
+    // The engine itself keeps only the first few thousand characters of a title.
+    ASSERT_TRUE(waitFor([&] { return window.windowTitle().size() > 1000; }));
+    const QString caption = window.findChild<QLabel *>(QStringLiteral("LabelCaption"))->text();
+    EXPECT_TRUE(caption.endsWith(QStringLiteral("..."))) << caption.size();
+    EXPECT_LT(caption.size(), 200);
+    EXPECT_FALSE(window.grab().isNull());
+}
+
 TEST_F(BrowserWindow, ALongTitleIsShortenedInTheCaptionLabelOnly)
 {
     const QString longName = QString(60, QChar(u'长'));

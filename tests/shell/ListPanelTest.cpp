@@ -10,10 +10,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -209,6 +212,56 @@ TEST_F(ListPanel, TheTipOfARow)
     const QString tip = window.filesModel->index(0, 0).data(Qt::ToolTipRole).toString();
     EXPECT_EQ(tip, QStringLiteral("\r\n*****更多功能，请点击鼠标右键*****\r\n\r\n[ID]：3125\r\n\r\n[说    明]：说明3125\r\n\r\n"
                                   "[作    者]：作者\r\n[更新日期]：2003-1-25 10:00:00\r\n"));
+}
+
+TEST_F(ListPanel, LongAndStrangeTextsAreShownShortened)
+{
+    // Names and descriptions as another program may write them: very long,
+    // with control characters, a right-to-left override, broken UTF-8, NUL.
+    const QString strange = QStringLiteral("\x01\x1b\t") + QChar(0x202E) + QString(100000, u'长') + QChar(0x200F)
+                            + QStringLiteral("末");
+    catalogue.addColumn(33, 3, strange);
+    for (int i = 1; i <= 10; ++i)
+        catalogue.addItem(3300 + i, 33, strange, QStringLiteral("2003-02-%1 10:00:00").arg(i, 2, 10, QLatin1Char('0')));
+    catalogue.exec(QStringLiteral("UPDATE tb_Files SET FileDesc = DisplayName || char(0) || CAST(X'EDA080FF' AS TEXT),"
+                                  " Owner = DisplayName, Filename = DisplayName WHERE ColumeID = 33"));
+    window.show();
+    window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
+    QAction *strangeEntry = nullptr;
+    for (QAction *a : window.mni_Colume->actions()) {
+        EXPECT_LE(a->text().size(), 64) << "menu entries are shortened";
+        if (a->data().toString() == strange)
+            strangeEntry = a;
+    }
+    ASSERT_NE(strangeEntry, nullptr) << "the entry still chooses the whole name";
+    strangeEntry->trigger();
+    ASSERT_EQ(window.filesModel->rowCount(), 10);
+    EXPECT_EQ(window.filesModel->row(0).caption, strange) << "the row keeps the whole text";
+    EXPECT_LE(window.lab_Files->text().size(), 64);
+    EXPECT_TRUE(window.lab_Files->text().endsWith(QStringLiteral("...")));
+    EXPECT_LE(window.lab_Files->width(), 2 * window.pal_files->width());
+
+    const QModelIndex first = window.filesModel->index(0, 0);
+    EXPECT_LE(first.data(Qt::DisplayRole).toString().size(), 256 + 2) << "255 characters and the ellipsis";
+    const QString tip = first.data(Qt::ToolTipRole).toString();
+    EXPECT_LT(tip.size(), 2000);
+    QString tipText = tip;
+    tipText.remove(u'\r').remove(u'\n');
+    for (const QChar c : tipText)
+        EXPECT_NE(c.category(), QChar::Other_Control) << "no control characters in the tip: " << int(c.unicode());
+
+    // Drawing the list and showing a tip and the menu go through.
+    QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
+    EXPECT_TRUE(window.grab().save(QStringLiteral(SCREENSHOT_DIR "/list-strange-texts.png")));
+    const QPoint centre = window.lv_Files->visualRect(first).center();
+    QHelpEvent help(QEvent::ToolTip, centre, window.lv_Files->viewport()->mapToGlobal(centre));
+    QApplication::sendEvent(window.lv_Files->viewport(), &help);
+    EXPECT_EQ(QToolTip::text().size(), tip.size());
+    QToolTip::hideText();
+    window.mni_Colume->popup(QPoint(0, 0));
+    EXPECT_FALSE(window.mni_Colume->grab().isNull());
+    window.mni_Colume->hide();
+    window.hide();
 }
 
 TEST_F(ListPanel, BackReturnsToTheStartPanel)
