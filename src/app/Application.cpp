@@ -3,15 +3,15 @@
 #include "platform/Prompter.h"
 #include "store/DatabaseError.h"
 
-#include <QFont>
+#include "ui/art/WindowFont.h"
 
 #include <cstdio>
 #include <exception>
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
+    // No display name: the window system would append it to every title.
     setApplicationName(QStringLiteral("flashbar"));
-    setApplicationDisplayName(QStringLiteral("KelvoFlash吧"));
     setApplicationVersion(QStringLiteral("2.01"));
 }
 
@@ -37,9 +37,5 @@ void Application::reportError(const QString &text)
 
 void Application::useWindowFont()
 {
-    QFont::insertSubstitutions(QStringLiteral("宋体"),
-                               {QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Serif CJK SC")});
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    art::useWindowFont();
 }

@@ -20,7 +20,7 @@ public:
     // Shows an error through the prompter (or on stderr when there is none).
     void reportError(const QString &text);
 
-    // Font of the windows: 宋体 at 12 pixels, taken from a Song face here.
+    // Font of the windows: 宋体 at 12 pixels (art::windowFont).
     static void useWindowFont();
 
 private:

@@ -6,6 +6,7 @@
 #include "store/DatabaseError.h"
 #include "ui/art/Artwork.h"
 #include "ui/skin/Colours.h"
+#include "ui/skin/FlatButton.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -26,12 +27,7 @@ constexpr int kPanelHeight = 271;
 
 QToolButton *flatButton(QWidget *parent, const char *name, const QString &caption)
 {
-    auto *b = new QToolButton(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setText(caption);
-    b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus);
-    return b;
+    return new skin::FlatButton(QLatin1String(name), caption, parent);
 }
 
 struct ClassButton
@@ -65,6 +61,7 @@ skin::SkinnedWindow::Style mainStyle()
 LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent)
 {
     setCursor(Qt::PointingHandCursor);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QPalette p = palette();
     p.setColor(QPalette::WindowText, Qt::blue);
     setPalette(p);
@@ -73,11 +70,12 @@ LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent)
 void LinkLabel::paintEvent(QPaintEvent *event)
 {
     QLabel::paintEvent(event);
-    // Drawn here: the Song face at this size draws no underline of its own.
+    // Drawn here, one pixel clear below the Chinese characters, whose ink
+    // ends on the baseline; the face's own underline would cut through them.
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::WindowText));
     const QFontMetrics metrics(font());
-    const int y = contentsRect().top() + metrics.ascent() + 1;
+    const int y = contentsRect().top() + metrics.ascent() + 2;
     painter.drawLine(contentsRect().left(), y, contentsRect().left() + metrics.horizontalAdvance(text()) - 1, y);
 }
 
@@ -114,9 +112,12 @@ TFrm_Main::TFrm_Main(platform::Prompter &prompter, const QString &site, QWidget 
     buildPanels();
     buildFooter();
 
-    // The start panel is in front; the window's size is its content's plus the frame.
+    // The start panel is in front; the window's size is its content's plus the
+    // frame. The frame gives the content W - 18 by H - 62 pixels; at 258 x 395
+    // that is 240 x 333, the background's bevel around a 238-pixel panel
+    // column and, from the top, header 24, panel 271 and footer 36.
     bringToFront(pal_Main);
-    setUpFrame(QSize(236, 337), [this](const QString &text) { m_prompter.showError(text); });
+    setUpFrame(QSize(238, 335), [this](const QString &text) { m_prompter.showError(text); });
     pal_Backgroud->setGeometry(QRect(QPoint(0, 0), PanelBkGnd()->size()));
     pal_footer->setGeometry(1, pal_Backgroud->height() - 37, pal_Backgroud->width() - 2, 36);
 }

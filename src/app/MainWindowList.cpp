@@ -11,6 +11,7 @@
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 #include "ui/skin/Colours.h"
+#include "ui/skin/FlatButton.h"
 
 #include <QActionGroup>
 #include <QFileDialog>
@@ -88,15 +89,9 @@ void TFrm_Main::buildFilesPanel()
     const int lefts[] = {6, 39, 72, 105, 137};
     int i = 0;
     for (const auto &[field, entry] : buttons) {
-        auto *b = new QToolButton(bar);
-        b->setObjectName(QLatin1String(entry.first));
-        b->setText(entry.second);
-        b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
+        auto *b = new skin::FlatButton(QLatin1String(entry.first), entry.second, bar);
         b->setGeometry(lefts[i++], 1, 32, 22);
-        QPalette p = b->palette();
-        p.setColor(QPalette::ButtonText, skin::kNavy);
-        b->setPalette(p);
+        b->setTextColour(skin::kNavy);
         *field = b;
     }
     connect(sb_firstpage, &QToolButton::clicked, this, &TFrm_Main::sb_firstpageClick);
@@ -316,8 +311,11 @@ void TFrm_Main::lv_FilesContextPopup(const QPoint &position)
     for (QAction *a : {mni_onlineview, mni_antdownload, mni_deleteFile, mni_Loadnetant, mni_flashgetdownload,
                        mni_loadFlashget, mni_saveas, mni_downall_ant, mni_downall_flashget})
         a->setEnabled(onItem);
-    // The position counts from the window's corner, moved by the list panel's place.
-    const QPoint at = mapToGlobal(position) + QPoint(pal_files->x() + 10, pal_files->y() + 72);
+    // The list's own coordinates (its column header included) are taken as
+    // the window's, then moved by the list panel's place: the menu opens at
+    // the pointer.
+    const QPoint inList = lv_Files->viewport()->mapTo(lv_Files, position);
+    const QPoint at = mapToGlobal(inList + QPoint(pal_files->x() + 10, pal_files->y() + 72));
     PopupListView = lv_Files;
     pm_Files->popup(at);
 }

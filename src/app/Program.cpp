@@ -14,7 +14,7 @@ Program::Program(platform::Prompter &prompter, const QString &site)
     m_dataModule = std::make_unique<TDM_CDS>();
     m_creationOrder << QStringLiteral("DM_CDS");
     m_player = std::make_unique<browser::PlayerServer>(browser::PlayerServer::locateRuffle());
-    m_browser = std::make_unique<TFrm_Browser>(*m_player);
+    m_browser = std::make_unique<TFrm_Browser>(*m_player, prompter);
     m_creationOrder << QStringLiteral("Frm_Browser");
     m_main->setDataModule(m_dataModule.get());
     m_main->setBrowser(m_browser.get());

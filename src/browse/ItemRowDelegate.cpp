@@ -2,6 +2,7 @@
 
 #include "browse/ItemListModel.h"
 #include "browse/RowText.h"
+#include "ui/art/WindowFont.h"
 
 #include <QColor>
 #include <QFontMetrics>
@@ -16,9 +17,8 @@ constexpr int kMinimumRowHeight = 19;
 }
 
 ItemRowDelegate::ItemRowDelegate(std::array<QPixmap, 3> icons, QObject *parent)
-    : QStyledItemDelegate(parent), m_icons(std::move(icons)), m_font(QStringLiteral("宋体"))
+    : QStyledItemDelegate(parent), m_icons(std::move(icons)), m_font(art::windowFont())
 {
-    m_font.setPixelSize(12);
 }
 
 void ItemRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -37,7 +37,8 @@ void ItemRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     QPainter p(&canvas);
     p.setFont(m_font);
     const QFontMetrics fm(m_font);
-    const int letterHeight = fm.height();
+    const art::TextBox box = art::textBox(m_font);
+    const int letterHeight = box.height;
     const int columnWidth = cell.width();
 
     const bool hot = option.state.testFlag(QStyle::State_MouseOver);
@@ -56,8 +57,8 @@ void ItemRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         available = captionSpace(columnWidth);
     }
     const QString shown = fitCellText(text, fm.horizontalAdvance(text), available, columnWidth, letterHeight);
-    const int y = (cell.height() - fm.height()) / 2;
-    p.drawText(x, y + fm.ascent(), shown);
+    const int y = (cell.height() - box.height) / 2;
+    p.drawText(x, y + box.ascent, shown);
     p.end();
 
     painter->drawPixmap(cell.topLeft(), canvas);

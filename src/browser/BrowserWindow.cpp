@@ -1,7 +1,9 @@
 #include "browser/BrowserWindow.h"
 
 #include "browser/WebView.h"
+#include "platform/Prompter.h"
 #include "ui/skin/Colours.h"
+#include "ui/skin/FlatButton.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -11,8 +13,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-TFrm_Browser::TFrm_Browser(browser::PlayerServer &player, int onDemandMarker, QWidget *parent)
-    : SkinnedWindow(sizeableStyle(), parent), m_player(player), m_marker(onDemandMarker),
+TFrm_Browser::TFrm_Browser(browser::PlayerServer &player, platform::Prompter &prompter, int onDemandMarker,
+                           QWidget *parent)
+    : SkinnedWindow(sizeableStyle(), parent), m_player(player), m_prompter(prompter), m_marker(onDemandMarker),
       m_programDir(QDir::currentPath())
 {
     desktopOpener = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
@@ -43,18 +46,14 @@ TFrm_Browser::TFrm_Browser(browser::PlayerServer &player, int onDemandMarker, QW
     connect(WebBrowser1, &browser::WebView::progressChanged, this, &TFrm_Browser::WebBrowser1ProgressChange);
     connect(WebBrowser1, &browser::WebView::statusTextChanged, statusPanels[0], &QLabel::setText);
 
-    setUpFrame(QSize(455, 349), {});
+    setUpFrame(QSize(455, 349), [this](const QString &text) { m_prompter.showError(text); });
     centreOnScreen();
 }
 
 void TFrm_Browser::buildToolbar(QWidget *toolbar)
 {
     const auto button = [toolbar](const char *name, const QString &caption, int left, int width) {
-        auto *b = new QToolButton(toolbar);
-        b->setObjectName(QLatin1String(name));
-        b->setText(caption);
-        b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
+        auto *b = new skin::FlatButton(QLatin1String(name), caption, toolbar);
         b->setGeometry(left, 5, width, 22);
         return b;
     };
@@ -119,7 +118,7 @@ void TFrm_Browser::ShowPage(const QString &address, const QByteArray &body, cons
         return;
     }
     if (isVisible()) {
-        auto *window = new TFrm_Browser(m_player, kOnDemandMarker);
+        auto *window = new TFrm_Browser(m_player, m_prompter, kOnDemandMarker);
         window->setProgramDir(m_programDir);
         window->desktopOpener = desktopOpener;
         emit pageWindowOpened(window);

@@ -19,6 +19,10 @@ class PlayerServer;
 class WebView;
 } // namespace browser
 
+namespace platform {
+class Prompter;
+}
+
 // The program's own browser window. One instance is made at start-up and
 // hidden; it shows item pages. A server page asked for while it is visible
 // opens in a further window made for it, which goes away when closed.
@@ -28,7 +32,9 @@ class TFrm_Browser final : public skin::SkinnedWindow
 public:
     static constexpr int kOnDemandMarker = 112233;
 
-    explicit TFrm_Browser(browser::PlayerServer &player, int onDemandMarker = 0, QWidget *parent = nullptr);
+    // Skin errors are reported through `prompter`.
+    TFrm_Browser(browser::PlayerServer &player, platform::Prompter &prompter, int onDemandMarker = 0,
+                 QWidget *parent = nullptr);
 
     // Opens an item's page (the site's playing page or its local copy).
     void ShowItemPage(const QString &address, const QString &name, int fileId);
@@ -77,6 +83,7 @@ private:
     void WebBrowser1ProgressChange(int progress, int maximum);
 
     browser::PlayerServer &m_player;
+    platform::Prompter &m_prompter;
     int m_marker;
     QString m_programDir;
 };

@@ -2,6 +2,7 @@
 #include "browse/ItemRowDelegate.h"
 #include "browse/RowText.h"
 #include "ui/art/Artwork.h"
+#include "ui/art/WindowFont.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -34,9 +35,7 @@ ItemRow makeRow(const QString &caption, const QString &column, bool viewed, int 
 
 QFont listFont()
 {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(12);
-    return font;
+    return art::windowFont();
 }
 
 // How a text pixel relates to a pen colour drawn on white: antialiased text
@@ -62,6 +61,7 @@ bool isBlendOf(QRgb pixel, const QColor &pen)
 struct TextPixels
 {
     int inked = 0;      // pixels that are not white
+    int pure = 0;       // inked pixels exactly of the pen's colour
     int offColour = 0;  // inked pixels that are not a blend of the pen
     double darkest = 0; // coverage of the strongest pixel, 0..1
 };
@@ -75,6 +75,8 @@ TextPixels textPixels(const QImage &image, const QRect &area, const QColor &pen)
             if ((px & 0xffffff) == 0xffffff)
                 continue;
             ++result.inked;
+            if (QColor(px) == pen)
+                ++result.pure;
             if (!isBlendOf(px, pen))
                 ++result.offColour;
             else
@@ -169,8 +171,9 @@ TEST_F(ItemRowDelegateTest, TextColourFollowsViewedAndHot)
             const TextPixels text = textPixels(render(c.row, column, cell, c.state), area, c.pen);
             EXPECT_GT(text.inked, 30);
             EXPECT_EQ(text.offColour, 0);
-            // Real strokes, not a faint smear.
+            // Real strokes, not a faint smear: sharp text is the pen's colour throughout.
             EXPECT_GT(text.darkest, 0.6);
+            EXPECT_EQ(text.pure, text.inked);
         }
     }
 }
@@ -239,7 +242,8 @@ TEST_F(ItemRowDelegateTest, BackgroundIsWhiteAndTextCentred)
     const QString columnText = QStringLiteral("搞笑");
     setRows({makeRow(captionText, columnText, false, 7)});
     const QFontMetrics fm(listFont());
-    const int baseline = (kRowHeight - fm.height()) / 2 + fm.ascent();
+    const art::TextBox box = art::textBox(listFont());
+    const int baseline = (kRowHeight - box.height) / 2 + box.ascent;
 
     for (const auto &[column, cell, text, left] : {std::tuple{0, kCaptionCell, captionText, 24},
                                                    std::tuple{1, kColumnCell, columnText, 0}}) {
@@ -287,8 +291,11 @@ TEST_F(ItemRowDelegateTest, DrawsInsideTheCellOnly)
 TEST_F(ItemRowDelegateTest, LongTextIsShortenedToTheColumn)
 {
     const QFontMetrics fm(listFont());
-    const int captionK = kCaptionCell.width() / fm.height() - 2;
-    const int columnK = kColumnCell.width() / fm.height() - 2;
+    const int captionK = kCaptionCell.width() / art::textBox(listFont()).height - 2;
+    const int columnK = kColumnCell.width() / art::textBox(listFont()).height - 2;
+    // The Song face's 12-pixel line: 9 characters and "..." in the caption, 4 in the column.
+    EXPECT_EQ(captionK, 10);
+    EXPECT_EQ(columnK, 5);
     const QString longCaption = QStringLiteral("大话西游之月光宝盒完整珍藏版本");
     const QString longColumn = QStringLiteral("动漫游戏综合专区");
     ASSERT_GT(fm.horizontalAdvance(longCaption), browse::captionSpace(kCaptionCell.width()));
@@ -322,12 +329,12 @@ TEST_F(ItemRowDelegateTest, MarginCountsAgainstTheSpace)
     // Texts a few pixels too wide for the space, though not for the column:
     // the icon and the 3-pixel margin count.
     const QFontMetrics fm(listFont());
-    const QString caption = justTooWide(QLatin1Char('a'), browse::captionSpace(kCaptionCell.width()));
-    const QString column = justTooWide(QLatin1Char('a'), browse::columnNameSpace(kColumnCell.width()));
+    const QString caption = justTooWide(QLatin1Char('i'), browse::captionSpace(kCaptionCell.width()));
+    const QString column = justTooWide(QLatin1Char('i'), browse::columnNameSpace(kColumnCell.width()));
     ASSERT_LE(fm.horizontalAdvance(caption), kCaptionCell.width() - 24);
     ASSERT_LE(fm.horizontalAdvance(column), kColumnCell.width());
-    const int captionK = kCaptionCell.width() / fm.height() - 2;
-    const int columnK = kColumnCell.width() / fm.height() - 2;
+    const int captionK = kCaptionCell.width() / art::textBox(listFont()).height - 2;
+    const int columnK = kColumnCell.width() / art::textBox(listFont()).height - 2;
     ASSERT_GT(caption.size(), captionK);
     ASSERT_GT(column.size(), columnK);
 

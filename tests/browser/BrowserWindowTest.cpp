@@ -3,6 +3,7 @@
 #include "Wait.h"
 
 #include "DemoCatalogue.h"
+#include "ScriptedPrompter.h"
 #include "DemoSite.h"
 #include "SampleSwf.h"
 #include "browser/BrowserWindow.h"
@@ -57,7 +58,7 @@ Site &site()
 class BrowserWindow : public ::testing::Test
 {
 protected:
-    BrowserWindow() : player(QStringLiteral(RUFFLE_DIR)), window(player) {}
+    BrowserWindow() : player(QStringLiteral(RUFFLE_DIR)), window(player, prompter) {}
     ~BrowserWindow() override { window.hide(); }
 
     bool waitForTitle(TFrm_Browser &w, const QString &title, int ms = 20000)
@@ -69,6 +70,7 @@ protected:
         return waitFor([&] { return !w.WebBrowser1->busy() && w.WebBrowser1->engineView(); }, ms);
     }
 
+    ScriptedPrompter prompter;
     browser::PlayerServer player;
     TFrm_Browser window;
 };
@@ -326,7 +328,7 @@ TEST_F(BrowserWindow, ALocalFlashFilePlays)
     // A window made in a home with the skin, for its picture.
     const QString previous = QDir::currentPath();
     QDir::setCurrent(site().home.path());
-    TFrm_Browser shown(player);
+    TFrm_Browser shown(player, prompter);
     QDir::setCurrent(previous);
     shown.setProgramDir(home.path());
     shown.resize(640, 480);

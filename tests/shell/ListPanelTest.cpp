@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMenu>
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QToolButton>
 #include <QToolTip>
@@ -182,12 +183,17 @@ TEST_F(ListPanel, TheContextMenuFollowsTheItemUnderThePointer)
     QApplication::sendEvent(window.lv_Files->viewport(), &move);
     EXPECT_EQ(window.ListMousePos, second.center());
 
-    window.lv_FilesContextPopup(second.center());
+    // The request a right click makes; the menu's corner lands one pixel above
+    // and left of the pointer (the list's place in the window less the
+    // panel's + 10, + 72).
+    QContextMenuEvent request(QContextMenuEvent::Mouse, second.center(),
+                              window.lv_Files->viewport()->mapToGlobal(second.center()));
+    QApplication::sendEvent(window.lv_Files->viewport(), &request);
     EXPECT_EQ(window.lv_Files->currentIndex().row(), 1);
     EXPECT_TRUE(window.lv_Files->selectionModel()->selectedRows().isEmpty()) << "the selection is left alone";
     EXPECT_EQ(window.PopupListView, window.lv_Files);
-    EXPECT_TRUE(window.pm_Files->isVisible());
-    EXPECT_EQ(window.pm_Files->pos(), window.mapToGlobal(second.center()) + QPoint(1 + 10, 25 + 72));
+    ASSERT_TRUE(window.pm_Files->isVisible());
+    EXPECT_EQ(window.pm_Files->pos(), window.lv_Files->viewport()->mapToGlobal(second.center()) - QPoint(1, 1));
     for (QAction *a : {window.mni_onlineview, window.mni_deleteFile, window.mni_saveas, window.mni_antdownload,
                        window.mni_flashgetdownload, window.mni_downall_ant, window.mni_downall_flashget,
                        window.mni_Loadnetant, window.mni_loadFlashget})

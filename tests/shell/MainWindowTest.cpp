@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "store/DataModule.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -37,16 +38,16 @@ protected:
 
 TEST_F(MainWindow, IsTheSizeOfItsDesignWithTheContentInsideTheFrame)
 {
-    EXPECT_EQ(window.size(), QSize(256, 397));
+    EXPECT_EQ(window.size(), QSize(258, 395));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("KelvoFlash吧 2.01"));
     EXPECT_EQ(child<QLabel>("LabelCaption")->text(), QStringLiteral("KelvoFlash吧 2.01"));
     EXPECT_EQ(child<QLabel>("LabelCaption")->pos(), QPoint(78, 12));
-    EXPECT_EQ(window.PanelBkGnd()->geometry(), QRect(10, 50, 238, 335));
-    EXPECT_EQ(window.pal_Backgroud->geometry(), QRect(0, 0, 238, 335));
+    EXPECT_EQ(window.PanelBkGnd()->geometry(), QRect(10, 50, 240, 333));
+    EXPECT_EQ(window.pal_Backgroud->geometry(), QRect(0, 0, 240, 333));
     EXPECT_TRUE(prompter.asked.isEmpty()) << prompter.asked.value(0).text.toStdString();
     // Only minimise and close, at the right.
-    EXPECT_EQ(child("ImageClose")->geometry(), QRect(234, 6, 17, 19));
-    EXPECT_EQ(child("ImageMin")->geometry(), QRect(217, 6, 17, 19));
+    EXPECT_EQ(child("ImageClose")->geometry(), QRect(236, 6, 17, 19));
+    EXPECT_EQ(child("ImageMin")->geometry(), QRect(219, 6, 17, 19));
     EXPECT_FALSE(child("ImageMax")->isVisibleTo(&window));
     EXPECT_FALSE(child("ImageNormal")->isVisibleTo(&window));
     EXPECT_FALSE(window.GetcanResize());
@@ -68,16 +69,23 @@ TEST_F(MainWindow, HeaderButtonsAndPanels)
     EXPECT_EQ(window.pal_footer->height(), 36);
     EXPECT_EQ(window.pal_footer->geometry().bottom(), window.pal_Backgroud->height() - 2);
     EXPECT_EQ(window.pal_Backgroud->palette().color(QPalette::Window), QColor(224, 224, 224));
-    // The footer label is a link: blue, underlined, with a hand cursor.
+    // The footer label is a link: blue, underlined below its characters (a
+    // clear row between), with a hand cursor.
     const QImage footer = window.lab_Footinfo->grab().toImage();
-    bool underlined = false;
-    for (int y = footer.height() / 2; y < footer.height() && !underlined; ++y) {
+    const auto blueIn = [&footer](int y) {
         int blue = 0;
         for (int x = 0; x < footer.width(); ++x)
             blue += QColor(footer.pixel(x, y)) == QColor(Qt::blue) ? 1 : 0;
-        underlined = blue > footer.width() * 8 / 10;
+        return blue;
+    };
+    int underline = -1;
+    for (int y = footer.height() / 2; y < footer.height() && underline < 0; ++y) {
+        if (blueIn(y) > footer.width() * 8 / 10)
+            underline = y;
     }
-    EXPECT_TRUE(underlined);
+    ASSERT_GT(underline, 0);
+    EXPECT_EQ(blueIn(underline - 1), 0) << "the underline is below the glyphs";
+    EXPECT_GT(blueIn(underline - 2), 0) << "right below them";
     EXPECT_EQ(window.lab_Footinfo->palette().color(QPalette::WindowText), QColor(Qt::blue));
     EXPECT_EQ(window.lab_Footinfo->cursor().shape(), Qt::PointingHandCursor);
 
@@ -85,8 +93,16 @@ TEST_F(MainWindow, HeaderButtonsAndPanels)
         {window.pal_Main, nullptr},           {window.pal_files, nullptr},           {window.pal_About, u"关于"},
         {window.pal_Subscribe, u"订阅"},      {window.pal_Recommend, u"特别推荐"}, {window.pal_RecommendItem, u"特别推荐"},
         {window.pal_Club, u"Zanto社区-列表"}};
+    // Header, panels and footer lie whole inside the background's bevel, one
+    // under the other without a gap.
+    const QRect inside = static_cast<QFrame *>(window.pal_Backgroud)->contentsRect();
+    EXPECT_TRUE(inside.contains(window.pal_header->geometry()));
+    EXPECT_TRUE(inside.contains(window.pal_footer->geometry()));
     for (const auto &[panel, title] : panels) {
         EXPECT_EQ(panel->geometry(), QRect(1, 25, 238, 271)) << panel->objectName().toStdString();
+        EXPECT_TRUE(inside.contains(panel->geometry())) << panel->objectName().toStdString();
+        EXPECT_EQ(panel->geometry().top(), window.pal_header->geometry().bottom() + 1);
+        EXPECT_EQ(panel->geometry().bottom() + 1, window.pal_footer->geometry().top());
         if (!title)
             continue;
         const auto labels = panel->findChildren<QLabel *>();
@@ -96,6 +112,15 @@ TEST_F(MainWindow, HeaderButtonsAndPanels)
         EXPECT_EQ(labels.first()->parentWidget()->height(), 22);
     }
     EXPECT_EQ(window.frontPanel(), window.pal_Main);
+
+    // As drawn: the start panel's grey reaches the background's bevel and
+    // its last row meets the footer.
+    const QImage shot = window.pal_Backgroud->grab().toImage();
+    const QColor grey(224, 224, 224);
+    EXPECT_EQ(QColor(shot.pixel(238, 150)), grey);
+    EXPECT_NE(QColor(shot.pixel(239, 150)), grey) << "the bevel shows";
+    EXPECT_EQ(QColor(shot.pixel(120, 295)), grey);
+    EXPECT_EQ(QColor(shot.pixel(120, 296)), QColor(166, 202, 240));
 }
 
 TEST_F(MainWindow, TwelveClassButtonsInTheirGrid)

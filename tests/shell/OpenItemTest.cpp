@@ -26,7 +26,7 @@ class OpenItem : public ::testing::Test
 {
 protected:
     OpenItem()
-        : dm(catalogue.path()), player(browser::PlayerServer::locateRuffle()), browserWindow(player),
+        : dm(catalogue.path()), player(browser::PlayerServer::locateRuffle()), browserWindow(player, prompter),
           window(prompter, QStringLiteral("http://127.0.0.1:9/"))
     {
         catalogue.addClass(3, QStringLiteral("游戏世界"));

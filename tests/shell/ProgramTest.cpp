@@ -9,6 +9,7 @@
 #include "browser/BrowserWindow.h"
 #include "platform/NewItemsNotice.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QApplication>
@@ -55,6 +56,38 @@ TEST(Program, MakesItsObjectsInOrderAndStartsOnTheCatalogue)
     program.Frm_Main()->close();
 }
 
+TEST(Program, AMissingSkinFileIsReportedByEveryWindowThatLoadsIt)
+{
+    // A home whose skin lacks one picture.
+    QTemporaryDir home;
+    const QDir from(sharedDemoHome());
+    const QDir to(home.path());
+    for (const QString &folder : {QStringLiteral("Data"), QStringLiteral("001")}) {
+        to.mkpath(folder);
+        for (const QString &file : QDir(from.filePath(folder)).entryList(QDir::Files)) {
+            if (file != QLatin1String("ImageBottom.bmp"))
+                QFile::copy(from.filePath(folder + u'/' + file), to.filePath(folder + u'/' + file));
+        }
+    }
+    CurrentDir here(home.path());
+    ScriptedPrompter prompter;
+    Program program(prompter, QStringLiteral("http://127.0.0.1:9/"));
+    // The main window and the browser window each say so once, as errors.
+    ASSERT_EQ(prompter.asked.size(), 2);
+    for (const ScriptedPrompter::Asked &a : prompter.asked) {
+        EXPECT_EQ(a.title, QStringLiteral("错误"));
+        EXPECT_EQ(a.text, QStringLiteral("无法读取皮肤文件 001/ImageBottom.bmp"));
+    }
+    // Both are laid out all the same, and the program starts.
+    EXPECT_EQ(program.Frm_Browser()->size(), QSize(475, 409));
+    EXPECT_EQ(program.Frm_Browser()->PanelBkGnd()->geometry(), QRect(10, 50, 457, 347));
+    QSignalSpy ready(&program, &Program::ready);
+    program.start();
+    EXPECT_TRUE(ready.wait(5000));
+    EXPECT_EQ(prompter.asked.size(), 2);
+    program.Frm_Main()->close();
+}
+
 TEST(Program, ClosingTheMainWindowEndsTheProgramWhateverElseIsOpen)
 {
     CurrentDir here(sharedDemoHome());
@@ -97,7 +130,7 @@ TEST(Program, StartsFromAnotherDirectoryInItsHome)
               0)
         << errors.toStdString();
     const QImage image(shot);
-    EXPECT_EQ(image.size(), QSize(256, 397));
+    EXPECT_EQ(image.size(), QSize(258, 395));
     // A home given relative to the working directory, and the working
     // directory itself when it holds Data/.
     QDir(elsewhere.path()).mkpath(QStringLiteral("inner"));

@@ -1,6 +1,6 @@
 // Test entry point for tests with windows (offscreen).
 #include <QApplication>
-#include <QFont>
+#include "ui/art/WindowFont.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QFont::insertSubstitutions(QStringLiteral("宋体"),
-                               {QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Serif CJK SC")});
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    art::useWindowFont();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

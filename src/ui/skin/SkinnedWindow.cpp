@@ -1,10 +1,12 @@
 #include "ui/skin/SkinnedWindow.h"
 
 #include "ui/art/Artwork.h"
+#include "ui/art/WindowFont.h"
+#include "ui/skin/WindowSystem.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -119,8 +121,8 @@ SkinnedWindow::SkinnedWindow(const Style &style, QWidget *parent)
     m_close = button("ImageClose", QStringLiteral("关闭"));
     connect(m_close, &SkinImage::clicked, this, &QWidget::close);
     connect(m_min, &SkinImage::clicked, this, &SkinnedWindow::minimizeApplication);
-    connect(m_max, &SkinImage::clicked, this, &QWidget::showMaximized);
-    connect(m_normal, &SkinImage::clicked, this, &QWidget::showNormal);
+    connect(m_max, &SkinImage::clicked, this, &SkinnedWindow::maximizeWindow);
+    connect(m_normal, &SkinImage::clicked, this, &SkinnedWindow::restoreWindow);
 
     m_panel = new QWidget(this);
     m_panel->setObjectName(QStringLiteral("PanelBkGnd"));
@@ -213,11 +215,38 @@ void SkinnedWindow::applyActivation(bool active)
 
 bool SkinnedWindow::countsAsMaximized() const
 {
-    if (windowState() & Qt::WindowMaximized)
+    if ((windowState() & Qt::WindowMaximized) || m_maximizedByProgram)
         return true;
     // A window that covers the whole screen counts as maximised too.
     const QScreen *s = screen();
     return m_style.maximizedBySize && s && size() == s->size();
+}
+
+void SkinnedWindow::maximizeWindow()
+{
+    if (windowSystemMaximizes()) {
+        showMaximized();
+        return;
+    }
+    const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return;
+    if (!m_maximizedByProgram)
+        m_normalGeometry = geometry();
+    m_maximizedByProgram = true;
+    setGeometry(s->availableGeometry());
+    layOut();
+}
+
+void SkinnedWindow::restoreWindow()
+{
+    if (m_maximizedByProgram) {
+        m_maximizedByProgram = false;
+        setGeometry(m_normalGeometry);
+        layOut();
+    }
+    if (windowState() & Qt::WindowMaximized)
+        showNormal();
 }
 
 void SkinnedWindow::centreOnScreen()
@@ -262,16 +291,16 @@ void SkinnedWindow::layOut()
     m_normal->setEnabled(l.restoreVisible);
 
     if (m_style.fitCaptionOnResize)
-        m_caption->setText(fittedCaption(windowTitle(), width(), fontMetrics().height()));
+        m_caption->setText(fittedCaption(windowTitle(), width(), art::textBox(font()).height));
     m_caption->move(m_style.captionLeft, 12);
     m_caption->adjustSize();
     // The frame pictures lie under everything else.
     for (SkinImage *image : {m_leftTop, m_rightTop, m_rightBottom, m_leftBottom, m_bottom, m_right, m_left, m_top})
         image->lower();
     m_panel->raise();
-    for (QWidget *w : {static_cast<QWidget *>(m_icon), static_cast<QWidget *>(m_caption),
-                       static_cast<QWidget *>(m_min), static_cast<QWidget *>(m_max),
-                       static_cast<QWidget *>(m_normal), static_cast<QWidget *>(m_close)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(m_icon), static_cast<QWidget *>(m_caption), static_cast<QWidget *>(m_min),
+          static_cast<QWidget *>(m_max), static_cast<QWidget *>(m_normal), static_cast<QWidget *>(m_close)})
         w->raise();
 }
 
@@ -282,8 +311,7 @@ Hit SkinnedWindow::hitTest(QPoint point) const
     in.outer = size();
     in.buttonRects = {m_max->geometry(), m_min->geometry(), m_normal->geometry(), m_close->geometry()};
     in.canResize = m_canResize;
-    in.normalState = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
-                     && !(m_style.maximizedBySize && countsAsMaximized());
+    in.normalState = !(windowState() & (Qt::WindowMinimized | Qt::WindowFullScreen)) && !countsAsMaximized();
     return FrameHitTest(in);
 }
 
@@ -338,9 +366,8 @@ void SkinnedWindow::mousePressEvent(QMouseEvent *event)
         return;
     }
     QWindow *window = windowHandle();
-    const bool bySystem = window
-                          && (hit == Hit::Caption ? window->startSystemMove()
-                                                  : window->startSystemResize(edgesOf(hit)));
+    const bool bySystem =
+        window && (hit == Hit::Caption ? window->startSystemMove() : window->startSystemResize(edgesOf(hit)));
     if (!bySystem) {
         // No window manager to do it: follow the mouse ourselves.
         m_dragHit = hit;
@@ -386,8 +413,8 @@ void SkinnedWindow::mouseReleaseEvent(QMouseEvent *event)
 void SkinnedWindow::mouseDoubleClickEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
-    if (m_style.iconDoubleClickCloses && m_icon->isVisible() && m_icon->geometry().contains(p)
-        && hitTest(p) == Hit::Default) {
+    if (m_style.iconDoubleClickCloses && m_icon->isVisible() && m_icon->geometry().contains(p) &&
+        hitTest(p) == Hit::Default) {
         close();
         return;
     }

@@ -43,9 +43,9 @@ public:
     {
         BorderStyle border = BorderStyle::Single;
         BorderIcons icons;
-        bool stretchPictures = false;   // stretch frame pictures over their elements
+        bool stretchPictures = false;    // stretch frame pictures over their elements
         bool fitCaptionOnResize = false; // shorten the caption to the width on resize
-        bool maximizedBySize = false;   // counts as maximised when it covers the screen
+        bool maximizedBySize = false;    // counts as maximised when it covers the screen
         bool iconDoubleClickCloses = false;
         int captionLeft = 78;
     };
@@ -66,8 +66,12 @@ public:
 
     // Answers the hit test for a point in window coordinates.
     Hit hitTest(QPoint point) const;
-    // Counts as maximised for the caption buttons.
+    // Counts as maximised for the caption buttons and the hit test.
     bool countsAsMaximized() const;
+    // The caption buttons "最大化" and "还原". Where no window manager does
+    // it, the window fills the screen's work area itself and goes back.
+    void maximizeWindow();
+    void restoreWindow();
     // Moves the window to the middle of its screen.
     void centreOnScreen();
 
@@ -115,6 +119,9 @@ private:
     QPixmap m_inactiveTop, m_inactiveLeftTop, m_inactiveRightTop;
     QPixmap m_activeMenubar, m_inactiveMenubar;
 
+    // Maximised by the window itself, and where "还原" takes it back.
+    bool m_maximizedByProgram = false;
+    QRect m_normalGeometry;
     // A move or resize done by the window itself where the system cannot.
     Hit m_dragHit = Hit::Default;
     QPoint m_dragStart;
