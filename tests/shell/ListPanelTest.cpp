@@ -51,6 +51,34 @@ protected:
             out << a->data().toString();
         return out;
     }
+    // Pixels of a button's caption in the given colour, as drawn.
+    int pixelsOf(QToolButton *b, const QColor &colour)
+    {
+        const QImage image = b->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += QColor(image.pixel(x, y)) == colour ? 1 : 0;
+        return count;
+    }
+    // Enabled paging buttons read navy, disabled ones etched grey.
+    void expectPagingLooks()
+    {
+        for (QToolButton *b : {window.sb_firstpage, window.sb_priorpage, window.sb_nextpage, window.sb_lastpage}) {
+            SCOPED_TRACE(b->objectName().toStdString());
+            const int navy = pixelsOf(b, QColor(0, 0, 128));
+            const int grey = pixelsOf(b, QColor(128, 128, 128));
+            const int white = pixelsOf(b, Qt::white);
+            if (b->isEnabled()) {
+                EXPECT_GT(navy, 20);
+                EXPECT_EQ(grey + white, 0);
+            } else {
+                EXPECT_EQ(navy, 0);
+                EXPECT_GT(grey, 20);
+                EXPECT_GT(white, 20) << "the etch";
+            }
+        }
+    }
     bool pagingEnabled(bool first, bool prior, bool next, bool last)
     {
         return window.sb_firstpage->isEnabled() == first && window.sb_priorpage->isEnabled() == prior
@@ -108,6 +136,7 @@ TEST_F(ListPanel, AClassButtonListsItsItemsAndPages)
     EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("1/3页"));
     EXPECT_EQ(window.filesModel->rowCount(), 10);
     EXPECT_TRUE(pagingEnabled(false, false, true, true));
+    expectPagingLooks();
 
     window.sb_lastpage->click();
     EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("3/3页"));
@@ -158,6 +187,7 @@ TEST_F(ListPanel, EmptyListDisablesPagingAndColumns)
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
     EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("0/0页"));
     EXPECT_TRUE(pagingEnabled(false, false, false, false));
+    expectPagingLooks();
     EXPECT_FALSE(window.mni_Colume->isEnabled());
     EXPECT_EQ(window.filesModel->rowCount(), 0);
 }
