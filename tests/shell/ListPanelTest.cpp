@@ -10,11 +10,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMenu>
-#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QToolButton>
 #include <QToolTip>
