@@ -4,7 +4,9 @@
 
 #include "store/DataModule.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSqlQuery>
 
 #include <gtest/gtest.h>
@@ -94,6 +96,46 @@ TEST_F(Durability, AWriterKilledMidwayLosesNothingItReported)
     // Whatever got in is a prefix of the sequence: no torn or stray writes.
     for (int i = 0; i < viewed.size(); ++i)
         EXPECT_EQ(viewed.at(i), i + 1);
+}
+
+TEST_F(Durability, TwentyKillsAtRandomMomentsLoseNoReportedMark)
+{
+    QRandomGenerator random(4711);
+    QList<int> reported;
+    int next = 1;
+    for (int kill = 0; kill < 20; ++kill) {
+        QProcess writer;
+        writer.start(QStringLiteral(MARK_WRITER), {catalogue.path(), QString::number(next), QStringLiteral("3000"),
+                                                   QStringLiteral("mixed")});
+        ASSERT_TRUE(writer.waitForStarted());
+        // Killed anywhere from opening the catalogue to the middle of a mark.
+        QElapsedTimer clock;
+        clock.start();
+        const int lifetime = int(random.bounded(10, 250));
+        while (clock.elapsed() < lifetime)
+            writer.waitForReadyRead(int(lifetime - clock.elapsed()) + 1);
+        ::kill(pid_t(writer.processId()), SIGKILL);
+        writer.waitForFinished();
+        while (writer.canReadLine()) {
+            const QByteArray line = writer.readLine().trimmed();
+            if (line.startsWith("marked "))
+                reported << line.mid(7).toInt();
+        }
+        next = reported.isEmpty() ? 1 : reported.last() + 1;
+    }
+    catalogue.release();
+    TDM_CDS dm(catalogue.path());
+    for (int id : reported) {
+        dm.aq_all.setSql(QStringLiteral("select HasViewed, HasDownloaded from tb_Files where FileID = %1").arg(id));
+        dm.aq_all.open();
+        ASSERT_FALSE(dm.aq_all.eof());
+        EXPECT_TRUE(dm.aq_all.fieldByName(id % 2 == 0 ? u"HasDownloaded" : u"HasViewed").asBoolean()) << id;
+        dm.aq_all.close();
+    }
+    QSqlQuery q(dm.ac_info.database());
+    ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("ok"));
+    RecordProperty("reported", int(reported.size()));
 }
 
 TEST_F(Durability, AnotherProcessWritesWhileTheProgramReads)
