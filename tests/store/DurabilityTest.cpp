@@ -3,8 +3,10 @@
 #include "TempCatalogue.h"
 
 #include "store/DataModule.h"
+#include "store/DatabaseError.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlQuery>
@@ -136,6 +138,71 @@ TEST_F(Durability, TwentyKillsAtRandomMomentsLoseNoReportedMark)
     ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next());
     EXPECT_EQ(q.value(0).toString(), QStringLiteral("ok"));
     RecordProperty("reported", int(reported.size()));
+}
+
+TEST_F(Durability, ACatalogueTruncatedOrOverwrittenWhileOpenRaisesAndRecovers)
+{
+    catalogue.exec(QStringLiteral("UPDATE tb_Files SET HasViewed = 1 WHERE FileID <= 7"));
+    catalogue.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    catalogue.release();
+    QFile file(catalogue.path());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray original = file.readAll();
+    file.close();
+
+    TDM_CDS dm(catalogue.path());
+    const auto countViewed = [&dm] {
+        dm.aq_all.close();
+        dm.aq_all.setSql(QStringLiteral("select * from qry_files where hasviewed = true and subscribed=true"));
+        dm.aq_all.open();
+        const int n = dm.aq_all.recordCount();
+        dm.aq_all.close();
+        return n;
+    };
+    const auto markViewed = [&dm](int id) {
+        dm.cds_FilesInfo.close();
+        dm.cds_FilesInfo.open();
+        if (dm.cds_FilesInfo.locate(QStringLiteral("FileID;HasViewed"), {id, false})) {
+            dm.cds_FilesInfo.edit();
+            dm.cds_FilesInfo.setFieldValue(u"HasViewed", true);
+            dm.cds_FilesInfo.post();
+        }
+        dm.cds_FilesInfo.close();
+    };
+    EXPECT_EQ(countViewed(), 7);
+
+    const QByteArray damages[] = {QByteArray(), original.left(original.size() / 3),
+                                  QByteArray(original.size(), '\xa5'), QByteArray("not a catalogue")};
+    for (const QByteArray &damage : damages) {
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(damage);
+        file.close();
+        // Reading and writing either work from what is already read or raise
+        // the store's error; nothing else escapes.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            try {
+                countViewed();
+            } catch (const DatabaseError &) {
+            }
+            try {
+                markViewed(2000 + attempt);
+            } catch (const DatabaseError &) {
+            }
+        }
+        dm.aq_all.close();
+        dm.cds_FilesInfo.close();
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(original);
+        file.close();
+        EXPECT_GE(countViewed(), 7) << "the program goes on once the file is back";
+    }
+    markViewed(8);
+    EXPECT_GE(countViewed(), 8);
+    // The file itself is sound, as a fresh start of the program sees it.
+    dm.ac_info.close();
+    QSqlQuery q(dm.ac_info.database());
+    ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("ok"));
 }
 
 TEST_F(Durability, AnotherProcessWritesWhileTheProgramReads)
