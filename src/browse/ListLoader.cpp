@@ -73,35 +73,44 @@ QStringList columnMenuOf(TDM_CDS &dm, const QString &sql)
 
 } // namespace
 
-ListPage ListItems(TDM_CDS &dm, ListState &state, const QString &programDir, const QString &title,
-                   int classNumber, int pageCommand)
+ListPage ListItems(TDM_CDS &dm, ListState &state, const QString &programDir, const QString &title, int classNumber,
+                   int pageCommand)
 {
+    // The request works on a copy of the state: a load that fails leaves
+    // the list state as the list on screen has it.
+    ListState next = state;
     ListPage page;
-    state.CurrentTitle = title;
-    if (classNumber != state.CurrentClass) {
-        state.CurrentClass = classNumber;
-        state.ColumnFilter.clear();
-        state.CurrentView = 0;
+    next.CurrentTitle = title;
+    if (classNumber != next.CurrentClass) {
+        next.CurrentClass = classNumber;
+        next.ColumnFilter.clear();
+        next.CurrentView = 0;
         page.classChanged = true;
     }
-    const ListStatement statement = buildListStatement(title, classNumber, state.CurrentView, state.ColumnFilter);
+    const ListStatement statement = buildListStatement(title, classNumber, next.CurrentView, next.ColumnFilter);
     dm.aq_all.close();
     dm.aq_all.setFiltered(false);
     page.caption = statement.caption;
     page.columnMenu = columnMenuOf(dm, statement.columnMenu);
     page.columnMenuEnabled = !page.columnMenu.isEmpty();
 
-    dm.aq_all.setSql(statement.rows);
-    dm.aq_all.open();
-    const int count = dm.aq_all.recordCount();
-    page.paging = applyPageCommand(state.CurrentPage, pageCommand, count);
-    state.CurrentPage = page.paging.page;
-    if (page.paging.offset > 0)
-        dm.aq_all.moveBy(page.paging.offset);
-    page.rows = FillItemList(dm.aq_all, programDir, kPageSize);
+    try {
+        dm.aq_all.setSql(statement.rows);
+        dm.aq_all.open();
+        const int count = dm.aq_all.recordCount();
+        page.paging = applyPageCommand(next.CurrentPage, pageCommand, count);
+        next.CurrentPage = page.paging.page;
+        if (page.paging.offset > 0)
+            dm.aq_all.moveBy(page.paging.offset);
+        page.rows = FillItemList(dm.aq_all, programDir, kPageSize);
+    } catch (...) {
+        dm.aq_all.close();
+        throw;
+    }
     dm.aq_all.close();
     dm.aq_all.setFiltered(false);
     dm.aq_all.setFilter(QString());
+    state = next;
     return page;
 }
 

@@ -24,12 +24,16 @@ Paging applyPageCommand(int currentPage, int command, int count)
         break;
     }
     int offset = (page - 1) * kPageSize;
-    if (offset < 0) {
+    if (count <= 0) {
+        // Nothing to show, whatever the command: page 0 of 0.
+        offset = 0;
+        page = 0;
+    } else if (offset < 0) {
         offset = 0;
         page = 1;
     } else if (offset >= count) {
-        // Past the end: the last page; an empty result has page 0 and skips nothing.
-        offset = std::max(0, (p.pages - 1) * kPageSize);
+        // Past the end: the last page.
+        offset = (p.pages - 1) * kPageSize;
         page = p.pages;
     }
     p.page = page;

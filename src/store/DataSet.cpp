@@ -77,7 +77,8 @@ std::vector<qint64> readIds(sqlite3 *handle, const QString &sql)
 bool readsItemsByKey(const QString &translatedSql)
 {
     static const QRegularExpression plainItems(
-        QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+(qry_files|qry_FilesLast|qry_FilesRecent|qry_filestop|tb_Files)\\b"),
+        QStringLiteral(
+            "^\\s*select\\s+\\*\\s+from\\s+(qry_files|qry_FilesLast|qry_FilesRecent|qry_filestop|tb_Files)\\b"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression grouping(QStringLiteral("\\b(group\\s+by|distinct)\\b"),
                                              QRegularExpression::CaseInsensitiveOption);
@@ -129,8 +130,8 @@ QDateTime Field::asDateTime() const
     if (m_value.typeId() == QMetaType::QDateTime)
         return m_value.toDateTime();
     const QString s = m_value.toString().trimmed();
-    for (const QString &format : {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm"),
-                                  QStringLiteral("yyyy-MM-dd")}) {
+    for (const QString &format :
+         {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd")}) {
         const QDateTime dt = QDateTime::fromString(s, format);
         if (dt.isValid())
             return dt;
@@ -187,10 +188,9 @@ QString DataSet::countStatement() const
             sql += QStringLiteral(" WHERE (%1)").arg(translateJet(m_filter));
         return sql;
     }
-    QString sql = QStringLiteral("SELECT count(*) FROM (%1)").arg(translateJet(m_sql, Purpose::Counting));
-    if (m_filtered && !m_filter.trimmed().isEmpty())
-        sql += QStringLiteral(" WHERE (%1)").arg(translateJet(m_filter));
-    return sql;
+    // The very rows the data set walks: a count of another statement could
+    // disagree with them.
+    return QStringLiteral("SELECT count(*) FROM (%1)").arg(rowStatement());
 }
 
 void DataSet::runFrom(qsizetype offset, const QString &extraCondition, const QVariantList &binds)
@@ -201,11 +201,12 @@ void DataSet::runFrom(qsizetype offset, const QString &extraCondition, const QVa
         m_queryDone = m_nextKey >= qsizetype(m_keys.size());
         return;
     }
+    m_locatedRowId.reset();
     QString sql = rowStatement();
     if (m_kind == Kind::Table) {
         if (!extraCondition.isEmpty())
-            sql += (sql.contains(QLatin1String(" WHERE (")) ? QStringLiteral(" AND ") : QStringLiteral(" WHERE "))
-                   + extraCondition;
+            sql += (sql.contains(QLatin1String(" WHERE (")) ? QStringLiteral(" AND ") : QStringLiteral(" WHERE ")) +
+                   extraCondition;
         sql += QStringLiteral(" ORDER BY rowid");
         if (offset > 0)
             sql += QStringLiteral(" LIMIT -1 OFFSET %1").arg(offset);
@@ -224,8 +225,7 @@ void DataSet::fillKeyedBuffer()
     QStringList keys;
     for (qsizetype i = m_nextKey; i < end; ++i)
         keys << QString::number(m_keys[size_t(i)]);
-    const QString sql =
-        QStringLiteral("SELECT * FROM (%1) WHERE FileID IN (%2)").arg(rowStatement(), keys.join(u','));
+    const QString sql = QStringLiteral("SELECT * FROM (%1) WHERE FileID IN (%2)").arg(rowStatement(), keys.join(u','));
     QSqlQuery q = runStatement(m_connection.database(), sql, {});
     QHash<qint64, QSqlRecord> rows;
     while (q.next())
@@ -259,8 +259,7 @@ bool DataSet::fillBuffer()
         m_queryDone = true;
         m_query.finish();
         if (error.isValid())
-            throw DatabaseError(QStringLiteral("数据库错误：%1").arg(error.text()),
-                                error.nativeErrorCode().toInt());
+            throw DatabaseError(QStringLiteral("数据库错误：%1").arg(error.text()), error.nativeErrorCode().toInt());
     }
     return !m_buffer.empty();
 }
@@ -293,7 +292,8 @@ void DataSet::open()
         const QString rows = rowStatement();
         m_keys = readIds(m_connection.handle(), QStringLiteral("SELECT FileID FROM (%1)").arg(rows));
         m_count = int(m_keys.size());
-        QSqlQuery shape = runStatement(m_connection.database(), QStringLiteral("SELECT * FROM (%1) LIMIT 0").arg(rows), {});
+        QSqlQuery shape =
+            runStatement(m_connection.database(), QStringLiteral("SELECT * FROM (%1) LIMIT 0").arg(rows), {});
         m_structure = shape.record();
     }
     runFrom(0);
@@ -317,6 +317,7 @@ void DataSet::close()
     m_row = QSqlRecord();
     m_eof = true;
     m_position = 0;
+    m_locatedRowId.reset();
     m_count.reset();
     m_changes.clear();
     m_keys.clear();
@@ -362,10 +363,29 @@ void DataSet::moveBy(int distance)
             next();
         return;
     }
+    settlePosition();
     const qsizetype target = std::max<qsizetype>(0, m_position + distance);
     runFrom(target);
     m_position = target;
     fetch();
+    // A data set moved past its end stays at its end, whatever the step.
+    if (m_eof)
+        m_position = std::min<qsizetype>(target, recordCount());
+}
+
+void DataSet::settlePosition()
+{
+    if (!m_locatedRowId)
+        return;
+    QString sql = QStringLiteral("SELECT count(*) FROM %1 WHERE ").arg(m_table);
+    if (m_filtered && !m_filter.trimmed().isEmpty())
+        sql += QStringLiteral("(%1) AND ").arg(translateJet(m_filter));
+    sql += QStringLiteral("rowid < ?");
+    QSqlQuery q = runStatement(m_connection.database(), sql, {*m_locatedRowId});
+    if (!q.next())
+        throw statementError(q, sql);
+    m_position += q.value(0).toLongLong();
+    m_locatedRowId.reset();
 }
 
 int DataSet::recordCount()
@@ -447,7 +467,11 @@ bool DataSet::locate(const QString &keyFields, const QVariantList &values)
         if (!q.next())
             return false;
         const qlonglong rowId = q.value(0).toLongLong();
+        // Walks on from the located row; its place in the table is counted
+        // only when a move needs it.
         runFrom(0, QStringLiteral("rowid >= ?"), {rowId});
+        m_locatedRowId = rowId;
+        m_position = 0;
         fetch();
         return !m_eof;
     }
@@ -552,8 +576,8 @@ void DataSet::postEdit()
         where = QStringLiteral("%1 = ?").arg(key);
         binds << m_row.value(index);
     }
-    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                            .arg(target, assignments.join(QStringLiteral(", ")), where);
+    const QString sql =
+        QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(target, assignments.join(QStringLiteral(", ")), where);
     runStatement(m_connection.database(), sql, binds);
     for (const auto &[field, value] : m_changes)
         m_row.setValue(field, toSqlValue(value));
@@ -575,11 +599,24 @@ void DataSet::postInsert()
                             ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(target)
                             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(target, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-    runStatement(m_connection.database(), sql, binds);
+    const QVariant rowId = runStatement(m_connection.database(), sql, binds).lastInsertId();
     QSqlRecord row = m_structure;
     row.clearValues();
     for (const auto &[field, value] : m_changes)
         row.setValue(field, toSqlValue(value));
+    // The new row as stored, its key and defaults included, so that an edit
+    // right after the append writes to it.
+    QSqlQuery stored =
+        runStatement(m_connection.database(),
+                     QStringLiteral("SELECT rowid AS %1, * FROM %2 WHERE rowid = ?").arg(kRowIdField, target), {rowId});
+    if (stored.next()) {
+        const QSqlRecord written = stored.record();
+        for (int i = 0; i < row.count(); ++i) {
+            const int j = written.indexOf(row.fieldName(i));
+            if (j >= 0)
+                row.setValue(i, written.value(j));
+        }
+    }
     m_row = row;
     m_eof = false;
     if (m_count)

@@ -9,8 +9,8 @@
 #include <QVariant>
 
 #include <deque>
-#include <vector>
 #include <optional>
+#include <vector>
 
 namespace store {
 
@@ -108,6 +108,7 @@ private:
     QString keyField() const;
     void postEdit();
     void postInsert();
+    void settlePosition();
 
     Connection &m_connection;
     QString m_name;
@@ -125,6 +126,9 @@ private:
     QSqlRecord m_row;
     bool m_eof = true;
     qsizetype m_position = 0; // index of the current row in the result
+    // After a locate on a table: the located row, from which m_position
+    // counts until a move needs the index in the whole table.
+    std::optional<qlonglong> m_locatedRowId;
     std::optional<int> m_count;
     // Item results: the item numbers of every row, read when opening; rows
     // are then read a batch at a time by number.

@@ -4,8 +4,10 @@
 
 #include "browse/ListLoader.h"
 #include "browse/ListQuery.h"
+#include "browse/OpenItem.h"
 #include "common/LocalCopy.h"
 #include "store/DataModule.h"
+#include "store/DatabaseError.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,7 +36,8 @@ protected:
                               QStringLiteral("2003-01-%1 10:00:00").arg(i, 2, 10, QLatin1Char('0')), i, i == 3, i == 4);
         }
         for (int i = 1; i <= 3; ++i)
-            catalogue.addItem(3200 + i, 32, QStringLiteral("摇滚%1").arg(i), QStringLiteral("2002-01-0%1 00:00:00").arg(i));
+            catalogue.addItem(3200 + i, 32, QStringLiteral("摇滚%1").arg(i),
+                              QStringLiteral("2002-01-0%1 00:00:00").arg(i));
         catalogue.addItem(1101, 11, QStringLiteral("歌1"), QStringLiteral("2003-02-01 08:00:00"));
         catalogue.addItem(1102, 11, QStringLiteral("歌2"), QStringLiteral("2003-02-02 08:00:00"));
     }
@@ -140,11 +143,38 @@ TEST_F(ListLoader, ViewsSpecialListsAndTheTopTenRule)
     const ListPage recent = load(QStringLiteral("最近更新"), RecentListClass, FirstPage);
     EXPECT_EQ(recent.caption, QStringLiteral("最近更新"));
     state.ColumnFilter = QStringLiteral("流行金曲");
-    EXPECT_EQ(load(QStringLiteral("最近更新"), RecentListClass, FirstPage).caption, QStringLiteral("最近更新(流行金曲)"));
+    EXPECT_EQ(load(QStringLiteral("最近更新"), RecentListClass, FirstPage).caption,
+              QStringLiteral("最近更新(流行金曲)"));
 
     const ListPage ranking = load(QStringLiteral("最新排行"), RankingListClass, FirstPage);
     EXPECT_EQ(ranking.caption, QStringLiteral("最新排行-全部条目"));
     EXPECT_EQ(ids(ranking).first(), QStringLiteral("3125")) << "most hits first";
+}
+
+TEST_F(ListLoader, AFailedLoadLeavesTheListStateAlone)
+{
+    state.CurrentClass = 3;
+    state.CurrentView = 3;
+    state.ColumnFilter = QStringLiteral("益智游戏");
+    load(QStringLiteral("游戏世界"), 3, NextPage);
+    const ListState before = state;
+    ASSERT_EQ(before.CurrentPage, 2);
+
+    catalogue.exec(QStringLiteral("DROP VIEW qry_FilesRecent"));
+    EXPECT_THROW(load(QStringLiteral("最近更新"), RecentListClass, FirstPage), DatabaseError);
+    EXPECT_EQ(state.CurrentTitle, before.CurrentTitle);
+    EXPECT_EQ(state.CurrentClass, 3);
+    EXPECT_EQ(state.CurrentView, 3);
+    EXPECT_EQ(state.ColumnFilter, before.ColumnFilter);
+    EXPECT_EQ(state.CurrentPage, 2);
+    EXPECT_FALSE(dm.aq_all.active());
+    EXPECT_FALSE(dm.aq_all2.active());
+
+    // The next page command pages the list that is shown.
+    const ListPage next = load(state.CurrentTitle, state.CurrentClass, NextPage);
+    EXPECT_EQ(next.caption, QStringLiteral("游戏世界-未点击条目(益智游戏)"));
+    EXPECT_EQ(next.paging.label, QStringLiteral("3/3页"));
+    EXPECT_EQ(ids(next).size(), 4);
 }
 
 TEST_F(ListLoader, AnEmptyListDisablesEverything)
@@ -153,8 +183,8 @@ TEST_F(ListLoader, AnEmptyListDisablesEverything)
     const ListPage page = load(QStringLiteral("游戏世界"), 3, FirstPage);
     EXPECT_TRUE(page.rows.isEmpty());
     EXPECT_EQ(page.paging.label, QStringLiteral("0/0页"));
-    EXPECT_FALSE(page.paging.firstEnabled || page.paging.priorEnabled || page.paging.nextEnabled
-                 || page.paging.lastEnabled);
+    EXPECT_FALSE(page.paging.firstEnabled || page.paging.priorEnabled || page.paging.nextEnabled ||
+                 page.paging.lastEnabled);
     EXPECT_TRUE(page.columnMenu.isEmpty());
     EXPECT_FALSE(page.columnMenuEnabled);
 }
@@ -207,6 +237,35 @@ TEST_F(ListLoader, RowsCarryTheirFieldsByPosition)
     EXPECT_EQ(row.subItem(9), QStringLiteral("f3103.swf"));
     EXPECT_EQ(row.imageIndex, 0);
     EXPECT_EQ(dateText(QDateTime(QDate(2002, 1, 1), QTime(0, 0))), QStringLiteral("2002-1-1"));
+}
+
+TEST_F(ListLoader, ItemMarksAreWrittenOnceAndShowInTheNextLoad)
+{
+    const auto flag = [&](int fileId, const char *field) {
+        return catalogue
+            .scalar(QStringLiteral("SELECT %1 FROM tb_Files WHERE FileID=%2").arg(QLatin1String(field)).arg(fileId))
+            .toInt();
+    };
+    EXPECT_TRUE(markViewed(dm, 3102));
+    EXPECT_EQ(flag(3102, "HasViewed"), 1);
+    EXPECT_EQ(flag(3101, "HasViewed"), 0);
+    EXPECT_FALSE(markViewed(dm, 3102)) << "an item already viewed is not found again";
+    EXPECT_FALSE(markViewed(dm, 3103)) << "nor one viewed before";
+    EXPECT_FALSE(markViewed(dm, 999999));
+    EXPECT_FALSE(dm.cds_FilesInfo.active());
+
+    EXPECT_TRUE(markDeleted(dm, 3104));
+    EXPECT_TRUE(markDeleted(dm, 3104)) << "deleting again finds the item again";
+    EXPECT_FALSE(markDeleted(dm, 999999));
+    EXPECT_EQ(flag(3104, "Deleted"), 1);
+    EXPECT_EQ(flag(3105, "Deleted"), 0);
+
+    state.CurrentClass = 3;
+    state.CurrentView = 2;
+    EXPECT_EQ(ids(load(QStringLiteral("游戏世界"), 3, FirstPage)),
+              (QStringList{QStringLiteral("3103"), QStringLiteral("3102")}));
+    state.CurrentView = 4;
+    EXPECT_TRUE(ids(load(QStringLiteral("游戏世界"), 3, FirstPage)).isEmpty()) << "3104 is gone from the lists";
 }
 
 TEST_F(ListLoader, FillItemListTakesAllRowsWithoutALimit)

@@ -48,13 +48,15 @@ TEST(Paging, ExactlyTenItemsAreOnePage)
 
 TEST(Paging, AnEmptyResultIsPageZeroOfZero)
 {
-    for (int command : {FirstPage, NextPage, SamePage}) {
-        const Paging p = applyPageCommand(1, command, 0);
-        EXPECT_EQ(p.pages, 0);
-        EXPECT_EQ(p.offset, 0);
-        EXPECT_FALSE(p.firstEnabled || p.priorEnabled || p.nextEnabled || p.lastEnabled);
-        EXPECT_EQ(p.page, 0);
-        EXPECT_EQ(p.label, QStringLiteral("0/0页")) << command;
+    for (int current : {0, 1, 3}) {
+        for (int command : {FirstPage, NextPage, PriorPage, LastPage, SamePage}) {
+            const Paging p = applyPageCommand(current, command, 0);
+            EXPECT_EQ(p.pages, 0);
+            EXPECT_EQ(p.offset, 0);
+            EXPECT_FALSE(p.firstEnabled || p.priorEnabled || p.nextEnabled || p.lastEnabled);
+            EXPECT_EQ(p.page, 0);
+            EXPECT_EQ(p.label, QStringLiteral("0/0页")) << "from page " << current << ", command " << command;
+        }
     }
 }
 

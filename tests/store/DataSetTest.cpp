@@ -17,9 +17,8 @@ protected:
 
     int flag(int fileId, const char *field)
     {
-        return catalogue.scalar(QStringLiteral("SELECT %1 FROM tb_Files WHERE FileID=%2")
-                                    .arg(QLatin1String(field))
-                                    .arg(fileId))
+        return catalogue
+            .scalar(QStringLiteral("SELECT %1 FROM tb_Files WHERE FileID=%2").arg(QLatin1String(field)).arg(fileId))
             .toInt();
     }
 
@@ -95,6 +94,116 @@ TEST_F(DataSets, SkippingALongWayUsesTheSameOrder)
     EXPECT_EQ(dm.aq_all.fieldByName(u"FileID").asString(), walked.at(70));
 }
 
+TEST_F(DataSets, TheCountIsTheNumberOfRowsWalked)
+{
+    // Items whose column is gone are still rows of the stored queries.
+    catalogue.exec(QStringLiteral("DELETE FROM tb_Colume WHERE ColumeID = 11"));
+    const auto countAndWalk = [&](const QString &sql) {
+        dm.aq_all.setSql(sql);
+        dm.aq_all.open();
+        const int counted = dm.aq_all.recordCount();
+        int walked = 0;
+        for (; !dm.aq_all.eof(); dm.aq_all.next())
+            ++walked;
+        dm.aq_all.close();
+        return std::pair{counted, walked};
+    };
+    EXPECT_EQ(countAndWalk(QStringLiteral("select FileID from qry_FilesLast where ColumeName is null")),
+              std::pair(2, 2));
+    for (const char *sql :
+         {"select FileID from qry_FilesLast", "select FileID, HasViewed from qry_FilesRecent",
+          "select FileID from qry_filestop", "select FileID from qry_files", "select * from qry_FilesLast",
+          "select top 5 FileID from qry_FilesLast", "select * from tb_Files", "select * from tb_Colume"}) {
+        const auto [counted, walked] = countAndWalk(QLatin1String(sql));
+        EXPECT_EQ(counted, walked) << sql;
+    }
+}
+
+TEST_F(DataSets, MovesKeepTheirPlaceAfterALocateAndStopAtTheEnd)
+{
+    for (int id : {14, 15, 16})
+        catalogue.addColumn(id, 1, QStringLiteral("栏目%1").arg(id));
+    // The table in order: 11 12 13 14 15 16 31 32.
+    auto &columns = dm.cds_ColumeInfo;
+    const auto current = [&] { return columns.eof() ? -1 : columns.fieldByName(u"ColumeID").asInteger(); };
+    columns.open();
+    ASSERT_TRUE(columns.locate(QStringLiteral("ColumeID"), {15}));
+    columns.moveBy(-1);
+    EXPECT_EQ(current(), 14);
+    ASSERT_TRUE(columns.locate(QStringLiteral("ColumeID"), {15}));
+    columns.next();
+    columns.moveBy(-3);
+    EXPECT_EQ(current(), 13);
+    ASSERT_TRUE(columns.locate(QStringLiteral("ColumeID"), {31}));
+    columns.moveBy(-100);
+    EXPECT_EQ(current(), 11) << "before the start is the first row";
+    ASSERT_TRUE(columns.locate(QStringLiteral("ColumeID"), {12}));
+    columns.moveBy(100);
+    EXPECT_TRUE(columns.eof());
+    columns.moveBy(-3);
+    EXPECT_EQ(current(), 16);
+    columns.close();
+
+    // Past the end is the end, for every step size: a table, a result of
+    // items and any other query.
+    const auto walk = [](store::DataSet &set) {
+        QList<int> out;
+        for (set.first(); !set.eof(); set.next())
+            out << set.fieldByName(u"FileID").asInteger();
+        return out;
+    };
+    dm.aq_all.setSql(QStringLiteral("select * from qry_files  where subscribed=true  and ClassID =3"));
+    dm.aq_all2.setSql(QStringLiteral("select FileID, DisplayName from qry_files where ClassID = 3"));
+    for (store::DataSet *set : {&dm.cds_FilesInfo, &dm.aq_all, &dm.aq_all2}) {
+        set->open();
+        const QList<int> rows = walk(*set);
+        ASSERT_GT(rows.size(), 20) << set->name().toStdString();
+        for (int step : {1, 30, 64, 65, 100, 5000}) {
+            set->first();
+            set->moveBy(int(rows.size()) - 1);
+            set->moveBy(step);
+            EXPECT_TRUE(set->eof()) << set->name().toStdString() << " " << step;
+            set->moveBy(-3);
+            ASSERT_FALSE(set->eof()) << set->name().toStdString() << " " << step;
+            EXPECT_EQ(set->fieldByName(u"FileID").asInteger(), rows.at(rows.size() - 3))
+                << set->name().toStdString() << " " << step;
+        }
+        set->close();
+    }
+}
+
+TEST_F(DataSets, AnEditRightAfterAnAppendWritesTheNewRow)
+{
+    dm.cds_ColumeInfo.open();
+    dm.cds_ColumeInfo.append();
+    dm.cds_ColumeInfo.setFieldValue(u"ColumeID", 77);
+    dm.cds_ColumeInfo.setFieldValue(u"ColumeName", QStringLiteral("old"));
+    dm.cds_ColumeInfo.setFieldValue(u"ColumeParent", 3);
+    dm.cds_ColumeInfo.post();
+    EXPECT_TRUE(dm.cds_ColumeInfo.fieldByName(u"Subscribed").asBoolean()) << "the stored default is read back";
+    dm.cds_ColumeInfo.edit();
+    dm.cds_ColumeInfo.setFieldValue(u"ColumeName", QStringLiteral("new"));
+    dm.cds_ColumeInfo.post();
+    dm.cds_ColumeInfo.close();
+    EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT ColumeName FROM tb_Colume WHERE ColumeID = 77")).toString(),
+              QStringLiteral("new"));
+    EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT count(*) FROM tb_Colume")).toInt(), 6);
+
+    // Through a query: the table numbers the new card, and the edit finds it.
+    dm.aq_all.setSql(QStringLiteral("select Top 1 * from tb_SendCards"));
+    dm.aq_all.open();
+    dm.aq_all.append();
+    dm.aq_all.setFieldValue(u"ToName", QStringLiteral("甲"));
+    dm.aq_all.post();
+    EXPECT_GT(dm.aq_all.fieldByName(u"CardID").asInteger(), 0);
+    dm.aq_all.edit();
+    dm.aq_all.setFieldValue(u"ToName", QStringLiteral("乙"));
+    dm.aq_all.post();
+    dm.aq_all.close();
+    EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT group_concat(ToName) FROM tb_SendCards")).toString(),
+              QStringLiteral("乙"));
+}
+
 TEST_F(DataSets, HasDownloadedIsWrittenThroughAListResult)
 {
     // As the list filler does: edit the current row of a stored-query result.
@@ -145,10 +254,10 @@ TEST_F(DataSets, EveryStoredQueryTakesTheDownloadMark)
 TEST_F(DataSets, ExposesTheThirteenColumns)
 {
     const QStringList expected = {
-        QStringLiteral("FileID"),     QStringLiteral("DisplayName"), QStringLiteral("Filename"),
-        QStringLiteral("URL"),        QStringLiteral("FileDesc"),    QStringLiteral("Owner"),
-        QStringLiteral("UploadDate"), QStringLiteral("ColumeName"),  QStringLiteral("ClassID"),
-        QStringLiteral("classname"),  QStringLiteral("Subscribed"),  QStringLiteral("HasViewed"),
+        QStringLiteral("FileID"),       QStringLiteral("DisplayName"), QStringLiteral("Filename"),
+        QStringLiteral("URL"),          QStringLiteral("FileDesc"),    QStringLiteral("Owner"),
+        QStringLiteral("UploadDate"),   QStringLiteral("ColumeName"),  QStringLiteral("ClassID"),
+        QStringLiteral("classname"),    QStringLiteral("Subscribed"),  QStringLiteral("HasViewed"),
         QStringLiteral("HasDownloaded")};
     for (const char *query : {"qry_files", "qry_FilesLast", "qry_FilesRecent", "qry_filestop"}) {
         dm.aq_all.setSql(QStringLiteral("select * from %1").arg(QLatin1String(query)));
@@ -156,36 +265,6 @@ TEST_F(DataSets, ExposesTheThirteenColumns)
         EXPECT_EQ(dm.aq_all.fieldNames(), expected) << query;
         dm.aq_all.close();
     }
-}
-
-TEST_F(DataSets, MarkViewedLocatesByItemAndUnviewedFlag)
-{
-    const auto markViewed = [&](int id) {
-        dm.cds_FilesInfo.close();
-        dm.cds_FilesInfo.setFiltered(false);
-        dm.cds_FilesInfo.open();
-        const bool found = dm.cds_FilesInfo.locate(QStringLiteral("FileID;HasViewed"), {id, false});
-        if (found) {
-            dm.cds_FilesInfo.edit();
-            dm.cds_FilesInfo.setFieldValue(u"HasViewed", true);
-            dm.cds_FilesInfo.post();
-        }
-        dm.cds_FilesInfo.close();
-        return found;
-    };
-    EXPECT_TRUE(markViewed(3102));
-    EXPECT_EQ(flag(3102, "HasViewed"), 1);
-    EXPECT_FALSE(markViewed(3102)) << "an item already viewed is not found again";
-    EXPECT_FALSE(markViewed(999999));
-
-    dm.cds_FilesInfo.open();
-    ASSERT_TRUE(dm.cds_FilesInfo.locate(QStringLiteral("FileID"), {3103}));
-    dm.cds_FilesInfo.edit();
-    dm.cds_FilesInfo.setFieldValue(u"Deleted", true);
-    dm.cds_FilesInfo.post();
-    dm.cds_FilesInfo.close();
-    EXPECT_EQ(flag(3103, "Deleted"), 1);
-    EXPECT_EQ(flag(3104, "Deleted"), 0);
 }
 
 TEST_F(DataSets, LocateThatFailsKeepsTheCurrentRow)
@@ -215,7 +294,8 @@ TEST_F(DataSets, ColumnFilterOnTheTableComponent)
     dm.cds_ColumeInfo.setFilter(QStringLiteral("ColumeParent='3'"));
     EXPECT_EQ(names(), (QStringList{QStringLiteral("益智游戏"), QStringLiteral("动作")}));
     dm.cds_ColumeInfo.setFilter(QStringLiteral("ColumeParent='1'"));
-    EXPECT_EQ(names(), (QStringList{QStringLiteral("流行金曲"), QStringLiteral("Rock'n'Roll"), QStringLiteral("冷门")}));
+    EXPECT_EQ(names(),
+              (QStringList{QStringLiteral("流行金曲"), QStringLiteral("Rock'n'Roll"), QStringLiteral("冷门")}));
     EXPECT_EQ(dm.cds_ColumeInfo.recordCount(), 3);
     // A locate only finds rows inside the filter.
     EXPECT_FALSE(dm.cds_ColumeInfo.locate(QStringLiteral("ColumeID"), {31}));

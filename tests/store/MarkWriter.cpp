@@ -1,6 +1,7 @@
-// Helper process for the durability tests: marks items viewed one by one
-// through the data module (with "mixed", even items downloaded instead),
-// reporting each committed mark on stdout, then waits to be killed.
+// Helper process for the durability tests: opens the catalogue and says
+// "ready", marks items viewed one by one through the data module (with
+// "mixed", even items downloaded instead), reporting each committed mark on
+// stdout, then waits to be killed.
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 
@@ -21,6 +22,9 @@ int main(int argc, char *argv[])
     const bool mixed = argc == 5 && QByteArray(argv[4]) == "mixed";
     try {
         TDM_CDS dm(QString::fromLocal8Bit(argv[1]));
+        dm.ac_info.database();
+        std::printf("ready\n");
+        std::fflush(stdout);
         for (int id = first; id < first + count; ++id) {
             dm.cds_FilesInfo.open();
             if (mixed && id % 2 == 0) {

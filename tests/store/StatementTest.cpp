@@ -2,6 +2,7 @@
 // the data module, with the rows it must find.
 #include "SampleCatalogue.h"
 
+#include "search/LocalSearch.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 #include "store/JetSql.h"
@@ -124,19 +125,45 @@ TEST_F(Statements, RankingIsByHits)
                                  QStringLiteral("3122")}));
 }
 
+TEST_F(Statements, RankingIsTheHundredMostHitSubscribedItems)
+{
+    // 150 more items; the two with the most hits of all are in the
+    // unsubscribed column or deleted.
+    for (int i = 0; i < 150; ++i)
+        catalogue.addItem(6000 + i, 32, QStringLiteral("热门%1").arg(i), QStringLiteral("2001-01-01 00:00:00"),
+                          1000 + i);
+    catalogue.addItem(7001, 13, QStringLiteral("冷门热门"), QStringLiteral("2001-01-01 00:00:00"), 5000);
+    catalogue.addItem(7002, 32, QStringLiteral("已删除"), QStringLiteral("2001-01-01 00:00:00"), 5001, false, false,
+                      true);
+    const QString ranking = QStringLiteral("select * from qry_filestop  where subscribed=true");
+    EXPECT_EQ(column(ranking, QStringLiteral("FileID")), ids(6149, 6050));
+    EXPECT_EQ(count(ranking), 100);
+    EXPECT_EQ(
+        column(QStringLiteral("select top 10 * from qry_filestop  where subscribed=true"), QStringLiteral("FileID")),
+        ids(6149, 6140));
+    EXPECT_EQ(count(ranking + QStringLiteral("  and Columename=") + quoted(QStringLiteral("动作"))), 100);
+    EXPECT_EQ(count(ranking + QStringLiteral("  and Columename=") + quoted(QStringLiteral("益智游戏"))), 0);
+}
+
 TEST_F(Statements, RecentListHoldsTheLastThirtyDays)
 {
-    // The newest upload is 2003-02-03; thirty days back is 2003-01-04.
+    // The newest upload is 2003-02-03; thirty days back is 2003-01-04, from
+    // its first second on, and a date written without a time counts too.
+    catalogue.addItem(8001, 32, QStringLiteral("边上1"), QStringLiteral("2003-01-04 00:00:00"));
+    catalogue.addItem(8002, 32, QStringLiteral("边上2"), QStringLiteral("2003-01-03 23:59:59"));
+    catalogue.addItem(8003, 32, QStringLiteral("边上3"), QStringLiteral("2003-01-04"));
     const QStringList rows =
         column(QStringLiteral("select * from qry_FilesRecent  where subscribed=true"), QStringLiteral("FileID"));
-    EXPECT_EQ(rows, ids(3203, 3201) + ids(3125, 3104, 3110));
+    EXPECT_EQ(rows,
+              ids(3203, 3201) + ids(3125, 3104, 3110) + (QStringList{QStringLiteral("8001"), QStringLiteral("8003")}));
     EXPECT_EQ(count(QStringLiteral("select * from qry_FilesRecent  where subscribed=true")), rows.size());
 }
 
 TEST_F(Statements, ColumnConditionWithApostrophe)
 {
-    const QString sql = QStringLiteral("select * from qry_files  where subscribed=true  and ClassID =1  and Columename=")
-                        + quoted(QStringLiteral("Rock'n'Roll"));
+    const QString sql =
+        QStringLiteral("select * from qry_files  where subscribed=true  and ClassID =1  and Columename=") +
+        quoted(QStringLiteral("Rock'n'Roll"));
     EXPECT_EQ(column(sql, QStringLiteral("DisplayName")), QStringList{QStringLiteral("Don't Stop")});
     EXPECT_EQ(count(sql), 1);
 }
@@ -163,25 +190,25 @@ TEST_F(Statements, ItemByNumber)
 {
     EXPECT_EQ(column(QStringLiteral("select * from qry_files where FileID=3201"), QStringLiteral("DisplayName")),
               QStringList{QStringLiteral("射击1")});
-    EXPECT_TRUE(column(QStringLiteral("select * from qry_files where FileID=3110"), QStringLiteral("FileID")).isEmpty());
+    EXPECT_TRUE(
+        column(QStringLiteral("select * from qry_files where FileID=3110"), QStringLiteral("FileID")).isEmpty());
 }
 
 TEST_F(Statements, LocalSearch)
 {
-    const auto like = [](const QString &kw) {
-        return QStringLiteral("select * from qry_files where displayname like ") + quoted(u'%' + kw + u'%');
-    };
+    using search::kAll;
+    using search::localSearchStatement;
+    const auto like = [](const QString &kw) { return localSearchStatement(kw, kAll, kAll); };
     EXPECT_EQ(count(like(QStringLiteral("游戏1"))), 10) << "3101 and 3110..3119 less the deleted one";
     EXPECT_EQ(count(like(QString())), 24 + 3 + 3 + 1) << "an empty keyword finds every item";
     EXPECT_EQ(column(like(QStringLiteral("'t S")), QStringLiteral("FileID")), QStringList{QStringLiteral("1201")});
     EXPECT_EQ(count(like(QStringLiteral("don't stop"))), 1) << "like ignores the case of Latin letters";
-    EXPECT_EQ(count(like(QStringLiteral("门")) + QStringLiteral(" and classname=") + quoted(QStringLiteral("MTV精选"))),
-              1)
+    EXPECT_EQ(count(localSearchStatement(QStringLiteral("门"), QStringLiteral("MTV精选"), kAll)), 1)
         << "the search does not follow subscriptions";
-    EXPECT_EQ(count(like(QString()) + QStringLiteral(" and columename=") + quoted(QStringLiteral("Rock'n'Roll"))), 1);
-    EXPECT_EQ(count(like(QString()) + QStringLiteral(" and classname=") + quoted(QStringLiteral("游戏世界"))
-                    + QStringLiteral(" and columename=") + quoted(QStringLiteral("动作"))),
-              3);
+    EXPECT_EQ(count(localSearchStatement(QString(), kAll, QStringLiteral("Rock'n'Roll"))), 1);
+    EXPECT_EQ(count(localSearchStatement(QString(), QStringLiteral("游戏世界"), QStringLiteral("动作"))), 3);
+    EXPECT_EQ(count(localSearchStatement(QString(), QStringLiteral("游戏世界"), QStringLiteral("流行金曲"))), 0)
+        << "class and column both narrow";
 }
 
 TEST_F(Statements, ClassesAndColumnsForTheSearchTree)
@@ -195,25 +222,25 @@ TEST_F(Statements, ClassesAndColumnsForTheSearchTree)
 
 TEST_F(Statements, RecommendationGroupsAndViews)
 {
-    EXPECT_EQ(column(QStringLiteral("select columename from tb_recommend group by columename"),
-                     QStringLiteral("Columename")),
-              (QStringList{QStringLiteral("精彩网站"), QStringLiteral("Kid's Corner")}));
+    EXPECT_EQ(
+        column(QStringLiteral("select columename from tb_recommend group by columename"), QStringLiteral("Columename")),
+        (QStringList{QStringLiteral("精彩网站"), QStringLiteral("Kid's Corner")}));
     const QString group = quoted(QStringLiteral("精彩网站"));
-    EXPECT_EQ(column(QStringLiteral("select * from tb_recommend where columename=") + group
-                         + QStringLiteral(" order by ItemID Desc"),
+    EXPECT_EQ(column(QStringLiteral("select * from tb_recommend where columename=") + group +
+                         QStringLiteral(" order by ItemID Desc"),
                      QStringLiteral("ItemID")),
               ids(25, 1));
-    EXPECT_EQ(column(QStringLiteral("select * from tb_recommend where Favorite = true and columename=") + group
-                         + QStringLiteral(" order by ItemID Desc"),
+    EXPECT_EQ(column(QStringLiteral("select * from tb_recommend where Favorite = true and columename=") + group +
+                         QStringLiteral(" order by ItemID Desc"),
                      QStringLiteral("ItemID")),
               (QStringList{QStringLiteral("25"), QStringLiteral("20"), QStringLiteral("15"), QStringLiteral("10"),
                            QStringLiteral("5")}));
-    EXPECT_EQ(column(QStringLiteral("select Top 20 * from tb_recommend where columename=") + group
-                         + QStringLiteral(" order by ItemID Desc"),
+    EXPECT_EQ(column(QStringLiteral("select Top 20 * from tb_recommend where columename=") + group +
+                         QStringLiteral(" order by ItemID Desc"),
                      QStringLiteral("ItemID")),
               ids(25, 6));
-    EXPECT_EQ(column(QStringLiteral("select Top 20 * from tb_recommend where columename=")
-                         + quoted(QStringLiteral("Kid's Corner")) + QStringLiteral(" order by ItemID Desc"),
+    EXPECT_EQ(column(QStringLiteral("select Top 20 * from tb_recommend where columename=") +
+                         quoted(QStringLiteral("Kid's Corner")) + QStringLiteral(" order by ItemID Desc"),
                      QStringLiteral("Itemname")),
               (QStringList{QStringLiteral("童话屋"), QStringLiteral("儿童乐园")}));
 }
@@ -223,10 +250,10 @@ TEST_F(Statements, GroupsOfChineseNamesComeInPinyinOrder)
     // By code point 游 < 贺 < 阿; by pinyin a < he < you.
     catalogue.exec(QStringLiteral("INSERT INTO tb_Recommend (Columename, Itemname) VALUES ('游戏', 'x'), ('贺卡', 'y'),"
                                   " ('阿里', 'z'), ('贺卡', 'w')"));
-    EXPECT_EQ(column(QStringLiteral("select columename from tb_recommend group by columename"),
-                     QStringLiteral("columename")),
-              (QStringList{QStringLiteral("阿里"), QStringLiteral("贺卡"), QStringLiteral("精彩网站"),
-                           QStringLiteral("游戏"), QStringLiteral("Kid's Corner")}));
+    EXPECT_EQ(
+        column(QStringLiteral("select columename from tb_recommend group by columename"), QStringLiteral("columename")),
+        (QStringList{QStringLiteral("阿里"), QStringLiteral("贺卡"), QStringLiteral("精彩网站"), QStringLiteral("游戏"),
+                     QStringLiteral("Kid's Corner")}));
 }
 
 TEST_F(Statements, RecommendationWrites)
@@ -289,8 +316,9 @@ TEST_F(Statements, SentCardIsAppended)
     dm.aq_all.setFieldValue(u"SendFlag", true);
     dm.aq_all.post();
     dm.aq_all.close();
-    EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT ToName || '|' || Tobody || '|' || SendDate || '|' || SendFlag"
-                                              " FROM tb_SendCards"))
+    EXPECT_EQ(catalogue
+                  .scalar(QStringLiteral("SELECT ToName || '|' || Tobody || '|' || SendDate || '|' || SendFlag"
+                                         " FROM tb_SendCards"))
                   .toString(),
               QStringLiteral("D'Arcy|生日快乐！\n第二行|2003-04-05 06:07:08|1"));
 }
@@ -302,8 +330,7 @@ TEST_F(Statements, UnsafeTextCannotRewriteAStatement)
     const QString attack = QStringLiteral("' or 1=1 or displayname like '");
     EXPECT_EQ(count(QStringLiteral("select * from qry_files where displayname like ") + quoted(u'%' + attack + u'%')),
               0);
-    execute(QStringLiteral("delete * from tb_Recommend where Columename=")
-            + quoted(QStringLiteral("x' or '1'='1")));
+    execute(QStringLiteral("delete * from tb_Recommend where Columename=") + quoted(QStringLiteral("x' or '1'='1")));
     EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT count(*) FROM tb_Recommend")).toInt(), 27);
 }
 
