@@ -14,12 +14,12 @@
 #include "ui/skin/FlatButton.h"
 
 #include <QActionGroup>
+#include <QDir>
 #include <QFileDialog>
-#include <QStandardPaths>
 #include <QHeaderView>
 #include <QMenu>
-#include <QDir>
 #include <QMouseEvent>
+#include <QStandardPaths>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -117,8 +117,8 @@ void TFrm_Main::buildFilesMenu()
     m_views->setExclusive(true);
     // Menu order; each entry carries its view number.
     const std::pair<QAction **, std::pair<const char *, int>> views[] = {
-        {&smn_recent, {"smn_recent", 1}},   {&smn_all, {"smn_all", 0}},
-        {&smn_clicked, {"smn_clicked", 2}}, {&smn_noneclicked, {"smn_noneclicked", 3}},
+        {&smn_recent, {"smn_recent", 1}},         {&smn_all, {"smn_all", 0}},
+        {&smn_clicked, {"smn_clicked", 2}},       {&smn_noneclicked, {"smn_noneclicked", 3}},
         {&smn_downloaded, {"smn_downloaded", 4}}, {&smn_nonedownload, {"smn_nonedownload", 5}},
     };
     for (const auto &[field, entry] : views) {
@@ -270,16 +270,32 @@ void TFrm_Main::rebuildColumnMenu(const QStringList &entries, bool enabled)
 
 void TFrm_Main::SelectColumnFilter(const QString &caption)
 {
+    const QString shown = ColumnFilter;
     ColumnFilter = caption == browse::kAllColumns ? QString() : caption;
-    ListItems(CurrentTitle, CurrentClass, browse::FirstPage);
+    try {
+        ListItems(CurrentTitle, CurrentClass, browse::FirstPage);
+    } catch (...) {
+        // The list still shows the column it showed.
+        ColumnFilter = shown;
+        throw;
+    }
 }
 
 void TFrm_Main::selectView(int view)
 {
+    const int shown = CurrentView;
     CurrentView = view;
     if (QAction *a = viewAction(view))
         a->setChecked(true);
-    ListItems(CurrentTitle, CurrentClass, browse::FirstPage);
+    try {
+        ListItems(CurrentTitle, CurrentClass, browse::FirstPage);
+    } catch (...) {
+        // The list still shows the view it showed, and the mark stays with it.
+        CurrentView = shown;
+        if (QAction *a = viewAction(shown))
+            a->setChecked(true);
+        throw;
+    }
 }
 
 void TFrm_Main::sb_firstpageClick()

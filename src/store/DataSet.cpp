@@ -202,21 +202,44 @@ void DataSet::runFrom(qsizetype offset, const QString &extraCondition, const QVa
         return;
     }
     m_locatedRowId.reset();
-    QString sql = rowStatement();
-    if (m_kind == Kind::Table) {
-        if (!extraCondition.isEmpty())
-            sql += (sql.contains(QLatin1String(" WHERE (")) ? QStringLiteral(" AND ") : QStringLiteral(" WHERE ")) +
-                   extraCondition;
-        sql += QStringLiteral(" ORDER BY rowid");
-        if (offset > 0)
-            sql += QStringLiteral(" LIMIT -1 OFFSET %1").arg(offset);
-    } else if (offset > 0) {
-        sql = QStringLiteral("SELECT * FROM (%1) LIMIT -1 OFFSET %2").arg(sql).arg(offset);
-    }
     m_buffer.clear();
+    if (m_kind == Kind::Table) {
+        fillTableBuffer(extraCondition, binds, offset);
+        return;
+    }
+    QString sql = rowStatement();
+    if (offset > 0)
+        sql = QStringLiteral("SELECT * FROM (%1) LIMIT -1 OFFSET %2").arg(sql).arg(offset);
     m_query = runStatement(m_connection.database(), sql, binds);
     m_structure = m_query.record();
     m_queryDone = false;
+}
+
+// A table is read a batch at a time by row number, each batch a statement
+// of its own: between batches the data set holds no read open, so a write
+// of the program never meets a read that another process's commit has made
+// stale, and waits for that process instead of failing.
+void DataSet::fillTableBuffer(const QString &condition, const QVariantList &binds, qsizetype offset)
+{
+    QString sql = rowStatement();
+    if (!condition.isEmpty())
+        sql +=
+            (sql.contains(QLatin1String(" WHERE (")) ? QStringLiteral(" AND ") : QStringLiteral(" WHERE ")) + condition;
+    sql += QStringLiteral(" ORDER BY rowid LIMIT %1").arg(kReadAhead);
+    if (offset > 0)
+        sql += QStringLiteral(" OFFSET %1").arg(offset);
+    QSqlQuery q = runStatement(m_connection.database(), sql, binds);
+    m_structure = q.record();
+    int rows = 0;
+    while (q.next()) {
+        m_buffer.push_back(q.record());
+        ++rows;
+    }
+    if (q.lastError().isValid())
+        throw statementError(q, sql);
+    m_queryDone = rows < kReadAhead;
+    if (rows > 0)
+        m_lastRowId = m_buffer.back().value(kRowIdField).toLongLong();
 }
 
 void DataSet::fillKeyedBuffer()
@@ -248,6 +271,11 @@ bool DataSet::fillBuffer()
     if (m_keyed) {
         while (m_buffer.empty() && !m_queryDone)
             fillKeyedBuffer();
+        return !m_buffer.empty();
+    }
+    if (m_kind == Kind::Table) {
+        if (m_buffer.empty() && !m_queryDone)
+            fillTableBuffer(QStringLiteral("rowid > ?"), {m_lastRowId}, 0);
         return !m_buffer.empty();
     }
     for (int i = 0; i < kReadAhead && !m_queryDone; ++i) {

@@ -103,6 +103,7 @@ private:
     void fetch();
     bool fillBuffer();
     void fillKeyedBuffer();
+    void fillTableBuffer(const QString &condition, const QVariantList &binds, qsizetype offset);
     int fieldIndex(QStringView name) const;
     void requireActive(const char *operation) const;
     QString keyField() const;
@@ -129,6 +130,7 @@ private:
     // After a locate on a table: the located row, from which m_position
     // counts until a move needs the index in the whole table.
     std::optional<qlonglong> m_locatedRowId;
+    qlonglong m_lastRowId = 0; // of a table: the last row read so far
     std::optional<int> m_count;
     // Item results: the item numbers of every row, read when opening; rows
     // are then read a batch at a time by number.

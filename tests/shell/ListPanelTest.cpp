@@ -81,8 +81,8 @@ protected:
     }
     bool pagingEnabled(bool first, bool prior, bool next, bool last)
     {
-        return window.sb_firstpage->isEnabled() == first && window.sb_priorpage->isEnabled() == prior
-               && window.sb_nextpage->isEnabled() == next && window.sb_lastpage->isEnabled() == last;
+        return window.sb_firstpage->isEnabled() == first && window.sb_priorpage->isEnabled() == prior &&
+               window.sb_nextpage->isEnabled() == next && window.sb_lastpage->isEnabled() == last;
     }
 
     TempCatalogue catalogue;
@@ -108,16 +108,17 @@ TEST_F(ListPanel, LayoutBeforeTheFirstLoad)
         menu << (a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(menu, (QStringList{QStringLiteral("查看"), QStringLiteral("栏目"), QStringLiteral("打开(&O)"),
                                  QStringLiteral("删除(&R)"), QStringLiteral("文件另存(&S)"),
-                                 QStringLiteral("推荐给好友(T)"), QStringLiteral("-"), QStringLiteral("下载->网络蚂蚁(&D)"),
-                                 QStringLiteral("下载->网际快车[&F]"), QStringLiteral("-"),
-                                 QStringLiteral("下载所有未下载条目->网络蚂蚁(&H)"),
+                                 QStringLiteral("推荐给好友(T)"), QStringLiteral("-"),
+                                 QStringLiteral("下载->网络蚂蚁(&D)"), QStringLiteral("下载->网际快车[&F]"),
+                                 QStringLiteral("-"), QStringLiteral("下载所有未下载条目->网络蚂蚁(&H)"),
                                  QStringLiteral("下载所有未下载条目->网际快车(&I)"), QStringLiteral("-"),
                                  QStringLiteral("启动网络蚂蚁(&A)"), QStringLiteral("启动网际快车[&G]")}));
     QStringList views;
     for (QAction *a : window.mni_view->actions())
         views << a->text() + (a->isChecked() ? QStringLiteral("*") : QString());
-    EXPECT_EQ(views, (QStringList{QStringLiteral("最新10条"), QStringLiteral("全部条目*"), QStringLiteral("已点击条目"),
-                                  QStringLiteral("未点击条目"), QStringLiteral("已下载条目"), QStringLiteral("未下载条目")}));
+    EXPECT_EQ(views,
+              (QStringList{QStringLiteral("最新10条"), QStringLiteral("全部条目*"), QStringLiteral("已点击条目"),
+                           QStringLiteral("未点击条目"), QStringLiteral("已下载条目"), QStringLiteral("未下载条目")}));
 }
 
 TEST_F(ListPanel, AClassButtonListsItsItemsAndPages)
@@ -246,8 +247,9 @@ TEST_F(ListPanel, TheTipOfARow)
 {
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
     const QString tip = window.filesModel->index(0, 0).data(Qt::ToolTipRole).toString();
-    EXPECT_EQ(tip, QStringLiteral("\r\n*****更多功能，请点击鼠标右键*****\r\n\r\n[ID]：3125\r\n\r\n[说    明]：说明3125\r\n\r\n"
-                                  "[作    者]：作者\r\n[更新日期]：2003-1-25 10:00:00\r\n"));
+    EXPECT_EQ(tip, QStringLiteral(
+                       "\r\n*****更多功能，请点击鼠标右键*****\r\n\r\n[ID]：3125\r\n\r\n[说    明]：说明3125\r\n\r\n"
+                       "[作    者]：作者\r\n[更新日期]：2003-1-25 10:00:00\r\n"));
 }
 
 TEST_F(ListPanel, LongAndStrangeTextsAreShownShortened)
@@ -359,10 +361,23 @@ TEST_F(ListPanel, AFailingLoadLeavesTheListAsItWas)
 {
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
     catalogue.exec(QStringLiteral("DROP VIEW qry_FilesRecent"));
-    EXPECT_THROW(window.ListItems(QStringLiteral("最近更新"), browse::RecentListClass, browse::FirstPage), DatabaseError);
+    EXPECT_THROW(window.ListItems(QStringLiteral("最近更新"), browse::RecentListClass, browse::FirstPage),
+                 DatabaseError);
     EXPECT_EQ(window.lab_Files->text(), QStringLiteral("游戏世界-全部条目"));
     EXPECT_EQ(window.filesModel->rowCount(), 10);
     EXPECT_FALSE(dm.aq_all.active());
+
+    // A view or a column whose load fails is not taken either.
+    catalogue.exec(QStringLiteral("DROP VIEW qry_FilesLast"));
+    EXPECT_THROW(window.smn_recent->trigger(), DatabaseError);
+    EXPECT_EQ(window.CurrentView, 0);
+    EXPECT_TRUE(window.smn_all->isChecked());
+    catalogue.exec(QStringLiteral("DROP VIEW qry_files"));
+    EXPECT_THROW(window.mni_Colume->actions().at(1)->trigger(), DatabaseError);
+    EXPECT_TRUE(window.ColumnFilter.isEmpty());
+    EXPECT_EQ(window.CurrentClass, 3);
+    EXPECT_EQ(window.CurrentPage, 1);
+    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("游戏世界-全部条目"));
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlQuery>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -223,11 +224,13 @@ TEST_F(Durability, ACatalogueTruncatedOrOverwrittenWhileOpenRaisesAndRecovers)
 TEST_F(Durability, AnotherProcessCommitsWhileTheProgramWalksARead)
 {
     TDM_CDS dm(catalogue.path());
-    // A walk over the table keeps its statement, and so its read, open:
-    // far more rows than one screen or one read-ahead.
-    dm.cds_FilesInfo.open();
+    // A walk of a statement keeps it, and so its read, open: far more rows
+    // than one screen or one read-ahead.
+    store::DataSet &read = dm.aq_all;
+    read.setSql(QStringLiteral("select FileID, HasViewed from tb_Files order by FileID"));
+    read.open();
     for (int i = 0; i < 20; ++i)
-        dm.cds_FilesInfo.next();
+        read.next();
 
     QProcess writer;
     const QList<int> marked = runWriter(writer, 100, 10, [](const QList<int> &) { return false; });
@@ -237,18 +240,40 @@ TEST_F(Durability, AnotherProcessCommitsWhileTheProgramWalksARead)
     // The open read goes on to the end and sees the table as it was when it began.
     int walked = 20;
     int viewedSeen = 0;
-    for (; !dm.cds_FilesInfo.eof(); dm.cds_FilesInfo.next()) {
+    for (; !read.eof(); read.next()) {
         ++walked;
-        viewedSeen += dm.cds_FilesInfo.fieldByName(u"HasViewed").asBoolean() ? 1 : 0;
+        viewedSeen += read.fieldByName(u"HasViewed").asBoolean() ? 1 : 0;
     }
     EXPECT_EQ(walked, 3000);
     EXPECT_EQ(viewedSeen, 0);
-    dm.cds_FilesInfo.close();
+    read.close();
 
     dm.aq_all.setSql(
         QStringLiteral("select * from qry_files  where hasviewed = true and subscribed=true  and ClassID =3"));
     dm.aq_all.open();
     EXPECT_EQ(dm.aq_all.recordCount(), 10);
+}
+
+TEST_F(Durability, AWriterWaitsWhileTheProgramCommits)
+{
+    // The program holds the write lock for a while; a writer that comes
+    // meanwhile waits for it instead of failing.
+    TDM_CDS dm(catalogue.path());
+    dm.ac_info.begin();
+    dm.ac_info.exec(QStringLiteral("UPDATE tb_Files SET Hits = Hits + 1 WHERE FileID = 1"));
+    QProcess writer;
+    startWriter(writer, 200, 5);
+    Report report;
+    readReport(writer, report, [](const Report &r) { return r.ready; });
+    QThread::msleep(600);
+    EXPECT_FALSE(writer.canReadLine() || writer.waitForReadyRead(100)) << "nothing is committed meanwhile";
+    dm.ac_info.commit();
+
+    readReport(writer, report, [](const Report &r) { return r.done; });
+    writer.kill();
+    writer.waitForFinished();
+    EXPECT_EQ(report.marked, (QList<int>{200, 201, 202, 203, 204}));
+    EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT Hits FROM tb_Files WHERE FileID = 1")).toInt(), 1);
 }
 
 } // namespace
