@@ -4,7 +4,9 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 DEMO_HOME ?= $(BUILD)/demo-home
 
-.PHONY: all deps configure build test bench run demo clean format
+COVERAGE_BUILD ?= build-coverage
+
+.PHONY: all deps configure build test bench run demo clean format coverage
 
 all: build
 
@@ -21,6 +23,18 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Builds with coverage into its own folder, runs every test and prints the
+# line and branch coverage of each source folder.
+coverage: deps
+	@if [ ! -f $(COVERAGE_BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(COVERAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASHBAR_COVERAGE=ON \
+	    -DFLASHBAR_BUILD_BENCH=OFF $$(command -v ccache > /dev/null && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache); \
+	fi
+	cmake --build $(COVERAGE_BUILD) -j $(JOBS)
+	find $(COVERAGE_BUILD) -name '*.gcda' -delete
+	@status=0; (cd $(COVERAGE_BUILD) && ctest --output-on-failure -j $(JOBS)) || status=$$?; \
+	  scripts/coverage-report $(COVERAGE_BUILD) && exit $$status
 
 # Medians of five runs; the first run writes the bench catalogues (about 20 s).
 bench: build

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <stdexcept>
 
@@ -271,11 +272,32 @@ TEST(SkinBitmaps, CaptionButtonsHaveDistinctLightGlyphsOnABlueFace)
             EXPECT_NE(buttons.at(a), buttons.at(b)) << names.at(a).toStdString() << " " << names.at(b).toStdString();
 }
 
+// Fills freed memory around `bytes` in size with a pattern, so that a
+// picture drawn next in reused memory shows any pixel it never painted.
+void soilFreedMemory(qsizetype bytes, char pattern)
+{
+    QList<QByteArray> blocks;
+    for (qsizetype size = std::max<qsizetype>(16, bytes - 256); size <= bytes + 256; size += 16)
+        blocks << QByteArray(size, pattern) << QByteArray(size, pattern);
+}
+
 TEST(SkinBitmaps, PicturesAreTheSameEveryTime)
 {
+    const auto same = [](const std::function<QImage()> &draw, const std::string &what) {
+        const QImage first = draw();
+        soilFreedMemory(first.sizeInBytes(), char(0x5a));
+        const QImage second = draw();
+        soilFreedMemory(first.sizeInBytes(), char(0xa5));
+        EXPECT_EQ(second, first) << what;
+        EXPECT_EQ(draw(), first) << what;
+    };
     for (const QString &name : art::skinBitmapNames())
-        EXPECT_EQ(art::skinBitmap(name), art::skinBitmap(name)) << name.toStdString();
-    EXPECT_EQ(art::classButtonPicture(3), art::classButtonPicture(3));
+        same([&] { return art::skinBitmap(name); }, name.toStdString());
+    for (int tag : {1, 3, 12})
+        same([&] { return art::classButtonPicture(tag); }, "class " + std::to_string(tag));
+    for (int index : {0, 1, 2})
+        same([&] { return art::stateIcon(index); }, "icon " + std::to_string(index));
+    same([] { return art::windowIcon(); }, "window icon");
 }
 
 // ---------------------------------------------------------------------------
