@@ -208,6 +208,8 @@ TEST_F(BrowserWindow, OnlyWebPagesLocalCopiesAndMailAreOpened)
         EXPECT_TRUE(window.statusPanels[0]->text().startsWith(QStringLiteral("未打开地址"))) << address.toStdString();
     }
     EXPECT_EQ(window.WebBrowser1->engineView(), nullptr) << "nothing was navigated to";
+    QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
+    window.grab().save(QStringLiteral(SCREENSHOT_DIR "/browser-refused-address.png"));
     EXPECT_TRUE(second.isNull()) << "no window for a refused server page";
     EXPECT_EQ(window.CurrentFileID, 0);
     EXPECT_TRUE(handedOut.isEmpty());
