@@ -43,7 +43,7 @@ class Login : public ::testing::Test
 protected:
     Login()
         : previousDir(QDir::currentPath()), dm(QDir(home()).filePath(TDM_CDS::defaultPath())),
-          poster(prompter, siteHome().player, siteHome().base()), browser(siteHome().player),
+          poster(prompter, siteHome().player, siteHome().base()), browser(siteHome().player, browserPrompter),
           login(prompter, state, siteHome().base())
     {
         QDir::setCurrent(home());
@@ -103,6 +103,7 @@ protected:
 
     QString previousDir;
     ScriptedPrompter prompter;
+    ScriptedPrompter browserPrompter; // the browser window's own, about its skin
     server::LoginState state;
     TDM_CDS dm;
     TFrm_Postdata poster;

@@ -87,6 +87,7 @@ TEST(Program, AMissingSkinFileIsReportedByEveryWindowThatLoadsIt)
     EXPECT_EQ(program.Frm_Browser()->size(), QSize(475, 409));
     EXPECT_EQ(program.Frm_Browser()->PanelBkGnd()->geometry(), QRect(10, 50, 457, 347));
     QSignalSpy ready(&program, &Program::ready);
+    LoginAtStart login;
     program.start();
     EXPECT_TRUE(ready.wait(5000));
     EXPECT_EQ(prompter.asked.size(), 2);
