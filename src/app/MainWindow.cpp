@@ -2,6 +2,7 @@
 
 #include "common/OpenAddress.h"
 #include "platform/Prompter.h"
+#include "server/LoginDialog.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 #include "ui/art/Artwork.h"
@@ -272,10 +273,25 @@ void TFrm_Main::closeEvent(QCloseEvent *event)
         emit closed();
 }
 
-// The first database access, the saved users' list, decides whether the
-// program can work at all.
+// The login gate: the login dialog lists the saved users (the first
+// database access, which decides whether the program can work at all) and
+// asks; without a login the program ends.
 void TFrm_Main::startupGate()
 {
+    if (m_login) {
+        switch (m_login->ShowModal(m_askLogin)) {
+        case TFrm_Login::Outcome::LoggedIn:
+            emit ready();
+            return;
+        case TFrm_Login::Outcome::Cancelled:
+            close();
+            return;
+        case TFrm_Login::Outcome::DatabaseFailed:
+            emit databaseUnavailable();
+            close();
+            return;
+        }
+    }
     try {
         if (!m_dm)
             throw DatabaseError(QStringLiteral("没有数据模块"));

@@ -2,6 +2,7 @@
 
 #include "browse/ItemListModel.h"
 #include "browse/ListLoader.h"
+#include "server/LoginState.h"
 #include "ui/skin/SkinnedWindow.h"
 
 #include <QLabel>
@@ -20,6 +21,7 @@ class QToolButton;
 class QTreeView;
 class TDM_CDS;
 class TFrm_Browser;
+class TFrm_Login;
 
 namespace platform {
 class Prompter;
@@ -44,7 +46,7 @@ protected:
 
 // The main window: header, the stack of content panels, footer. The item
 // list's state (title, class, view, column, page) is its own.
-class TFrm_Main final : public skin::SkinnedWindow, public browse::ListState
+class TFrm_Main final : public skin::SkinnedWindow, public browse::ListState, public server::LoginState
 {
     Q_OBJECT
 public:
@@ -54,6 +56,13 @@ public:
     // they are handed over here.
     void setDataModule(TDM_CDS *dataModule) { m_dm = dataModule; }
     void setBrowser(TFrm_Browser *browser) { m_browser = browser; }
+    // The login dialog that the first showing asks through; with `ask`
+    // false it only lists the saved users (a picture of the window).
+    void setLoginDialog(TFrm_Login *login, bool ask = true)
+    {
+        m_login = login;
+        m_askLogin = ask;
+    }
 
     // Asks where to save a file; gets the name to suggest, answers the chosen
     // path or nothing. A save dialog unless replaced (tests).
@@ -86,9 +95,6 @@ public:
     QString ProgramDir;
     QWidget *CurrentPanel = nullptr;
     QWidget *PreviousPanel = nullptr;
-    QString LoggedInUser;
-    QString LoggedInPassword;
-    bool IsOnline = false;
     // Row pictures: not downloaded, local copy, downloaded.
     std::array<QPixmap, 3> itemBitmaps;
 
@@ -207,6 +213,8 @@ private:
     QString m_site;
     TDM_CDS *m_dm = nullptr;
     TFrm_Browser *m_browser = nullptr;
+    TFrm_Login *m_login = nullptr;
+    bool m_askLogin = true;
     QWidget *m_front = nullptr;
     QActionGroup *m_views = nullptr;
     bool m_shownOnce = false;

@@ -3,6 +3,8 @@
 #include "app/MainWindow.h"
 #include "browser/BrowserWindow.h"
 #include "browser/PlayerServer.h"
+#include "server/LoginDialog.h"
+#include "server/PostdataDialog.h"
 #include "store/DataModule.h"
 
 #include <QCoreApplication>
@@ -11,11 +13,19 @@ Program::Program(platform::Prompter &prompter, const QString &site)
 {
     m_main = std::make_unique<TFrm_Main>(prompter, site);
     m_creationOrder << QStringLiteral("Frm_Main");
+    m_login = std::make_unique<TFrm_Login>(prompter, *m_main, site);
+    m_creationOrder << QStringLiteral("Frm_Login");
     m_dataModule = std::make_unique<TDM_CDS>();
     m_creationOrder << QStringLiteral("DM_CDS");
     m_player = std::make_unique<browser::PlayerServer>(browser::PlayerServer::locateRuffle());
     m_browser = std::make_unique<TFrm_Browser>(*m_player, prompter);
     m_creationOrder << QStringLiteral("Frm_Browser");
+    m_poster = std::make_unique<TFrm_Postdata>(prompter, *m_player, site);
+    m_creationOrder << QStringLiteral("Frm_Postdata");
+    m_login->setDataModule(m_dataModule.get());
+    m_login->setPoster(m_poster.get());
+    m_login->setBrowser(m_browser.get());
+    m_main->setLoginDialog(m_login.get());
     m_main->setDataModule(m_dataModule.get());
     m_main->setBrowser(m_browser.get());
     m_browser->setProgramDir(m_main->ProgramDir);
@@ -28,6 +38,11 @@ Program::Program(platform::Prompter &prompter, const QString &site)
 }
 
 Program::~Program() = default;
+
+void Program::setLoginAtStart(bool ask)
+{
+    m_main->setLoginDialog(m_login.get(), ask);
+}
 
 void Program::start()
 {

@@ -10,7 +10,9 @@
 
 class TDM_CDS;
 class TFrm_Browser;
+class TFrm_Login;
 class TFrm_Main;
+class TFrm_Postdata;
 
 namespace browser {
 class PlayerServer;
@@ -28,12 +30,17 @@ public:
     Program(platform::Prompter &prompter, const QString &site);
     ~Program() override;
 
-    // Shows the main window; the first database access follows.
+    // Whether the start asks for a login (else it only lists the saved
+    // users, for a picture of the main window).
+    void setLoginAtStart(bool ask);
+    // Shows the main window; the login gate follows.
     void start();
 
     TFrm_Main *Frm_Main() const { return m_main.get(); }
     TDM_CDS *DM_CDS() const { return m_dataModule.get(); }
+    TFrm_Login *Frm_Login() const { return m_login.get(); }
     TFrm_Browser *Frm_Browser() const { return m_browser.get(); }
+    TFrm_Postdata *Frm_Postdata() const { return m_poster.get(); }
     const QStringList &creationOrder() const { return m_creationOrder; }
     platform::NewItemsListener &newItemsListener() { return m_listener; }
 
@@ -45,9 +52,11 @@ signals:
 
 private:
     std::unique_ptr<TFrm_Main> m_main;
+    std::unique_ptr<TFrm_Login> m_login;
     std::unique_ptr<TDM_CDS> m_dataModule;
     std::unique_ptr<browser::PlayerServer> m_player;
     std::unique_ptr<TFrm_Browser> m_browser;
+    std::unique_ptr<TFrm_Postdata> m_poster;
     platform::NewItemsListener m_listener;
     QStringList m_creationOrder;
     int m_exitCode = 0;

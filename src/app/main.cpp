@@ -104,6 +104,8 @@ int main(int argc, char **argv)
 
     Program program(prompter, options.site);
     boxes.setOwner(program.Frm_Main());
+    // A picture of the main window waits for no one.
+    program.setLoginAtStart(options.screenshot.isEmpty());
     if (!options.screenshot.isEmpty()) {
         QObject::connect(&program, &Program::ready, &application, [&] {
             const bool saved = program.Frm_Main()->grab().save(options.screenshot, "PNG");

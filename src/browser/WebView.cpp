@@ -1,6 +1,7 @@
 #include "browser/WebView.h"
 
 #include "browser/PlayerServer.h"
+#include "browser/WebProfile.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -25,6 +26,7 @@ QWebEngineView *WebView::view()
     if (m_view)
         return m_view;
     m_view = new QWebEngineView(this);
+    m_view->setPage(new QWebEnginePage(webProfile(), m_view));
     m_view->setObjectName(QStringLiteral("WebBrowser1"));
     layout()->addWidget(m_view);
     QWebEngineSettings *settings = m_view->settings();
@@ -48,9 +50,8 @@ QWebEngineView *WebView::view()
         emit documentComplete(m_view->url(), ok);
     });
     connect(m_view, &QWebEngineView::urlChanged, this, [this] { reportCommandState(); });
-    connect(m_view->page(), &QWebEnginePage::linkHovered, this, [this](const QString &url) {
-        emit statusTextChanged(url);
-    });
+    connect(m_view->page(), &QWebEnginePage::linkHovered, this,
+            [this](const QString &url) { emit statusTextChanged(url); });
     return m_view;
 }
 
@@ -73,9 +74,8 @@ void WebView::navigate(const QString &address, const QByteArray &body, const QSt
 {
     QUrl url = addressToUrl(address);
     if (url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".swf"), Qt::CaseInsensitive)) {
-        const QString page = m_player.playerPageFor(url.toLocalFile(), title.isEmpty()
-                                                                           ? QFileInfo(url.toLocalFile()).fileName()
-                                                                           : title);
+        const QString page = m_player.playerPageFor(url.toLocalFile(),
+                                                    title.isEmpty() ? QFileInfo(url.toLocalFile()).fileName() : title);
         if (!page.isEmpty())
             url = QUrl(page);
     }

@@ -1,6 +1,7 @@
 // The program as a whole: its objects, its start on a catalogue or without
 // one, the new-items notice from another process.
 #include "DemoHome.h"
+#include "LoginAtStart.h"
 #include "ScriptedPrompter.h"
 #include "Wait.h"
 
@@ -45,11 +46,15 @@ TEST(Program, MakesItsObjectsInOrderAndStartsOnTheCatalogue)
     ScriptedPrompter prompter;
     Program program(prompter, QStringLiteral("http://127.0.0.1:8731/"));
     EXPECT_EQ(program.creationOrder(),
-              (QStringList{QStringLiteral("Frm_Main"), QStringLiteral("DM_CDS"), QStringLiteral("Frm_Browser")}));
+              (QStringList{QStringLiteral("Frm_Main"), QStringLiteral("Frm_Login"), QStringLiteral("DM_CDS"),
+                           QStringLiteral("Frm_Browser"), QStringLiteral("Frm_Postdata")}));
     EXPECT_FALSE(program.Frm_Browser()->isVisible());
     QSignalSpy ready(&program, &Program::ready);
+    LoginAtStart login;
     program.start();
     EXPECT_TRUE(ready.wait(5000));
+    EXPECT_TRUE(login.answered()) << "the login dialog came first";
+    EXPECT_FALSE(program.Frm_Main()->IsOnline);
     EXPECT_TRUE(program.Frm_Main()->isVisible());
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_TRUE(prompter.asked.isEmpty());
@@ -82,6 +87,7 @@ TEST(Program, AMissingSkinFileIsReportedByEveryWindowThatLoadsIt)
     EXPECT_EQ(program.Frm_Browser()->size(), QSize(475, 409));
     EXPECT_EQ(program.Frm_Browser()->PanelBkGnd()->geometry(), QRect(10, 50, 457, 347));
     QSignalSpy ready(&program, &Program::ready);
+    LoginAtStart login;
     program.start();
     EXPECT_TRUE(ready.wait(5000));
     EXPECT_EQ(prompter.asked.size(), 2);
@@ -93,6 +99,7 @@ TEST(Program, ClosingTheMainWindowEndsTheProgramWhateverElseIsOpen)
     CurrentDir here(sharedDemoHome());
     ScriptedPrompter prompter;
     Program program(prompter, QStringLiteral("http://127.0.0.1:9/"));
+    LoginAtStart login;
     program.start();
     program.Frm_Browser()->show();
     // The application's own loop runs; a timer ends it with 7 if nothing else does.
@@ -100,6 +107,24 @@ TEST(Program, ClosingTheMainWindowEndsTheProgramWhateverElseIsOpen)
     QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
     EXPECT_EQ(QApplication::exec(), 0) << "closing the main window ended the loop";
     program.Frm_Browser()->hide();
+}
+
+TEST(Program, CancellingTheLoginAtStartEndsTheProgramBeforeAnyList)
+{
+    CurrentDir here(sharedDemoHome());
+    ScriptedPrompter prompter;
+    Program program(prompter, QStringLiteral("http://127.0.0.1:8731/"));
+    QSignalSpy ready(&program, &Program::ready);
+    QSignalSpy closed(program.Frm_Main(), &TFrm_Main::closed);
+    LoginAtStart login(LoginAtStart::Choice::Cancel);
+    program.start();
+    ASSERT_TRUE(waitFor([&] { return closed.count() > 0; }));
+    EXPECT_TRUE(login.answered());
+    EXPECT_EQ(ready.count(), 0);
+    EXPECT_FALSE(program.Frm_Main()->isVisible());
+    EXPECT_EQ(program.Frm_Main()->filesModel->rowCount(), 0) << "no list was loaded";
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(prompter.asked.isEmpty());
 }
 
 TEST(Program, WithoutACatalogueItSaysSoAndEnds)

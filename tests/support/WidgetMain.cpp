@@ -1,5 +1,6 @@
 // Test entry point for tests with windows (offscreen).
 #include <QApplication>
+#include <QTemporaryDir>
 #include "ui/art/WindowFont.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,9 @@ int main(int argc, char **argv)
 {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty())
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Each test program keeps the user's data (the web profile) to itself.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     art::useWindowFont();

@@ -14,6 +14,7 @@ class QHttpServer;
 class QHttpServerRequest;
 class QHttpServerResponse;
 class QTcpServer;
+class SiteAccounts;
 class SiteArea;
 class TDM_CDS;
 
@@ -33,9 +34,10 @@ struct ReceivedRequest
 };
 
 // The demo web site: a home page, the playing pages of the catalogue's
-// items, their Flash files, the Ruffle player's files, an echo page, and
-// whatever other areas are registered (SiteArea.h). It reads the catalogue
-// of a home directory (Data/info.db) and never writes it, and it listens on
+// items, their Flash files, the Ruffle player's files, an echo page, user
+// accounts, and whatever other areas are registered (SiteArea.h). It reads
+// the catalogue of a home directory (Data/info.db) and never writes it; its
+// accounts live in a file of its own (site/accounts.db). It listens on
 // 127.0.0.1 only. Requests are answered on the thread that owns the site.
 class DemoSite final : public QObject
 {
@@ -65,6 +67,7 @@ public:
     // For the areas: the catalogue (read only), keeping a request, and the
     // home page's sections of every area in order.
     TDM_CDS &catalogue();
+    SiteAccounts &accounts() { return *m_accounts; }
     const ReceivedRequest &record(const QHttpServerRequest &request);
     QString homeSections();
 
@@ -73,6 +76,7 @@ private:
     QString m_ruffleDir;
     QString m_error;
     std::unique_ptr<TDM_CDS> m_dm;
+    std::unique_ptr<SiteAccounts> m_accounts;
     QHttpServer *m_server = nullptr;
     QTcpServer *m_listener = nullptr;
     QList<ReceivedRequest> m_requests;
