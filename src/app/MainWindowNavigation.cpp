@@ -40,7 +40,7 @@ void TFrm_Main::sb_setClick()
     if (page.isEmpty())
         m_prompter.inform(QStringLiteral("提示"), QStringLiteral("没有找到帮助文件。"));
     else if (m_browser)
-        m_browser->ShowPage(QUrl::fromLocalFile(page).toString());
+        m_browser->ShowOwnPage(page);
 }
 
 void TFrm_Main::sb_aboutClick()

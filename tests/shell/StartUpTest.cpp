@@ -160,8 +160,8 @@ TEST(Help, TheHomesHelpFileGoesToTheDesktopElseOurHelpPageOpensInTheBrowser)
     EXPECT_TRUE(handedOver.isEmpty());
     expectHelpPage();
 
-    // A zanto.chm that the desktop takes (this machine has no xdg-mime to
-    // say it has no program for it): it goes there and nothing else opens.
+    // A zanto.chm that the desktop takes (without xdg-mime nothing says it
+    // has no program for it): it goes there and nothing else opens.
     QFile file(chm);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("ITSF");
