@@ -128,7 +128,7 @@ TEST(Help, TheHomesHelpFileGoesToTheDesktopElseOurHelpPageOpensInTheBrowser)
     ScriptedPrompter prompter;
     TDM_CDS dm;
     browser::PlayerServer player(browser::PlayerServer::locateRuffle());
-    TFrm_Browser browserWindow(player);
+    TFrm_Browser browserWindow(player, prompter);
     TFrm_Main window(prompter, QStringLiteral("http://127.0.0.1:9/"));
     window.setDataModule(&dm);
     window.setBrowser(&browserWindow);
