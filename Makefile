@@ -3,10 +3,11 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 DEMO_HOME ?= $(BUILD)/demo-home
+PREFIX ?= /usr/local
 
 COVERAGE_BUILD ?= build-coverage
 
-.PHONY: all deps configure build test bench run demo clean format coverage
+.PHONY: all deps configure build test bench run demo install package clean format coverage
 
 all: build
 
@@ -57,6 +58,14 @@ run: demo
 	  exit 1; \
 	fi
 	scripts/run-demo $(BUILD) $(DEMO_HOME)
+
+# Installs the programs and their files under PREFIX (bin/, share/).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package in $(BUILD)/, for apt install ./flashbar_*.deb
+package: build
+	cd $(BUILD) && cpack
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -2,7 +2,10 @@
 // About panel.
 #include "app/MainWindow.h"
 
+#include "app/HelpCommand.h"
 #include "browse/ListQuery.h"
+#include "browser/BrowserWindow.h"
+#include "platform/Prompter.h"
 
 #include <QDir>
 #include <QToolButton>
@@ -28,8 +31,16 @@ void TFrm_Main::sb_refreshClick()
 
 void TFrm_Main::sb_setClick()
 {
-    // The help file is handed to the desktop; a failure there is not reported.
-    desktopOpener(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("zanto.chm"))));
+    // The home's help file goes to the desktop when a program there opens it;
+    // otherwise the program's own help page opens in the browser window.
+    const QString chm = QDir::current().absoluteFilePath(QStringLiteral("zanto.chm"));
+    if (app::desktopHasProgramFor(chm) && desktopOpener(QUrl::fromLocalFile(chm)))
+        return;
+    const QString page = app::helpPage();
+    if (page.isEmpty())
+        m_prompter.inform(QStringLiteral("提示"), QStringLiteral("没有找到帮助文件。"));
+    else if (m_browser)
+        m_browser->ShowOwnPage(page);
 }
 
 void TFrm_Main::sb_aboutClick()
@@ -87,11 +98,12 @@ void TFrm_Main::buildAboutPanel()
     big.setBold(true);
     product->setFont(big);
     text(QStringLiteral("版本 2.01"), 54)->setFixedHeight(16);
-    text(QStringLiteral("本程序为 Kelvo在线 Flash 动画目录的桌面客户端：浏览、播放、下载与收藏网站上的动画作品。"),
-         74)->setFixedHeight(44);
+    text(QStringLiteral("本程序为 Kelvo在线 Flash 动画目录的桌面客户端：浏览、播放、下载与收藏网站上的动画作品。"), 74)
+        ->setFixedHeight(44);
     text(QStringLiteral("程序与界面设计：Kelvo在线开发组"), 122)->setFixedHeight(16);
     Label2 = link("Label2", m_site, m_site, 142);
-    Label3 = link("Label3", QStringLiteral("support@kelvo.example"), QStringLiteral("mailto:support@kelvo.example"), 162);
+    Label3 =
+        link("Label3", QStringLiteral("support@kelvo.example"), QStringLiteral("mailto:support@kelvo.example"), 162);
     text(QStringLiteral("美术设计："), 184)->setFixedHeight(16);
     Label5 = link("Label5", QStringLiteral("蓝鲸设计工作室"), QStringLiteral("http://design.kelvo.example/"), 202);
     text(QStringLiteral("动画作品版权归原作者所有，仅供个人欣赏。"), 228)->setFixedHeight(34);

@@ -1,6 +1,8 @@
 // flashbar: the KelvoFlash吧 program.
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/FirstStart.h"
+#include "app/HomeInstance.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "platform/NewItemsNotice.h"
@@ -9,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTimer>
@@ -84,9 +87,8 @@ int main(int argc, char **argv)
 
     // The program works in its home directory: the catalogue, the skin and
     // the local copies are found there.
-    const QString home =
-        app::resolveHome(options.home, QDir::currentPath(),
-                         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    const QString home = app::resolveHome(options.home, QDir::currentPath(),
+                                          QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     if (!QDir().mkpath(home) || !QDir::setCurrent(home)) {
         print(stderr, QStringLiteral("flashbar: cannot work in %1\n").arg(home));
         return 1;
@@ -95,6 +97,7 @@ int main(int argc, char **argv)
     // The browser windows' web engine shares its drawing contexts.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     Application application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvoflash.flashbar"));
     Application::useWindowFont();
     // Message boxes, or stderr when the run only takes a screenshot.
     platform::QtPrompter boxes;
@@ -102,10 +105,33 @@ int main(int argc, char **argv)
     platform::Prompter &prompter = options.screenshot.isEmpty() ? static_cast<platform::Prompter &>(boxes) : stream;
     application.setPrompter(&prompter);
 
+    // One program per home: a second start brings the first one forward. A
+    // first start on a home without a catalogue offers a demo one.
+    app::HomeInstance instance(home);
+    if (options.screenshot.isEmpty()) {
+        const app::HomeInstance::Claim claim = instance.claim();
+        if (claim == app::HomeInstance::Claim::OtherRaised) {
+            print(stdout, QStringLiteral("flashbar: already running on %1, brought to the front\n").arg(home));
+            return 0;
+        }
+        if (claim == app::HomeInstance::Claim::OtherSilent) {
+            prompter.showError(
+                QStringLiteral("另一个程序正在使用 %1，但没有响应。").arg(QDir::toNativeSeparators(home)));
+            return 1;
+        }
+    }
+    if (options.home.isEmpty()) {
+        const app::HomeOffer offer = app::offerDemoHome(home, options.site, prompter);
+        if (offer == app::HomeOffer::Declined || offer == app::HomeOffer::Failed)
+            return offer == app::HomeOffer::Declined ? 0 : 1;
+    }
+
     Program program(prompter, options.site);
     boxes.setOwner(program.Frm_Main());
     // A picture of the main window waits for no one.
     program.setLoginAtStart(options.screenshot.isEmpty());
+    QObject::connect(&instance, &app::HomeInstance::raiseRequested, program.Frm_Main(),
+                     [&program] { app::bringToFront(program.Frm_Main()); });
     if (!options.screenshot.isEmpty()) {
         QObject::connect(&program, &Program::ready, &application, [&] {
             const bool saved = program.Frm_Main()->grab().save(options.screenshot, "PNG");

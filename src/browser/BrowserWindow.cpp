@@ -108,8 +108,21 @@ void TFrm_Browser::ShowItemPage(const QString &address, const QString &name, int
 
 void TFrm_Browser::ShowPage(const QString &address, const QByteArray &body, const QString &headers)
 {
+    showPage(CheckOpenAddress(address, m_programDir), address, body, headers);
+}
+
+void TFrm_Browser::ShowOwnPage(const QString &path)
+{
+    OpenAddress own;
+    own.kind = OpenAddress::LocalFile;
+    own.url = QUrl::fromLocalFile(path);
+    showPage(own, path, {}, {});
+}
+
+void TFrm_Browser::showPage(const OpenAddress &verdict, const QString &address, const QByteArray &body,
+                            const QString &headers)
+{
     sb_recommend->setVisible(false);
-    const OpenAddress verdict = CheckOpenAddress(address, m_programDir);
     if (verdict.refused()) {
         // Nothing to open: the reason shows here rather than in a new window.
         navigateChecked(verdict, address, body, headers);
@@ -122,7 +135,7 @@ void TFrm_Browser::ShowPage(const QString &address, const QByteArray &body, cons
         window->setProgramDir(m_programDir);
         window->desktopOpener = desktopOpener;
         emit pageWindowOpened(window);
-        window->ShowPage(address, body, headers);
+        window->showPage(verdict, address, body, headers);
         return;
     }
     show();

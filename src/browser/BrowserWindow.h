@@ -40,6 +40,9 @@ public:
     void ShowItemPage(const QString &address, const QString &name, int fileId);
     // Opens a server page, posting `body` with `headers` when there is a body.
     void ShowPage(const QString &address, const QByteArray &body = {}, const QString &headers = {});
+    // Opens one of the program's own pages (the help), a local file that no
+    // catalogue named, so it needs no check.
+    void ShowOwnPage(const QString &path);
 
     // Local files open only inside this folder's local/ (the local copies);
     // the current directory at creation unless set.
@@ -72,6 +75,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Shows a checked address here, or in a further window when this one is
+    // in use.
+    void showPage(const OpenAddress &verdict, const QString &address, const QByteArray &body, const QString &headers);
     // Opens a checked address: web pages and local copies here, mail with
     // the desktop; anything else only puts the reason in the status bar.
     void navigateChecked(const OpenAddress &verdict, const QString &address, const QByteArray &body,

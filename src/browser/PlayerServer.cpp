@@ -1,5 +1,7 @@
 #include "browser/PlayerServer.h"
 
+#include "common/Paths.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -42,20 +44,7 @@ PlayerServer::~PlayerServer() = default;
 
 QString PlayerServer::locateRuffle()
 {
-    QStringList candidates;
-    const QString fromEnvironment = qEnvironmentVariable("FLASHBAR_RUFFLE_DIR");
-    if (!fromEnvironment.isEmpty())
-        candidates << fromEnvironment;
-    const QString programDir = QCoreApplication::applicationDirPath();
-    candidates << QDir(programDir).filePath(QStringLiteral("ruffle"));
-#ifdef FLASHBAR_SOURCE_DIR
-    candidates << QStringLiteral(FLASHBAR_SOURCE_DIR "/node_modules/@ruffle-rs/ruffle");
-#endif
-    for (const QString &dir : candidates) {
-        if (QFileInfo(QDir(dir).filePath(QStringLiteral("ruffle.js"))).isFile())
-            return QDir(dir).absolutePath();
-    }
-    return {};
+    return common::ruffleDir();
 }
 
 bool PlayerServer::start()
@@ -175,21 +164,22 @@ QByteArray PlayerServer::playerPage(int id) const
 {
     const Movie &movie = m_movies[id];
     const QByteArray base = '/' + m_token.toLatin1();
-    const QByteArray movieUrl = base + "/movie/" + QByteArray::number(id) + '/'
-                                + QUrl::toPercentEncoding(QFileInfo(movie.path).fileName());
-    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + htmlEscaped(movie.title)
-           + "</title>\n<style>html,body{margin:0;height:100%;background:#000;overflow:hidden}"
-             "#player{width:100%;height:100%}ruffle-player{width:100%;height:100%}</style>\n"
-             "<script>window.RufflePlayer=window.RufflePlayer||{};window.RufflePlayer.config={publicPath:\""
-           + base
-           + "/ruffle/\",autoplay:\"on\",unmuteOverlay:\"hidden\",splashScreen:false,letterbox:\"on\","
-             "contextMenu:\"off\",warnOnUnsupportedContent:false};</script>\n"
-             "<script src=\""
-           + base + "/ruffle/ruffle.js\"></script>\n</head><body><div id=\"player\"></div>\n<script>\n"
-                    "const player=window.RufflePlayer.newest().createPlayer();\n"
-                    "document.getElementById(\"player\").appendChild(player);\n"
-                    "player.load(\""
-           + movieUrl + "\");\n</script></body></html>\n";
+    const QByteArray movieUrl =
+        base + "/movie/" + QByteArray::number(id) + '/' + QUrl::toPercentEncoding(QFileInfo(movie.path).fileName());
+    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + htmlEscaped(movie.title) +
+           "</title>\n<style>html,body{margin:0;height:100%;background:#000;overflow:hidden}"
+           "#player{width:100%;height:100%}ruffle-player{width:100%;height:100%}</style>\n"
+           "<script>window.RufflePlayer=window.RufflePlayer||{};window.RufflePlayer.config={publicPath:\"" +
+           base +
+           "/ruffle/\",autoplay:\"on\",unmuteOverlay:\"hidden\",splashScreen:false,letterbox:\"on\","
+           "contextMenu:\"off\",warnOnUnsupportedContent:false};</script>\n"
+           "<script src=\"" +
+           base +
+           "/ruffle/ruffle.js\"></script>\n</head><body><div id=\"player\"></div>\n<script>\n"
+           "const player=window.RufflePlayer.newest().createPlayer();\n"
+           "document.getElementById(\"player\").appendChild(player);\n"
+           "player.load(\"" +
+           movieUrl + "\");\n</script></body></html>\n";
 }
 
 } // namespace browser

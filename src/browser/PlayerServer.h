@@ -28,8 +28,8 @@ public:
     QString playerPageFor(const QString &path, const QString &title);
 
     QString ruffleDir() const { return m_ruffleDir; }
-    // Where the player is found: FLASHBAR_RUFFLE_DIR, else next to the
-    // program, else the source tree's node_modules.
+    // Where the player is found: FLASHBAR_RUFFLE_DIR, else the installed
+    // copy, else (build tree only) the source tree's npm package.
     static QString locateRuffle();
 
 private:

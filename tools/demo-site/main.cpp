@@ -1,6 +1,8 @@
 // flashbar-site: the demo web site of a home directory, on 127.0.0.1.
 #include "DemoSite.h"
 
+#include "common/Paths.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -12,24 +14,6 @@
 namespace {
 
 constexpr quint16 kDefaultPort = 8731;
-
-// The Ruffle player's folder: the npm package of the source tree, else a
-// folder next to the program.
-QString defaultRuffleDir()
-{
-    QStringList candidates;
-#ifdef FLASHBAR_SOURCE_DIR
-    candidates << QStringLiteral(FLASHBAR_SOURCE_DIR "/node_modules/@ruffle-rs/ruffle");
-#endif
-    const QDir exe(QCoreApplication::applicationDirPath());
-    candidates << exe.filePath(QStringLiteral("ruffle"))
-               << exe.filePath(QStringLiteral("node_modules/@ruffle-rs/ruffle"));
-    for (const QString &dir : std::as_const(candidates)) {
-        if (QFileInfo(dir + QStringLiteral("/ruffle.js")).isFile())
-            return dir;
-    }
-    return candidates.constLast();
-}
 
 } // namespace
 
@@ -63,8 +47,11 @@ int main(int argc, char *argv[])
         err << "flashbar-site: --port takes a number from 0 to 65535\n";
         return 2;
     }
-    const QString ruffleDir = parser.isSet(ruffle) ? parser.value(ruffle) : defaultRuffleDir();
-    if (!QFileInfo(QDir(ruffleDir).filePath(QStringLiteral("ruffle.js"))).isFile())
+    const QString ruffleDir = parser.isSet(ruffle) ? parser.value(ruffle) : common::ruffleDir();
+    if (ruffleDir.isEmpty())
+        err << "flashbar-site: warning: the Flash player's files were not found (--ruffle DIR), the playing pages "
+               "will not play\n";
+    else if (!QFileInfo(QDir(ruffleDir).filePath(QStringLiteral("ruffle.js"))).isFile())
         err << "flashbar-site: warning: no ruffle.js in " << ruffleDir << ", the playing pages will not play\n";
 
     DemoSite site(parser.value(home), ruffleDir);

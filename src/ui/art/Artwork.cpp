@@ -22,10 +22,9 @@ namespace {
 QColor mix(const QColor &a, const QColor &b, double t)
 {
     t = std::clamp(t, 0.0, 1.0);
-    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
-                            float(a.greenF() + (b.greenF() - a.greenF()) * t),
-                            float(a.blueF() + (b.blueF() - a.blueF()) * t),
-                            float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
+    return QColor::fromRgbF(
+        float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
+        float(a.blueF() + (b.blueF() - a.blueF()) * t), float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
 }
 
 QColor rgb(QRgb value)
@@ -290,8 +289,11 @@ void drawPalette(QPainter &p)
     {
         double x, y;
         QRgb colour;
-    } blobs[] = {{9.5, 16.5, 0xe53935}, {15.5, 11.6, 0xfdd835}, {22.8, 11.2, 0x43a047},
-                 {28.6, 15.2, 0x1e88e5}, {20.5, 25.6, 0x8e24aa}};
+    } blobs[] = {{9.5, 16.5, 0xe53935},
+                 {15.5, 11.6, 0xfdd835},
+                 {22.8, 11.2, 0x43a047},
+                 {28.6, 15.2, 0x1e88e5},
+                 {20.5, 25.6, 0x8e24aa}};
     for (const auto &b : blobs) {
         const QColor c = rgb(b.colour);
         QRadialGradient g(QPointF(b.x - 0.8, b.y - 0.8), 3);
@@ -304,8 +306,7 @@ void drawPalette(QPainter &p)
     p.translate(27, 24);
     p.rotate(-52);
     shape(p, roundedRect(0, -1.3, 14, 2.6, 1.3), horizontal(0, 14, rgb(0xc0392b), rgb(0x7b1f16)), rgb(0x5a140e), 0.7);
-    shape(p, roundedRect(-4, -1.5, 4.6, 3, 0.4), vertical(-1.5, 1.5, rgb(0xf0f0f0), rgb(0x8a8a8a)), rgb(0x5f5f5f),
-          0.6);
+    shape(p, roundedRect(-4, -1.5, 4.6, 3, 0.4), vertical(-1.5, 1.5, rgb(0xf0f0f0), rgb(0x8a8a8a)), rgb(0x5f5f5f), 0.6);
     QPainterPath tip;
     tip.moveTo(-4, -1.5);
     tip.cubicTo(-7, -1.6, -8.5, -0.4, -10, 0);
@@ -404,8 +405,8 @@ void drawClapper(QPainter &p)
         p.setPen(Qt::NoPen);
         p.setBrush(dark);
         for (double x = r.x() - 6 + phase; x < r.right() + 6; x += 7) {
-            p.drawPath(polygon({{x, r.bottom()}, {x + 3.5, r.bottom()}, {x + 3.5 + r.height(), r.top()},
-                                {x + r.height(), r.top()}}));
+            p.drawPath(polygon(
+                {{x, r.bottom()}, {x + 3.5, r.bottom()}, {x + 3.5 + r.height(), r.top()}, {x + r.height(), r.top()}}));
         }
         p.restore();
         p.setBrush(Qt::NoBrush);
@@ -606,9 +607,8 @@ void drawStar(QPainter &p)
     for (int i = 0; i < 5; ++i) {
         const double a = -M_PI / 2 + i * 2 * M_PI / 5;
         const double b = a + M_PI / 5;
-        p.drawPath(polygon({{20, 18},
-                            {20 + 16 * std::cos(a), 18 + 16 * std::sin(a)},
-                            {20 + 7 * std::cos(b), 18 + 7 * std::sin(b)}}));
+        p.drawPath(polygon(
+            {{20, 18}, {20 + 16 * std::cos(a), 18 + 16 * std::sin(a)}, {20 + 7 * std::cos(b), 18 + 7 * std::sin(b)}}));
     }
     p.restore();
     p.setBrush(Qt::NoBrush);
@@ -787,7 +787,8 @@ void roundTopCorner(QImage &img, bool active, bool left)
 
 QImage topCorner(bool active, bool left)
 {
-    QImage img = left ? framePiece(active, 0, 0, 23, bandHeight) : framePiece(active, virtualWidth - 100, 0, 100, bandHeight);
+    QImage img =
+        left ? framePiece(active, 0, 0, 23, bandHeight) : framePiece(active, virtualWidth - 100, 0, 100, bandHeight);
     roundTopCorner(img, active, left);
     return img;
 }
@@ -889,19 +890,45 @@ QImage classButtonPicture(int tag)
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     switch (tag) {
-    case 1: drawMusicTv(p); break;
-    case 2: drawLaughingFace(p); break;
-    case 3: drawGamePad(p); break;
-    case 4: drawPalette(p); break;
-    case 5: drawPeople(p); break;
-    case 6: drawTrophy(p); break;
-    case 7: drawScroll(p); break;
-    case 8: drawClapper(p); break;
-    case 9: drawBookAndCap(p); break;
-    case 10: drawStar(p); break;
-    case 11: drawCard(p); break;
-    case 12: drawMegaphone(p); break;
-    default: drawFolder(p); break;
+    case 1:
+        drawMusicTv(p);
+        break;
+    case 2:
+        drawLaughingFace(p);
+        break;
+    case 3:
+        drawGamePad(p);
+        break;
+    case 4:
+        drawPalette(p);
+        break;
+    case 5:
+        drawPeople(p);
+        break;
+    case 6:
+        drawTrophy(p);
+        break;
+    case 7:
+        drawScroll(p);
+        break;
+    case 8:
+        drawClapper(p);
+        break;
+    case 9:
+        drawBookAndCap(p);
+        break;
+    case 10:
+        drawStar(p);
+        break;
+    case 11:
+        drawCard(p);
+        break;
+    case 12:
+        drawMegaphone(p);
+        break;
+    default:
+        drawFolder(p);
+        break;
     }
     p.end();
     return img.convertToFormat(QImage::Format_ARGB32);
@@ -938,9 +965,16 @@ QImage stateIcon(int index)
 
 QImage windowIcon()
 {
-    QImage img = transparentCanvas(20, 20);
+    return programIcon(20);
+}
+
+QImage programIcon(int size)
+{
+    QImage img = transparentCanvas(size, size);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 20-unit grid, scaled to the size asked for.
+    p.scale(size / 20.0, size / 20.0);
     QRadialGradient g(QPointF(7.5, 6.5), 13);
     g.setColorAt(0, rgb(0x8dc0ff));
     g.setColorAt(0.5, rgb(0x3a74e0));

@@ -20,6 +20,9 @@ QImage stateIcon(int index);
 // The program's window icon, 20 x 20.
 QImage windowIcon();
 
+// The same icon at `size` x `size` pixels (the desktop's menu icons).
+QImage programIcon(int size);
+
 // The 18 skin bitmaps in the order a window loads them ("ImageLeft", ...).
 QStringList skinBitmapNames();
 QImage skinBitmap(const QString &name);

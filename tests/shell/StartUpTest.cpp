@@ -1,0 +1,186 @@
+// Start-up on a real desktop: the first start on a home without a catalogue,
+// one program per home, and the help command.
+#include "DemoHome.h"
+#include "ScriptedPrompter.h"
+#include "Wait.h"
+
+#include "app/FirstStart.h"
+#include "app/HomeInstance.h"
+#include "app/MainWindow.h"
+#include "browser/BrowserWindow.h"
+#include "browser/PlayerServer.h"
+#include "browser/WebView.h"
+#include "store/DataModule.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(FirstStart, OffersDemoHomeWritesItOnYesAndNeverReplacesData)
+{
+    QTemporaryDir dir;
+    const QString home = dir.filePath(QStringLiteral("新家"));
+    ScriptedPrompter prompter;
+
+    // No: nothing is written and the program is to quit.
+    EXPECT_EQ(app::offerDemoHome(home, QStringLiteral("http://127.0.0.1:9/"), prompter), app::HomeOffer::Declined);
+    ASSERT_EQ(prompter.asked.size(), 1);
+    EXPECT_EQ(prompter.asked[0].title, QStringLiteral("提示"));
+    EXPECT_EQ(prompter.asked[0].buttons, platform::Prompter::Buttons::YesNo);
+    EXPECT_TRUE(prompter.asked[0].text.contains(QDir(home).filePath(QStringLiteral("Data/info.db"))));
+    EXPECT_FALSE(QFileInfo::exists(home + QStringLiteral("/Data")));
+
+    // Yes: a complete demo home the program opens.
+    prompter.answers = {platform::Prompter::Answer::Yes};
+    EXPECT_EQ(app::offerDemoHome(home, QStringLiteral("http://127.0.0.1:9/"), prompter), app::HomeOffer::Written);
+    EXPECT_TRUE(QFileInfo(home + QStringLiteral("/001/ImageLeft.bmp")).isFile());
+    EXPECT_TRUE(catalogue::catalogueInfo(home).contains(QStringLiteral("items: 2000\n")));
+
+    // A home that has Data/, even with a catalogue that cannot be read, is
+    // left as it is and nothing is asked.
+    const QString broken = dir.filePath(QStringLiteral("broken"));
+    QDir().mkpath(broken + QStringLiteral("/Data"));
+    QFile db(broken + QStringLiteral("/Data/info.db"));
+    ASSERT_TRUE(db.open(QIODevice::WriteOnly));
+    db.write("not a database");
+    db.close();
+    prompter.asked.clear();
+    prompter.answers = {platform::Prompter::Answer::Yes};
+    EXPECT_EQ(app::offerDemoHome(broken, QString(), prompter), app::HomeOffer::NotNeeded);
+    EXPECT_TRUE(prompter.asked.isEmpty());
+    EXPECT_EQ(fileBytes(broken + QStringLiteral("/Data/info.db")), QByteArray("not a database"));
+}
+
+TEST(FirstStart, TheProgramWithoutHomeAsksWhereItLooks)
+{
+    // The real program, started from an empty directory with no --home: the
+    // catalogue is looked for in the user's data directory. A screenshot run
+    // answers the question No, so the program quits and writes nothing.
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("cwd"));
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(dir.filePath(QStringLiteral("cwd")));
+    program.start(QStringLiteral(FLASHBAR_PROGRAM),
+                  {QStringLiteral("--screenshot"), dir.filePath(QStringLiteral("x.png"))});
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitCode(), 0);
+    const QString said = QString::fromLocal8Bit(program.readAllStandardError());
+    EXPECT_TRUE(said.contains(dir.filePath(QStringLiteral("data/flashbar/Data/info.db")))) << said.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("data/flashbar/Data"))));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("x.png"))));
+}
+
+TEST(HomeInstance, ASecondProgramOnTheSameHomeBringsTheFirstForward)
+{
+    QTemporaryDir other;
+    const QString home = sharedDemoHome();
+    app::HomeInstance first(home);
+    ASSERT_EQ(first.claim(), app::HomeInstance::Claim::First);
+    // Another home is free.
+    app::HomeInstance elsewhere(other.path());
+    EXPECT_EQ(elsewhere.claim(), app::HomeInstance::Claim::First);
+
+    ScriptedPrompter prompter;
+    TDM_CDS dm;
+    TFrm_Main window(prompter, QStringLiteral("http://127.0.0.1:9/"));
+    window.setDataModule(&dm);
+    window.show();
+    window.showMinimized();
+    int raised = 0;
+    QObject::connect(&first, &app::HomeInstance::raiseRequested, &window, [&] {
+        ++raised;
+        app::bringToFront(&window);
+    });
+
+    // The real program on the same home leaves at once, having asked.
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(FLASHBAR_PROGRAM), {QStringLiteral("--home"), home});
+    ASSERT_TRUE(waitFor([&] { return second.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardOutput().contains("already running"));
+    EXPECT_EQ(raised, 1);
+    EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST(Help, TheHomesHelpFileGoesToTheDesktopElseOurHelpPageOpensInTheBrowser)
+{
+    const QString home = sharedDemoHome();
+    CurrentDir here(home);
+    ScriptedPrompter prompter;
+    TDM_CDS dm;
+    browser::PlayerServer player(browser::PlayerServer::locateRuffle());
+    TFrm_Browser browserWindow(player, prompter);
+    TFrm_Main window(prompter, QStringLiteral("http://127.0.0.1:9/"));
+    window.setDataModule(&dm);
+    window.setBrowser(&browserWindow);
+    window.show();
+    QList<QUrl> handedOver;
+    bool desktopOpens = false;
+    window.desktopOpener = [&](const QUrl &url) {
+        handedOver << url;
+        return desktopOpens;
+    };
+    const QString chm = QDir(home).filePath(QStringLiteral("zanto.chm"));
+    const auto pressHelp = [&] {
+        browserWindow.hide();
+        handedOver.clear();
+        window.sb_set->click();
+    };
+    const auto expectHelpPage = [&] {
+        ASSERT_TRUE(browserWindow.isVisible());
+        ASSERT_TRUE(waitFor([&] { return browserWindow.windowTitle().contains(QStringLiteral("帮助")); }, 20000))
+            << browserWindow.windowTitle().toStdString();
+        const QUrl page = browserWindow.WebBrowser1->url();
+        EXPECT_TRUE(page.isLocalFile()) << page.toString().toStdString();
+        EXPECT_TRUE(page.path().endsWith(QStringLiteral("/help/index.html")));
+        EXPECT_TRUE(QFileInfo(page.toLocalFile()).isFile());
+    };
+
+    // No zanto.chm: nothing goes to the desktop.
+    pressHelp();
+    EXPECT_TRUE(handedOver.isEmpty());
+    expectHelpPage();
+
+    // A zanto.chm that the desktop takes (without xdg-mime nothing says it
+    // has no program for it): it goes there and nothing else opens.
+    QFile file(chm);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("ITSF");
+    file.close();
+    desktopOpens = true;
+    pressHelp();
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty()) {
+        EXPECT_EQ(handedOver, QList<QUrl>{QUrl::fromLocalFile(chm)});
+        EXPECT_FALSE(browserWindow.isVisible());
+    }
+
+    // One that no program opens: our help page after all.
+    desktopOpens = false;
+    pressHelp();
+    expectHelpPage();
+
+    QFile::remove(chm);
+    EXPECT_TRUE(prompter.asked.isEmpty());
+    browserWindow.close();
+}
+
+} // namespace
