@@ -24,6 +24,9 @@ class TFrm_Browser;
 namespace platform {
 class Prompter;
 }
+namespace download {
+class DownloadMenu;
+}
 
 // A label drawn as a link that opens its hint (an address) when clicked.
 class LinkLabel final : public QLabel
@@ -140,6 +143,8 @@ public:
     QAction *mni_downall_flashget;
     QAction *mni_Loadnetant;
     QAction *mni_loadFlashget;
+    // The download commands of the context menu.
+    download::DownloadMenu *downloadMenu;
     // Where the pointer last was over a list, and the list the menu was opened on.
     QPoint ListMousePos;
     QTreeView *PopupListView = nullptr;
