@@ -10,7 +10,6 @@
 #include "platform/Prompter.h"
 #include "store/DataModule.h"
 
-#include <QCoreApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -65,12 +64,3 @@ void BM_PageHandOff(benchmark::State &state)
 BENCHMARK(BM_PageHandOff)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -28,7 +28,7 @@ QString Download::finalPath() const
 
 QString Download::partPath() const
 {
-    return QDir(job.folder).filePath(u'.' + job.name + QStringLiteral(".part"));
+    return QDir(job.folder).filePath(u'.' + job.name + u'.' + QString::number(serial) + QStringLiteral(".part"));
 }
 
 int Download::percent() const
@@ -55,6 +55,7 @@ std::optional<QString> Downloads::accept(const QString &service, const QString &
     beginInsertRows({}, row, row);
     Download download;
     download.job = *job;
+    download.serial = row + 1;
     m_downloads.append(download);
     endInsertRows();
     submit(row);

@@ -20,7 +20,8 @@ struct Download
     enum State { Waiting, Running, Done, Failed };
 
     Job job;
-    QString gid; // aria2's name for it
+    int serial = 0; // its number in this run of the manager
+    QString gid;    // aria2's name for it
     qint64 total = 0;
     qint64 completed = 0;
     qint64 speed = 0; // bytes per second
@@ -28,7 +29,8 @@ struct Download
     QString reason; // why it failed
 
     QString finalPath() const;
-    // aria2 writes here, beside the final file; the file takes its name when complete.
+    // aria2 writes here, beside the final file, under a hidden name of this
+    // download's own; the file takes its name when complete.
     QString partPath() const;
     int percent() const;
 };
