@@ -51,8 +51,8 @@ void ensureCatalogues()
         QCryptographicHash::hash(store::schemaStatements().join(u'\n').toUtf8(), QCryptographicHash::Sha1).toHex();
     for (int items : kSizes) {
         QFile stampFile(QDir(homeFor(items)).filePath(QStringLiteral("schema.stamp")));
-        if (stampFile.open(QIODevice::ReadOnly) && stampFile.readAll() == stamp &&
-            QFile::exists(catalogue::cataloguePath(homeFor(items))))
+        if (stampFile.open(QIODevice::ReadOnly) && stampFile.readAll() == stamp
+            && QFile::exists(catalogue::cataloguePath(homeFor(items))))
             continue;
         stampFile.close();
         std::fprintf(stderr, "writing the %d-item bench catalogue...\n", items);
@@ -128,8 +128,8 @@ void BM_ClassColumnView(benchmark::State &state)
 void BM_RecentView(benchmark::State &state)
 {
     TDM_CDS &dm = moduleFor(int(state.range(0)));
-    const auto s =
-        browse::buildListStatement(QStringLiteral("最新"), browse::RecentListClass, int(state.range(1)), QString());
+    const auto s = browse::buildListStatement(QStringLiteral("最新"), browse::RecentListClass, int(state.range(1)),
+                                              QString());
     for (auto _ : state)
         loadPage(dm, s, -1, state);
 }
@@ -138,8 +138,8 @@ void BM_RecentView(benchmark::State &state)
 void BM_RankingView(benchmark::State &state)
 {
     TDM_CDS &dm = moduleFor(int(state.range(0)));
-    const auto s = browse::buildListStatement(QStringLiteral("最新排行"), browse::RankingListClass, int(state.range(1)),
-                                              QString());
+    const auto s = browse::buildListStatement(QStringLiteral("最新排行"), browse::RankingListClass,
+                                              int(state.range(1)), QString());
     for (auto _ : state)
         loadPage(dm, s, -1, state);
 }
