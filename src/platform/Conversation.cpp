@@ -119,6 +119,7 @@ Reply request(const QString &service, const QString &topic, const QString &item,
     QObject::connect(&socket, &QLocalSocket::errorOccurred, &loop, &QEventLoop::quit);
     QTimer timer;
     timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
 
     socket.write(frame(topic) + frame(item));
