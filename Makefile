@@ -42,6 +42,7 @@ bench: build
 	$(BUILD)/bench/bench_list --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
 	  --benchmark_min_time=0.2 $(BENCH_ARGS)
 	$(BUILD)/bench/bench_start --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	$(BUILD)/bench/bench_download --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 # Writes the demo home (catalogue) unless it is there already.
 demo: build

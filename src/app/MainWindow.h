@@ -26,6 +26,9 @@ class TFrm_Login;
 namespace platform {
 class Prompter;
 }
+namespace download {
+class DownloadMenu;
+}
 
 // A label drawn as a link that opens its hint (an address) when clicked.
 class LinkLabel final : public QLabel
@@ -146,6 +149,8 @@ public:
     QAction *mni_downall_flashget;
     QAction *mni_Loadnetant;
     QAction *mni_loadFlashget;
+    // The download commands of the context menu.
+    download::DownloadMenu *downloadMenu;
     // Where the pointer last was over a list, and the list the menu was opened on.
     QPoint ListMousePos;
     QTreeView *PopupListView = nullptr;

@@ -7,6 +7,7 @@
 #include "browse/OpenItem.h"
 #include "browser/BrowserWindow.h"
 #include "common/Text.h"
+#include "download/DownloadMenu.h"
 #include "platform/Prompter.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
@@ -14,6 +15,7 @@
 #include "ui/skin/FlatButton.h"
 
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -158,6 +160,16 @@ void TFrm_Main::buildFilesMenu()
     connect(mni_onlineview, &QAction::triggered, this, &TFrm_Main::mni_onlineviewClick);
     connect(mni_saveas, &QAction::triggered, this, &TFrm_Main::mni_saveasClick);
     connect(mni_deleteFile, &QAction::triggered, this, &TFrm_Main::mni_deleteFileClick);
+    download::HandOffSettings handOff;
+    handOff.programs.ownManager = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("flashbar-dm"));
+    downloadMenu = new download::DownloadMenu(
+        m_prompter, handOff,
+        [this] {
+            return download::DownloadMenu::Target{m_dm, PopupListView, ProgramDir};
+        },
+        this);
+    downloadMenu->bind(mni_antdownload, mni_flashgetdownload, mni_downall_ant, mni_downall_flashget, mni_Loadnetant,
+                       mni_loadFlashget);
 
     saveFileChooser = [this](const QString &suggested) {
         const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::HomeLocation)).filePath(suggested);

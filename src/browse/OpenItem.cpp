@@ -45,6 +45,11 @@ bool markViewed(TDM_CDS &dm, int fileId)
     return setItemFlag(dm, QStringLiteral("FileID;HasViewed"), {fileId, false}, u"HasViewed");
 }
 
+bool markDownloaded(TDM_CDS &dm, int fileId)
+{
+    return setItemFlag(dm, QStringLiteral("FileID"), {fileId}, u"HasDownloaded");
+}
+
 bool markDeleted(TDM_CDS &dm, int fileId)
 {
     return setItemFlag(dm, QStringLiteral("FileID"), {fileId}, u"Deleted");

@@ -16,6 +16,8 @@ QString itemAddress(const ItemRow &row, const QString &programDir, const QString
 
 // Marks an item viewed unless it already is; true when a row was written.
 bool markViewed(TDM_CDS &dm, int fileId);
+// Marks an item downloaded; true when the item exists.
+bool markDownloaded(TDM_CDS &dm, int fileId);
 // Marks an item deleted; true when the item exists.
 bool markDeleted(TDM_CDS &dm, int fileId);
 

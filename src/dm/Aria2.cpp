@@ -1,0 +1,190 @@
+#include "dm/Aria2.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTimer>
+
+namespace dm {
+
+namespace {
+
+constexpr int kProbeIntervalMs = 150;
+constexpr int kProbeCount = 100; // 15 s for aria2c to open its port
+
+quint16 freePort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
+QByteArray newSecret()
+{
+    QByteArray bytes(24, '\0');
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    return bytes.toHex();
+}
+
+} // namespace
+
+Aria2::Aria2(QString program, QObject *parent)
+    : QObject(parent), m_program(std::move(program)), m_network(new QNetworkAccessManager(this)),
+      m_probe(new QTimer(this))
+{
+    m_network->setProxy(QNetworkProxy::NoProxy);
+    m_probe->setInterval(kProbeIntervalMs);
+    connect(m_probe, &QTimer::timeout, this, &Aria2::probe);
+}
+
+Aria2::~Aria2()
+{
+    if (m_process) {
+        m_process->disconnect(this);
+        m_process->terminate();
+        if (!m_process->waitForFinished(2000))
+            m_process->kill();
+        m_process->waitForFinished(1000);
+    }
+}
+
+qint64 Aria2::processId() const
+{
+    return m_process ? m_process->processId() : 0;
+}
+
+void Aria2::start()
+{
+    if (m_process)
+        return;
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_port = freePort();
+    m_secret = newSecret();
+    const QString confPath = m_dir->filePath(QStringLiteral("aria2.conf"));
+    QFile conf(confPath);
+    if (!m_dir->isValid() || m_port == 0 || !conf.open(QIODevice::WriteOnly) ||
+        !conf.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        processEnded(QStringLiteral("无法准备 aria2 的配置文件"));
+        return;
+    }
+    // Files are written under the names given, replacing what is there.
+    conf.write(QStringLiteral("enable-rpc=true\n"
+                              "rpc-listen-all=false\n"
+                              "rpc-listen-port=%1\n"
+                              "rpc-secret=%2\n"
+                              "stop-with-process=%3\n"
+                              "allow-overwrite=true\n"
+                              "auto-file-renaming=false\n"
+                              "file-allocation=none\n"
+                              "max-tries=2\n"
+                              "retry-wait=1\n"
+                              "connect-timeout=15\n"
+                              "summary-interval=0\n"
+                              "console-log-level=warn\n")
+                   .arg(m_port)
+                   .arg(QString::fromLatin1(m_secret))
+                   .arg(QCoreApplication::applicationPid())
+                   .toUtf8());
+    conf.close();
+
+    m_process = new QProcess(this);
+    m_process->setProgram(m_program);
+    m_process->setArguments({QStringLiteral("--conf-path=") + confPath});
+    m_process->setStandardOutputFile(QProcess::nullDevice());
+    m_process->setStandardErrorFile(QProcess::nullDevice());
+    connect(m_process, &QProcess::finished, this,
+            [this](int code) { processEnded(QStringLiteral("aria2 已退出（%1）").arg(code)); });
+    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            processEnded(QStringLiteral("无法启动 %1").arg(m_program));
+    });
+    m_process->start();
+    m_probesLeft = kProbeCount;
+    m_probe->start();
+}
+
+void Aria2::probe()
+{
+    if (m_probing)
+        return;
+    if (--m_probesLeft < 0) {
+        if (m_process)
+            m_process->kill();
+        return;
+    }
+    m_probing = true;
+    post({QStringLiteral("aria2.getVersion"), {}, [this](const QJsonValue &result, const QString &error) {
+              m_probing = false;
+              if (!error.isEmpty() || m_ready || !m_process)
+                  return;
+              m_probe->stop();
+              m_ready = true;
+              m_version = result.toObject().value(QLatin1String("version")).toString();
+              const QList<Call> waiting = std::exchange(m_waiting, {});
+              for (const Call &c : waiting)
+                  post(c);
+              emit ready();
+          }});
+}
+
+void Aria2::processEnded(const QString &reason)
+{
+    m_probe->stop();
+    m_probing = false;
+    m_ready = false;
+    if (m_process) {
+        m_process->disconnect(this);
+        m_process->deleteLater();
+        m_process = nullptr;
+    }
+    m_dir.reset();
+    const QList<Call> waiting = std::exchange(m_waiting, {});
+    for (const Call &c : waiting)
+        c.done({}, reason);
+    emit stopped(reason);
+}
+
+void Aria2::call(const QString &method, const QJsonArray &params, Callback done)
+{
+    const Call c{method, params, std::move(done)};
+    if (m_ready) {
+        post(c);
+        return;
+    }
+    m_waiting.append(c);
+    start();
+}
+
+void Aria2::post(const Call &call)
+{
+    QJsonArray params = call.params;
+    params.prepend(QStringLiteral("token:") + QString::fromLatin1(m_secret));
+    const QJsonObject body{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                           {QStringLiteral("id"), m_nextId++},
+                           {QStringLiteral("method"), call.method},
+                           {QStringLiteral("params"), params}};
+    QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1/jsonrpc").arg(m_port)));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    QNetworkReply *reply = m_network->post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
+    const Callback done = call.done;
+    connect(reply, &QNetworkReply::finished, this, [reply, done] {
+        reply->deleteLater();
+        const QJsonObject answer = QJsonDocument::fromJson(reply->readAll()).object();
+        if (answer.contains(QLatin1String("result"))) {
+            done(answer.value(QLatin1String("result")), {});
+            return;
+        }
+        const QString message =
+            answer.value(QLatin1String("error")).toObject().value(QLatin1String("message")).toString();
+        done({}, message.isEmpty() ? reply->errorString() : message);
+    });
+}
+
+} // namespace dm

@@ -1,0 +1,76 @@
+// flashbar-dm: the download manager that the program hands items to. It
+// serves the conversations "NetAnts" and "FlashGet" and downloads with
+// aria2c. A second start asks the running one to show itself and ends.
+#include "dm/Aria2.h"
+#include "dm/Downloads.h"
+#include "dm/ManagerWindow.h"
+#include "platform/Conversation.h"
+
+#include <QApplication>
+#include <QFont>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace dde = platform::dde;
+
+namespace {
+
+const QStringList kServices = {QStringLiteral("NetAnts"), QStringLiteral("FlashGet")};
+
+bool anotherIsServing()
+{
+    for (const QString &service : kServices) {
+        if (dde::serviceAnswers(service)) {
+            dde::request(service, dde::kAutomationTopic, dde::kStartItem, 3000);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("flashbar-dm"));
+    QApplication::setApplicationDisplayName(QStringLiteral("KelvoFlash吧 下载管理"));
+    QFont::insertSubstitutions(QStringLiteral("宋体"),
+                               {QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Serif CJK SC")});
+    if (anotherIsServing())
+        return 0;
+
+    dm::Aria2 aria2;
+    dm::Downloads downloads(aria2);
+    dm::ManagerWindow window(downloads);
+
+    std::vector<std::unique_ptr<dde::Server>> servers;
+    for (const QString &service : kServices) {
+        auto server = std::make_unique<dde::Server>(
+            service, [&, service](const QString &topic, const QString &item) -> std::optional<QString> {
+                if (topic == dde::kAutomationTopic && item == dde::kStartItem) {
+                    window.bringForward();
+                    return QStringLiteral("1");
+                }
+                if (topic != dde::kOpenUrlTopic)
+                    return std::nullopt;
+                return downloads.accept(service, item);
+            });
+        QString error;
+        if (!server->listen(&error)) {
+            std::fprintf(stderr, "flashbar-dm: %s\n", error.toLocal8Bit().constData());
+            return 1;
+        }
+        servers.push_back(std::move(server));
+    }
+
+    QObject::connect(&aria2, &dm::Aria2::ready, &window,
+                     [&] { window.setStatus(QStringLiteral("aria2 %1 已就绪").arg(aria2.version())); });
+    QObject::connect(&aria2, &dm::Aria2::stopped, &window, [&](const QString &reason) { window.setStatus(reason); });
+    window.setStatus(QStringLiteral("正在启动 aria2…"));
+    aria2.start();
+    window.show();
+    return app.exec();
+}

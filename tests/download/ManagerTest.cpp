@@ -1,0 +1,188 @@
+// The download manager's own part: how it reads and checks what it is
+// sent, and its downloads through a real aria2c from a real web site.
+#include "Wait.h"
+
+#include "DemoSite.h"
+#include "dm/Aria2.h"
+#include "dm/Downloads.h"
+#include "download/ItemText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using download::itemText;
+using download::splitItemText;
+
+TEST(ItemText, SplitsWhatTheProgramSendsAndTheManagerRefusesTheRest)
+{
+    // Commas in the query, in the column and file names, and a comma
+    // before a '/' in the address.
+    const QString targets[] = {QStringLiteral("/home/u/local/动画,精选/a,b.swf"), QStringLiteral("/home/u/local/c"),
+                               QStringLiteral("/home/a,/b/local/,/f.swf")};
+    const QString addresses[] = {QStringLiteral("http://h/files/a.swf?ids=1,2,3"),
+                                 QStringLiteral("http://h/x,/y.swf?p=,/q"), QStringLiteral("ftp://h/a.swf")};
+    for (const QString &address : addresses) {
+        for (const QString &target : targets) {
+            const auto parts = splitItemText(itemText(address, target));
+            ASSERT_TRUE(parts) << address.toStdString();
+            EXPECT_EQ(parts->target, target);
+            EXPECT_EQ(QString(parts->address).replace(QStringLiteral("%2C/"), QStringLiteral(",/")), address);
+        }
+    }
+
+    // What the manager makes of it: NetAnts gets the file, FlashGet the
+    // folder and the name from the address.
+    auto job = dm::jobOf(QStringLiteral("NetAnts"),
+                         itemText(QStringLiteral("http://h/a.swf?x=1,2"), QStringLiteral("/home/u/local/c,d/f,g.swf")));
+    ASSERT_TRUE(job);
+    EXPECT_EQ(job->folder, QStringLiteral("/home/u/local/c,d"));
+    EXPECT_EQ(job->name, QStringLiteral("f,g.swf"));
+    job = dm::jobOf(QStringLiteral("FlashGet"),
+                    itemText(QStringLiteral("https://h/p/%E5%8A%A8.swf?x=1"), QStringLiteral("/home/u/local/c")));
+    ASSERT_TRUE(job);
+    EXPECT_EQ(job->folder, QStringLiteral("/home/u/local/c"));
+    EXPECT_EQ(job->name, QStringLiteral("动.swf"));
+
+    // Anything else is refused, whatever the sender meant.
+    const std::pair<const char *, QString> refused[] = {
+        {"NetAnts", itemText(QStringLiteral("file:///etc/passwd"), QStringLiteral("/home/u/local/c/f.swf"))},
+        {"NetAnts", itemText(QStringLiteral("javascript:alert(1)"), QStringLiteral("/home/u/local/c/f.swf"))},
+        {"NetAnts", itemText(QStringLiteral("data:text/plain,hi"), QStringLiteral("/home/u/local/c/f.swf"))},
+        {"NetAnts", itemText(QStringLiteral("flashbar://h/f.swf"), QStringLiteral("/home/u/local/c/f.swf"))},
+        {"NetAnts", itemText(QStringLiteral("http://h/f.swf"), QStringLiteral("/home/u/local/../../../tmp/f.swf"))},
+        {"NetAnts", itemText(QStringLiteral("http://h/f.swf"), QStringLiteral("/home/u/./local/f.swf"))},
+        {"NetAnts", itemText(QStringLiteral("http://h/f.swf"), QStringLiteral("/home//u/f.swf"))},
+        {"NetAnts", itemText(QStringLiteral("http://h/f.swf"), QStringLiteral("/home/u/\x01/f.swf"))},
+        {"NetAnts", QStringLiteral("http://h/f.swf,home/u/f.swf")},
+        {"NetAnts", QStringLiteral("http://h/f.swf")},
+        {"FlashGet", itemText(QStringLiteral("http://h/a/%2E%2E"), QStringLiteral("/home/u/local/c"))},
+        {"FlashGet", itemText(QStringLiteral("http://h/"), QStringLiteral("/home/u/local/c"))},
+        {"Other", itemText(QStringLiteral("http://h/f.swf"), QStringLiteral("/home/u/local/c/f.swf"))},
+    };
+    for (const auto &[service, item] : refused)
+        EXPECT_FALSE(dm::jobOf(QLatin1String(service), item)) << item.toStdString();
+}
+
+namespace {
+
+// A web server that takes connections and never answers.
+class SilentServer final
+{
+public:
+    SilentServer()
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket *s = m_server.nextPendingConnection())
+                s->setParent(&m_server);
+        });
+    }
+    QString address() const { return QStringLiteral("http://127.0.0.1:%1/slow.swf").arg(m_server.serverPort()); }
+
+private:
+    QTcpServer m_server;
+};
+
+} // namespace
+
+TEST(Manager, DownloadsLandWholeUnderTheirNameOrFailVisibly)
+{
+    QTemporaryDir home;
+    const QString siteFiles = home.filePath(QStringLiteral("site/files/c"));
+    QDir().mkpath(siteFiles);
+    QByteArray big(6 * 1024 * 1024, '\0');
+    for (qsizetype i = 0; i < big.size(); ++i)
+        big[i] = char(i * 7919 % 251);
+    {
+        QFile f(siteFiles + QStringLiteral("/big.swf"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(big);
+        QFile s(siteFiles + QStringLiteral("/small.swf"));
+        ASSERT_TRUE(s.open(QIODevice::WriteOnly));
+        s.write("FWS small");
+    }
+    DemoSite site(home.path(), home.path());
+    ASSERT_TRUE(site.listen());
+
+    dm::Aria2 aria2;
+    dm::Downloads downloads(aria2);
+    const QString local = home.filePath(QStringLiteral("local/动画,精选"));
+    const auto stateOf = [&](int row) { return downloads.downloads().at(row).state; };
+    const auto settled = [&](int row) {
+        return stateOf(row) == dm::Download::Done || stateOf(row) == dm::Download::Failed;
+    };
+
+    // NetAnts: the full path; FlashGet: the folder. Whenever the file is
+    // there under its name, it is whole.
+    ASSERT_TRUE(downloads.accept(QStringLiteral("NetAnts"), itemText(site.baseUrl() + QStringLiteral("files/c/big.swf"),
+                                                                     local + QStringLiteral("/大.swf"))));
+    ASSERT_TRUE(downloads.accept(QStringLiteral("FlashGet"),
+                                 itemText(site.baseUrl() + QStringLiteral("files/c/small.swf"), local)));
+    bool wholeWhenSeen = true;
+    EXPECT_TRUE(waitFor(
+        [&] {
+            const QFileInfo seen(local + QStringLiteral("/大.swf"));
+            if (seen.exists() && seen.size() != big.size())
+                wholeWhenSeen = false;
+            return settled(0) && settled(1);
+        },
+        30000));
+    EXPECT_TRUE(wholeWhenSeen);
+    EXPECT_EQ(stateOf(0), dm::Download::Done) << downloads.downloads().at(0).reason.toStdString();
+    EXPECT_EQ(stateOf(1), dm::Download::Done) << downloads.downloads().at(1).reason.toStdString();
+    QFile got(local + QStringLiteral("/大.swf"));
+    ASSERT_TRUE(got.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(got.readAll() == big);
+    EXPECT_EQ(QDir(local).entryList(QDir::Files | QDir::Hidden).size(), 2); // no part files left
+    EXPECT_EQ(downloads.data(downloads.index(0, dm::Downloads::StateColumn), Qt::DisplayRole).toString(),
+              QStringLiteral("完成"));
+    EXPECT_EQ(downloads.data(downloads.index(0, dm::Downloads::ProgressColumn), Qt::DisplayRole).toString(),
+              QStringLiteral("100%"));
+
+    // The site has no such file; the folder cannot be made (a file is in
+    // the way): failed, with aria2's reason, and no file under the name.
+    QFile blocker(home.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ASSERT_TRUE(
+        downloads.accept(QStringLiteral("NetAnts"), itemText(site.baseUrl() + QStringLiteral("files/c/none.swf"),
+                                                             local + QStringLiteral("/none.swf"))));
+    ASSERT_TRUE(
+        downloads.accept(QStringLiteral("FlashGet"), itemText(site.baseUrl() + QStringLiteral("files/c/small.swf"),
+                                                              home.filePath(QStringLiteral("blocker/sub")))));
+    EXPECT_TRUE(waitFor([&] { return settled(2) && settled(3); }, 30000));
+    for (int row : {2, 3}) {
+        EXPECT_EQ(stateOf(row), dm::Download::Failed);
+        EXPECT_FALSE(downloads.downloads().at(row).reason.isEmpty());
+        EXPECT_TRUE(downloads.data(downloads.index(row, dm::Downloads::StateColumn), Qt::DisplayRole)
+                        .toString()
+                        .startsWith(QStringLiteral("失败：")));
+    }
+    EXPECT_FALSE(QFile::exists(local + QStringLiteral("/none.swf")));
+
+    // aria2 killed in the middle of a download: that download fails, and the
+    // next item starts aria2 again.
+    SilentServer slow;
+    ASSERT_TRUE(
+        downloads.accept(QStringLiteral("NetAnts"), itemText(slow.address(), local + QStringLiteral("/slow.swf"))));
+    ASSERT_TRUE(waitFor([&] { return stateOf(4) == dm::Download::Running; }, 10000));
+    const qint64 first = aria2.processId();
+    ::kill(pid_t(first), SIGKILL);
+    EXPECT_TRUE(waitFor([&] { return stateOf(4) == dm::Download::Failed; }, 10000));
+    EXPECT_FALSE(QFile::exists(local + QStringLiteral("/slow.swf")));
+    ASSERT_TRUE(
+        downloads.accept(QStringLiteral("NetAnts"), itemText(site.baseUrl() + QStringLiteral("files/c/small.swf"),
+                                                             local + QStringLiteral("/again.swf"))));
+    EXPECT_TRUE(waitFor([&] { return settled(5); }, 30000));
+    EXPECT_EQ(stateOf(5), dm::Download::Done);
+    EXPECT_NE(aria2.processId(), first);
+    EXPECT_TRUE(QFile::exists(local + QStringLiteral("/again.swf")));
+}
