@@ -107,16 +107,36 @@ QString columnsWithItems(const QString &sql)
 // under W. They are among the newest N of each column, which the column's
 // index gives at once; so the newest come out quickly whichever columns
 // W leaves, where reading all items newest first would pass every item of
-// the columns it leaves out.
-QString newestPerColumn(const QString &sql, const QString &limit)
+// the columns it leaves out. `tokens` are the translated statement's, its
+// "top N" taken out; the answer is empty for any other statement.
+QString newestPerColumn(const QList<Token> &tokens, const QString &limit)
 {
-    static const QRegularExpression shape(
-        QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+qry_FilesLast(\\s+where\\s+(.*?))?\\s*$"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpressionMatch m = shape.match(sql);
-    if (!m.hasMatch())
+    qsizetype i = nextSolid(tokens, 0);
+    const auto take = [&](auto matches) {
+        if (i >= tokens.size() || !matches(tokens.at(i)))
+            return false;
+        i = nextSolid(tokens, i + 1);
+        return true;
+    };
+    const bool shape = take([](const Token &t) { return is(t, QLatin1StringView("select")); })
+                       && take([](const Token &t) { return t.text == QLatin1String("*"); })
+                       && take([](const Token &t) { return is(t, QLatin1StringView("from")); })
+                       && take([](const Token &t) {
+                              return t.kind == Token::Word
+                                     && storedQueryName(t.text) == QLatin1String("qry_FilesLast");
+                          });
+    if (!shape)
         return {};
-    const QString condition = m.captured(2).trimmed();
+    QString condition;
+    if (i < tokens.size()) {
+        if (!take([](const Token &t) { return is(t, QLatin1StringView("where")); }))
+            return {};
+        for (qsizetype k = i; k < tokens.size(); ++k)
+            condition += tokens.at(k).text;
+        condition = condition.trimmed();
+        if (condition.isEmpty())
+            return {};
+    }
     const QString inner = condition.isEmpty() ? QString() : QStringLiteral("(%1) AND ").arg(condition);
     const QString outer = condition.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(condition);
     // The order is qry_FilesLast's own.
@@ -215,7 +235,7 @@ QString translateJet(const QString &jetSql, Purpose purpose)
             return columns;
     }
     if (!limit.isEmpty() && !hasGroupBy && !hasOrderBy && purpose != Purpose::Counting) {
-        const QString newest = newestPerColumn(out, limit);
+        const QString newest = newestPerColumn(tokens, limit);
         if (!newest.isEmpty())
             return newest;
     }

@@ -230,7 +230,7 @@ TEST_F(Recommendations, TipMenuDeletingAndFavourites)
 TEST_F(Recommendations, DoubleClickOpensTheAddressInTheBrowser)
 {
     browser::PlayerServer player(browser::PlayerServer::locateRuffle());
-    TFrm_Browser browserWindow(player);
+    TFrm_Browser browserWindow(player, prompter);
     window.setBrowser(&browserWindow);
     window.show();
     openCategory(QStringLiteral("图书"));
