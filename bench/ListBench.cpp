@@ -8,6 +8,7 @@
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 #include "store/Schema.h"
+#include "subscribe/Subscriptions.h"
 
 #include <QCryptographicHash>
 
@@ -184,6 +185,51 @@ void BM_ListItems(benchmark::State &state)
     }
 }
 
+// The columns of the largest class with every check flipped, as "保存" gets
+// them after "全选" or "全撤".
+QList<subscribe::ColumnRow> flippedColumns(TDM_CDS &dm, bool subscribed)
+{
+    QList<subscribe::ColumnRow> rows = subscribe::LoadSubscribeColumns(dm, kClass);
+    for (subscribe::ColumnRow &row : rows)
+        row.subscribed = subscribed;
+    return rows;
+}
+
+// Args: items — "保存" that flips every column of the largest class; each
+// iteration flips them the other way.
+void BM_SaveSubscriptions(benchmark::State &state)
+{
+    TDM_CDS &dm = moduleFor(int(state.range(0)));
+    bool subscribed = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QList<subscribe::ColumnRow> rows = flippedColumns(dm, subscribed);
+        state.ResumeTiming();
+        subscribe::saveSubscriptions(dm, rows);
+        subscribed = !subscribed;
+        state.counters["columns"] = double(rows.size());
+    }
+    subscribe::saveSubscriptions(dm, flippedColumns(dm, true));
+}
+
+// Args: items, view, page command — ListItems of the largest class after its
+// columns were all unsubscribed: the lists are empty and stay quick.
+void BM_ListItemsUnsubscribed(benchmark::State &state)
+{
+    const int items = int(state.range(0));
+    TDM_CDS &dm = moduleFor(items);
+    subscribe::saveSubscriptions(dm, flippedColumns(dm, false));
+    for (auto _ : state) {
+        browse::ListState list;
+        list.CurrentClass = kClass;
+        list.CurrentView = int(state.range(1));
+        const browse::ListPage page =
+            browse::ListItems(dm, list, homeFor(items), QStringLiteral("游戏世界"), kClass, int(state.range(2)));
+        state.counters["rows"] = double(page.rows.size());
+    }
+    subscribe::saveSubscriptions(dm, flippedColumns(dm, true));
+}
+
 void sizes(benchmark::internal::Benchmark *b, std::initializer_list<int> second)
 {
     for (int items : kSizes) {
@@ -207,6 +253,19 @@ BENCHMARK(BM_ListItems)->Apply([](auto *b) {
     b->Unit(benchmark::kMillisecond);
 });
 BENCHMARK(BM_LocalSearch)->Apply([](auto *b) { sizes(b, {1, 2, 4}); });
+BENCHMARK(BM_SaveSubscriptions)->Apply([](auto *b) {
+    for (int items : kSizes)
+        b->Arg(items);
+    b->Unit(benchmark::kMillisecond);
+});
+BENCHMARK(BM_ListItemsUnsubscribed)->Apply([](auto *b) {
+    for (int items : kSizes) {
+        for (int view : {0, 1, 3})
+            for (int command : {browse::FirstPage, browse::LastPage})
+                b->Args({items, view, command});
+    }
+    b->Unit(benchmark::kMillisecond);
+});
 
 } // namespace
 

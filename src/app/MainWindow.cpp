@@ -8,6 +8,7 @@
 #include "ui/art/Artwork.h"
 #include "ui/skin/Colours.h"
 #include "ui/skin/FlatButton.h"
+#include "ui/skin/TitledPanel.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -168,23 +169,9 @@ void TFrm_Main::buildFooter()
 
 QWidget *TFrm_Main::contentPanel(const char *name, const QString &title, const char *titleName, QLabel **titleLabel)
 {
-    auto *panel = new QWidget(pal_Backgroud);
-    panel->setObjectName(QLatin1String(name));
-    skin::fillBackground(panel, Qt::white);
-    panel->setGeometry(1, 25, kPanelWidth, kPanelHeight);
-    auto *bar = new QWidget(panel);
-    bar->setObjectName(QLatin1String(name) + QStringLiteral("_title"));
-    skin::fillBackground(bar, skin::kNavy);
-    bar->setGeometry(0, 0, kPanelWidth, 22);
-    auto *label = new QLabel(title, bar);
-    label->setObjectName(QLatin1String(titleName));
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, Qt::white);
-    label->setPalette(p);
-    label->adjustSize();
-    label->move((kPanelWidth - label->width()) / 2, (22 - label->height()) / 2);
+    auto *panel = new skin::TitledPanel(name, title, titleName, pal_Backgroud);
     if (titleLabel)
-        *titleLabel = label;
+        *titleLabel = panel->titleLabel();
     return panel;
 }
 
@@ -200,9 +187,7 @@ void TFrm_Main::buildPanels()
     buildFilesPanel();
     pal_About = contentPanel("pal_About", QStringLiteral("关于"), "lab_About");
     buildAboutPanel();
-    pal_Subscribe = contentPanel("pal_Subscribe", QStringLiteral("订阅"), "lab_Subscribe");
-    pal_Recommend = contentPanel("pal_Recommend", QStringLiteral("特别推荐"), "lab_Recommend");
-    pal_RecommendItem = contentPanel("pal_RecommendItem", QStringLiteral("特别推荐"), "lab_RecommendItem");
+    buildSubscribePanels();
     pal_Club = contentPanel("pal_Club", QStringLiteral("Zanto社区-列表"), "lab_Club");
 }
 
@@ -221,7 +206,9 @@ void TFrm_Main::buildClassButtons()
             connect(b, &QToolButton::clicked, this, &TFrm_Main::sbt_c6Click);
         else if (c.tag == 5)
             connect(b, &QToolButton::clicked, this, &TFrm_Main::sbt_c5Click);
-        else if (c.tag != 10)
+        else if (c.tag == 10)
+            connect(b, &QToolButton::clicked, this, &TFrm_Main::sbt_c10Click);
+        else
             connect(b, &QToolButton::clicked, this, &TFrm_Main::sbt_c1Click);
     }
     pal_Main->findChild<QToolButton *>(QStringLiteral("sbt_c1"))->setToolTip(QStringLiteral("this is all beauty girl"));

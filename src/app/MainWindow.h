@@ -3,6 +3,9 @@
 #include "browse/ItemListModel.h"
 #include "browse/ListLoader.h"
 #include "server/LoginState.h"
+#include "subscribe/RecommendItemPanel.h"
+#include "subscribe/RecommendPanel.h"
+#include "subscribe/SubscribePanel.h"
 #include "ui/skin/SkinnedWindow.h"
 
 #include <QLabel>
@@ -29,6 +32,7 @@ class Prompter;
 namespace download {
 class DownloadMenu;
 }
+
 
 // A label drawn as a link that opens its hint (an address) when clicked.
 class LinkLabel final : public QLabel
@@ -57,7 +61,7 @@ public:
 
     // The data module and the browser window are made after the main window;
     // they are handed over here.
-    void setDataModule(TDM_CDS *dataModule) { m_dm = dataModule; }
+    void setDataModule(TDM_CDS *dataModule);
     void setBrowser(TFrm_Browser *browser) { m_browser = browser; }
     // The login dialog that the first showing asks through; with `ask`
     // false it only lists the saved users (a picture of the window).
@@ -114,9 +118,9 @@ public:
     QWidget *pal_Main;
     QWidget *pal_files;
     QWidget *pal_About;
-    QWidget *pal_Subscribe;
-    QWidget *pal_Recommend;
-    QWidget *pal_RecommendItem;
+    subscribe::SubscribePanel *pal_Subscribe;
+    subscribe::RecommendPanel *pal_Recommend;
+    subscribe::RecommendItemPanel *pal_RecommendItem;
     QWidget *pal_Club;
     QLabel *lab_Files;
     QTimer *tm_advertisement;
@@ -154,6 +158,8 @@ public:
     // Where the pointer last was over a list, and the list the menu was opened on.
     QPoint ListMousePos;
     QTreeView *PopupListView = nullptr;
+    // The recommendation category listed last.
+    QString CurrentRecommendCategory;
 
     // The About panel's links.
     LinkLabel *Label2;
@@ -169,6 +175,8 @@ public:
     void sbt_c1Click();
     void sbt_c6Click();
     void sbt_c5Click();
+    void sbt_c10Click();
+    void sb_subscribeClick();
     void sb_firstpageClick();
     void sb_priorpageClick();
     void sb_nextpageClick();
@@ -201,6 +209,7 @@ private:
     void buildFilesPanel();
     void buildFilesMenu();
     void buildAboutPanel();
+    void buildSubscribePanels();
     void applyListPage(const browse::ListPage &page);
     void rebuildColumnMenu(const QStringList &entries, bool enabled);
     QAction *viewAction(int view) const;

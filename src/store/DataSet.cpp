@@ -77,8 +77,8 @@ std::vector<qint64> readIds(sqlite3 *handle, const QString &sql)
 bool readsItemsByKey(const QString &translatedSql)
 {
     static const QRegularExpression plainItems(
-        QStringLiteral(
-            "^\\s*select\\s+\\*\\s+from\\s+(qry_files|qry_FilesLast|qry_FilesRecent|qry_filestop|tb_Files)\\b"),
+        QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+((qry_files|qry_FilesLast|qry_FilesRecent|qry_filestop)(_set)?"
+                       "|tb_Files)\\b"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression grouping(QStringLiteral("\\b(group\\s+by|distinct)\\b"),
                                              QRegularExpression::CaseInsensitiveOption);

@@ -103,6 +103,49 @@ QString columnsWithItems(const QString &sql)
              condition.isEmpty() ? QString() : QStringLiteral("(%1) AND ").arg(condition));
 }
 
+// "select top N * from qry_FilesLast [where W]" asks for the newest N items
+// under W. They are among the newest N of each column, which the column's
+// index gives at once; so the newest come out quickly whichever columns
+// W leaves, where reading all items newest first would pass every item of
+// the columns it leaves out. `tokens` are the translated statement's, its
+// "top N" taken out; the answer is empty for any other statement.
+QString newestPerColumn(const QList<Token> &tokens, const QString &limit)
+{
+    qsizetype i = nextSolid(tokens, 0);
+    const auto take = [&](auto matches) {
+        if (i >= tokens.size() || !matches(tokens.at(i)))
+            return false;
+        i = nextSolid(tokens, i + 1);
+        return true;
+    };
+    const bool shape = take([](const Token &t) { return is(t, QLatin1StringView("select")); })
+                       && take([](const Token &t) { return t.text == QLatin1String("*"); })
+                       && take([](const Token &t) { return is(t, QLatin1StringView("from")); })
+                       && take([](const Token &t) {
+                              return t.kind == Token::Word
+                                     && storedQueryName(t.text) == QLatin1String("qry_FilesLast");
+                          });
+    if (!shape)
+        return {};
+    QString condition;
+    if (i < tokens.size()) {
+        if (!take([](const Token &t) { return is(t, QLatin1StringView("where")); }))
+            return {};
+        for (qsizetype k = i; k < tokens.size(); ++k)
+            condition += tokens.at(k).text;
+        condition = condition.trimmed();
+        if (condition.isEmpty())
+            return {};
+    }
+    const QString inner = condition.isEmpty() ? QString() : QStringLiteral("(%1) AND ").arg(condition);
+    const QString outer = condition.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(condition);
+    // The order is qry_FilesLast's own.
+    return QStringLiteral("SELECT * FROM qry_FilesLast WHERE FileID IN (SELECT t.FileID FROM tb_Colume AS k"
+                          " JOIN tb_Files AS t ON t.FileID IN (SELECT s.FileID FROM %1 AS s WHERE %2"
+                          "s.ColumeID = k.ColumeID ORDER BY s.UploadDate DESC, s.FileID DESC LIMIT %3))%4 LIMIT %3")
+        .arg(setViewName(QStringLiteral("qry_FilesLast")), inner, limit, outer);
+}
+
 bool isOrderedStoredQuery(const QString &name)
 {
     return !name.isEmpty() && name != QLatin1String("qry_files");
@@ -124,6 +167,7 @@ QString translateJet(const QString &jetSql, Purpose purpose)
     QString groupKey;
     bool hasGroupBy = false;
     bool hasOrderBy = false;
+    bool bySubscription = false;
 
     for (qsizetype i = 0; i < tokens.size(); ++i) {
         Token &t = tokens[i];
@@ -162,6 +206,8 @@ QString translateJet(const QString &jetSql, Purpose purpose)
             }
         } else if (is(t, QLatin1StringView("order"))) {
             hasOrderBy = true;
+        } else if (is(t, QLatin1StringView("subscribed"))) {
+            bySubscription = true;
         }
     }
 
@@ -170,9 +216,12 @@ QString translateJet(const QString &jetSql, Purpose purpose)
     for (const Token &t : tokens) {
         if (t.kind == Token::Word) {
             const QString stored = storedQueryName(t.text);
+            // The unordered item list of subscribed columns reads its twin
+            // too, column by column: a class's list is then the items of
+            // its subscribed columns, each column's from its own index.
             const bool useSet = !stored.isEmpty()
-                                && (hasGroupBy
-                                    || (purpose == Purpose::Counting && isOrderedStoredQuery(stored)));
+                                && (hasGroupBy || (purpose == Purpose::Counting && isOrderedStoredQuery(stored))
+                                    || (bySubscription && !isOrderedStoredQuery(stored)));
             out += useSet ? setViewName(stored) : t.text;
         } else {
             out += t.text;
@@ -184,6 +233,11 @@ QString translateJet(const QString &jetSql, Purpose purpose)
         const QString columns = columnsWithItems(out);
         if (!columns.isEmpty())
             return columns;
+    }
+    if (!limit.isEmpty() && !hasGroupBy && !hasOrderBy && purpose != Purpose::Counting) {
+        const QString newest = newestPerColumn(tokens, limit);
+        if (!newest.isEmpty())
+            return newest;
     }
     if (hasGroupBy && !hasOrderBy)
         out += QStringLiteral(" ORDER BY %1 COLLATE PINYIN").arg(groupKey);

@@ -15,8 +15,10 @@ enum class Purpose {
 
 // Turns a statement written in the Jet dialect into SQLite's: "top N",
 // "delete * from", len(), the literals true and false. Groups come out in
-// pinyin order. Grouping, and counting an ordered stored query, read the
-// stored query's unordered twin, which SQLite can plan column by column.
+// pinyin order. Grouping, counting an ordered stored query and listing the
+// unordered one by subscription read the stored query's unordered twin,
+// which reads column by column. The newest N of qry_FilesLast are found
+// among each column's newest N.
 QString translateJet(const QString &jetSql, Purpose purpose = Purpose::Rows);
 
 // The table or view that a statement reads ("select ... from X ..."), empty

@@ -19,27 +19,29 @@ void exec(QSqlDatabase &db, const QString &sql)
 }
 
 // The thirteen columns every stored query exposes, over tb_Files f, tb_Colume c
-// and tb_Class k. ClassID and Subscribed come from the copies kept on tb_Files
-// (row views) or from tb_Colume (set views).
-QString itemColumns(const QString &owner)
-{
-    return QStringLiteral("f.FileID AS FileID, f.DisplayName AS DisplayName, f.Filename AS Filename, "
-                          "f.URL AS URL, f.FileDesc AS FileDesc, f.Owner AS Owner, "
-                          "f.UploadDate AS UploadDate, c.ColumeName AS ColumeName, %1 AS ClassID, "
-                          "k.classname AS classname, %2.Subscribed AS Subscribed, f.HasViewed AS HasViewed, "
-                          "f.HasDownloaded AS HasDownloaded")
-        .arg(owner == QLatin1String("c") ? QStringLiteral("c.ColumeParent") : QStringLiteral("f.ClassID"), owner);
-}
+// and tb_Class k. An item's class and subscription are its column's, read
+// from tb_Colume: saving a subscription writes one row per column.
+const QString kItemColumns = QStringLiteral(
+    "f.FileID AS FileID, f.DisplayName AS DisplayName, f.Filename AS Filename, "
+    "f.URL AS URL, f.FileDesc AS FileDesc, f.Owner AS Owner, "
+    "f.UploadDate AS UploadDate, c.ColumeName AS ColumeName, c.ColumeParent AS ClassID, "
+    "k.classname AS classname, c.Subscribed AS Subscribed, f.HasViewed AS HasViewed, "
+    "f.HasDownloaded AS HasDownloaded");
 
-const QString kRowClassColumns = QStringLiteral("f");
-const QString kSetClassColumns = QStringLiteral("c");
-
-// Rows of the item views: items first, their column and class looked up.
+// Rows of the item views: items first, their column and class looked up. A
+// condition on the column (its class, its subscription) lets the planner
+// start from the columns instead.
 const QString kRowJoin = QStringLiteral(" FROM tb_Files f LEFT JOIN tb_Colume c ON c.ColumeID = f.ColumeID"
-                                        " LEFT JOIN tb_Class k ON k.ClassID = f.ClassID");
-// Sets for grouping and counting: columns first, so that a class or column
-// condition narrows the columns and each column's items come from one index.
-const QString kSetJoin = QStringLiteral(" FROM tb_Colume c JOIN tb_Files f ON f.ColumeID = c.ColumeID"
+                                        " LEFT JOIN tb_Class k ON k.ClassID = c.ColumeParent");
+// Rows of the ordered views: items always first, read in the order of an
+// index until enough rows of subscribed columns are found. Items without a
+// column belong to no list, so they are left out here.
+const QString kOrderedRowJoin = QStringLiteral(" FROM tb_Files f CROSS JOIN tb_Colume c ON c.ColumeID = f.ColumeID"
+                                               " LEFT JOIN tb_Class k ON k.ClassID = c.ColumeParent");
+// Sets for grouping, counting and the lists of subscribed columns: columns
+// always first, so that a class or column condition narrows the columns and
+// each column's items come from its index, newest first.
+const QString kSetJoin = QStringLiteral(" FROM tb_Colume c CROSS JOIN tb_Files f ON f.ColumeID = c.ColumeID"
                                         " LEFT JOIN tb_Class k ON k.ClassID = c.ColumeParent");
 
 struct StoredQuery
@@ -52,10 +54,11 @@ struct StoredQuery
 // Items uploaded within 30 days of the catalogue's newest upload.
 const QString kRecentCondition = QStringLiteral(
     " AND f.UploadDate >= (SELECT date(max(UploadDate), '-30 days') FROM tb_Files)");
-// The 100 most-hit items of the subscribed columns.
+// The 100 most-hit items of the subscribed columns: read most-hit first
+// until 100 of subscribed columns are found.
 const QString kTopCondition = QStringLiteral(
-    " AND f.FileID IN (SELECT FileID FROM tb_Files WHERE Subscribed = 1 AND Deleted = 0"
-    " ORDER BY Hits DESC, FileID LIMIT 100)");
+    " AND f.FileID IN (SELECT t.FileID FROM tb_Files t CROSS JOIN tb_Colume tc ON tc.ColumeID = t.ColumeID"
+    " WHERE tc.Subscribed = 1 AND t.Deleted = 0 ORDER BY t.Hits DESC, t.FileID LIMIT 100)");
 
 QList<StoredQuery> storedQueries()
 {
@@ -68,20 +71,27 @@ QList<StoredQuery> storedQueries()
     };
 }
 
-// An item copies the class and subscription of its column when it is
-// written with others than its column's.
-QStringList itemColumnTriggers()
+// An item keeps a copy of its column's class (the local search reads it
+// from the name index); these keep it when items or columns move.
+QStringList classCopyTriggers()
 {
-    const QString body = QStringLiteral(
-        " WHEN NEW.ClassID IS NOT (SELECT ColumeParent FROM tb_Colume WHERE ColumeID = NEW.ColumeID)"
-        " OR NEW.Subscribed IS NOT coalesce((SELECT Subscribed FROM tb_Colume WHERE ColumeID = NEW.ColumeID), 0)"
-        " BEGIN UPDATE tb_Files SET ClassID = (SELECT ColumeParent FROM tb_Colume WHERE ColumeID = NEW.ColumeID),"
-        " Subscribed = coalesce((SELECT Subscribed FROM tb_Colume WHERE ColumeID = NEW.ColumeID), 0)"
-        " WHERE FileID = NEW.FileID; END");
-    return {QStringLiteral("CREATE TRIGGER tb_Files_column_insert AFTER INSERT ON tb_Files") + body,
-            QStringLiteral("CREATE TRIGGER tb_Files_column_update AFTER UPDATE OF ColumeID, ClassID, Subscribed"
-                           " ON tb_Files")
-                + body};
+    const QString parent = QStringLiteral("(SELECT ColumeParent FROM tb_Colume WHERE ColumeID = NEW.ColumeID)");
+    const QString body = QStringLiteral(" WHEN NEW.ClassID IS NOT %1 BEGIN UPDATE tb_Files SET ClassID = %1"
+                                        " WHERE FileID = NEW.FileID; END")
+                             .arg(parent);
+    return {
+        QStringLiteral("CREATE TRIGGER tb_Files_class_insert AFTER INSERT ON tb_Files") + body,
+        QStringLiteral("CREATE TRIGGER tb_Files_class_update AFTER UPDATE OF ColumeID, ClassID ON tb_Files") + body,
+        QStringLiteral("CREATE TRIGGER tb_Colume_class_insert AFTER INSERT ON tb_Colume BEGIN"
+                       " UPDATE tb_Files SET ClassID = NEW.ColumeParent WHERE ColumeID = NEW.ColumeID; END"),
+        QStringLiteral("CREATE TRIGGER tb_Colume_class_update AFTER UPDATE OF ColumeID, ColumeParent ON tb_Colume"
+                       " BEGIN UPDATE tb_Files SET ClassID = NEW.ColumeParent WHERE ColumeID = NEW.ColumeID"
+                       " AND ClassID IS NOT NEW.ColumeParent;"
+                       " UPDATE tb_Files SET ClassID = NULL WHERE ColumeID = OLD.ColumeID"
+                       " AND OLD.ColumeID IS NOT NEW.ColumeID; END"),
+        QStringLiteral("CREATE TRIGGER tb_Colume_class_delete AFTER DELETE ON tb_Colume BEGIN"
+                       " UPDATE tb_Files SET ClassID = NULL WHERE ColumeID = OLD.ColumeID; END"),
+    };
 }
 
 QStringList viewStatements()
@@ -89,9 +99,9 @@ QStringList viewStatements()
     QStringList out;
     for (const StoredQuery &q : storedQueries()) {
         out << QStringLiteral("CREATE VIEW %1 AS SELECT %2%3 WHERE f.Deleted = 0%4%5")
-                   .arg(q.name, itemColumns(kRowClassColumns), kRowJoin, q.condition, q.order);
+                   .arg(q.name, kItemColumns, q.order.isEmpty() ? kRowJoin : kOrderedRowJoin, q.condition, q.order);
         out << QStringLiteral("CREATE VIEW %1 AS SELECT %2, c.ColumeID AS ColumeID%3 WHERE f.Deleted = 0%4")
-                   .arg(setViewName(q.name), itemColumns(kSetClassColumns), kSetJoin, q.condition);
+                   .arg(setViewName(q.name), kItemColumns, kSetJoin, q.condition);
         // The list fillers write the marks through a list result.
         for (const char *flag : {"HasViewed", "HasDownloaded"}) {
             out << QStringLiteral("CREATE TRIGGER %1_%2 INSTEAD OF UPDATE OF %2 ON %1 BEGIN "
@@ -110,26 +120,13 @@ const char *const kTables[] = {
     " Subscribed INTEGER NOT NULL DEFAULT 1)",
     "CREATE INDEX ix_Colume_Parent ON tb_Colume (ColumeParent, Subscribed)",
     "CREATE INDEX ix_Colume_Name ON tb_Colume (ColumeName)",
-    // ClassID and Subscribed repeat the item's column so that the list
-    // indexes can serve a class and its order alone; triggers keep them.
     "CREATE TABLE tb_Files (FileID INTEGER PRIMARY KEY, ColumeID INTEGER NOT NULL DEFAULT 0,"
     " DisplayName TEXT NOT NULL DEFAULT '', Filename TEXT NOT NULL DEFAULT '',"
     " URL TEXT NOT NULL DEFAULT '', FileDesc TEXT NOT NULL DEFAULT '',"
     " Owner TEXT NOT NULL DEFAULT '', UploadDate TEXT NOT NULL DEFAULT '',"
     " Hits INTEGER NOT NULL DEFAULT 0, HasViewed INTEGER NOT NULL DEFAULT 0,"
     " HasDownloaded INTEGER NOT NULL DEFAULT 0, Deleted INTEGER NOT NULL DEFAULT 0,"
-    " ClassID INTEGER, Subscribed INTEGER NOT NULL DEFAULT 0)",
-    "CREATE TRIGGER tb_Colume_insert AFTER INSERT ON tb_Colume BEGIN"
-    " UPDATE tb_Files SET ClassID = NEW.ColumeParent, Subscribed = NEW.Subscribed"
-    " WHERE ColumeID = NEW.ColumeID; END",
-    "CREATE TRIGGER tb_Colume_update AFTER UPDATE OF ColumeID, ColumeParent, Subscribed ON tb_Colume"
-    " BEGIN UPDATE tb_Files SET ClassID = NEW.ColumeParent, Subscribed = NEW.Subscribed"
-    " WHERE ColumeID = NEW.ColumeID AND (ClassID IS NOT NEW.ColumeParent"
-    " OR Subscribed IS NOT NEW.Subscribed);"
-    " UPDATE tb_Files SET ClassID = NULL, Subscribed = 0 WHERE ColumeID = OLD.ColumeID"
-    " AND OLD.ColumeID IS NOT NEW.ColumeID; END",
-    "CREATE TRIGGER tb_Colume_delete AFTER DELETE ON tb_Colume BEGIN"
-    " UPDATE tb_Files SET ClassID = NULL, Subscribed = 0 WHERE ColumeID = OLD.ColumeID; END",
+    " ClassID INTEGER)",
     "CREATE TABLE tb_Recommend (ItemID INTEGER PRIMARY KEY, Columename TEXT NOT NULL DEFAULT '',"
     " Itemname TEXT NOT NULL DEFAULT '', Classname TEXT NOT NULL DEFAULT '',"
     " ItemDesc TEXT NOT NULL DEFAULT '', ItemOther1 TEXT NOT NULL DEFAULT '',"
@@ -147,22 +144,53 @@ const char *const kTables[] = {
     " SendDate TEXT NOT NULL DEFAULT '', SendFlag INTEGER NOT NULL DEFAULT 0)",
 };
 
-// Indexes of tb_Files, which bulk loads drop and rebuild.
+// Indexes of tb_Files, which bulk loads drop and rebuild. A class's list
+// reads each subscribed column's items from ix_Files_Colume, newest first.
 const char *const kListIndexes[] = {
     "CREATE INDEX IF NOT EXISTS ix_Files_Colume ON tb_Files (ColumeID, Deleted, UploadDate DESC,"
-    " FileID DESC, HasViewed, HasDownloaded, Subscribed, ClassID)",
-    "CREATE INDEX IF NOT EXISTS ix_Files_Class ON tb_Files (ClassID, Subscribed, Deleted,"
-    " UploadDate DESC, FileID DESC, ColumeID, HasViewed, HasDownloaded)",
-    "CREATE INDEX IF NOT EXISTS ix_Files_Latest ON tb_Files (Subscribed, Deleted, UploadDate DESC,"
-    " FileID DESC, ColumeID, ClassID, HasViewed, HasDownloaded)",
+    " FileID DESC, HasViewed, HasDownloaded)",
+    "CREATE INDEX IF NOT EXISTS ix_Files_Latest ON tb_Files (Deleted, UploadDate DESC,"
+    " FileID DESC, ColumeID, HasViewed, HasDownloaded)",
     "CREATE INDEX IF NOT EXISTS ix_Files_Uploaded ON tb_Files (UploadDate)",
-    "CREATE INDEX IF NOT EXISTS ix_Files_Hits ON tb_Files (Subscribed, Deleted, Hits DESC, FileID)",
+    "CREATE INDEX IF NOT EXISTS ix_Files_Hits ON tb_Files (Deleted, Hits DESC, FileID, ColumeID)",
     // The local search reads names from here, not from the wide item rows.
     "CREATE INDEX IF NOT EXISTS ix_Files_Name ON tb_Files (Deleted, DisplayName, ColumeID, ClassID)",
 };
 
-const char *const kListIndexNames[] = {"ix_Files_Colume", "ix_Files_Class", "ix_Files_Latest", "ix_Files_Uploaded",
+const char *const kListIndexNames[] = {"ix_Files_Colume", "ix_Files_Latest", "ix_Files_Uploaded",
                                        "ix_Files_Hits", "ix_Files_Name"};
+
+// Version 1 kept each column's subscription (and class) on every item, so
+// that saving a subscription rewrote all its items. Version 2 reads the
+// subscription from tb_Colume; the items' copies, their triggers and the
+// indexes that held them go, the user's marks stay.
+QStringList migrationFrom1()
+{
+    QStringList out;
+    for (const char *name : {"tb_Files_column_insert", "tb_Files_column_update", "tb_Colume_insert",
+                             "tb_Colume_update", "tb_Colume_delete"})
+        out << QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(name));
+    for (const char *name : kStoredQueries) {
+        out << QStringLiteral("DROP VIEW IF EXISTS %1").arg(QLatin1String(name));
+        out << QStringLiteral("DROP VIEW IF EXISTS %1").arg(setViewName(QLatin1String(name)));
+    }
+    for (const char *name : {"ix_Files_Colume", "ix_Files_Class", "ix_Files_Latest", "ix_Files_Hits"})
+        out << QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(name));
+    out << QStringLiteral("ALTER TABLE tb_Files DROP COLUMN Subscribed");
+    out << classCopyTriggers();
+    for (const char *sql : kListIndexes)
+        out << QString::fromUtf8(sql);
+    out << viewStatements();
+    return out;
+}
+
+// Each step takes a catalogue of `from` to the next version.
+struct Migration
+{
+    int from;
+    QStringList (*statements)();
+};
+const Migration kMigrations[] = {{1, migrationFrom1}};
 
 } // namespace
 
@@ -176,7 +204,7 @@ QStringList schemaStatements()
     QStringList out;
     for (const char *sql : kTables)
         out << QString::fromUtf8(sql);
-    out << itemColumnTriggers();
+    out << classCopyTriggers();
     for (const char *sql : kListIndexes)
         out << QString::fromUtf8(sql);
     out << viewStatements();
@@ -228,6 +256,28 @@ int checkSchema(QSqlDatabase &db)
     if (version < 1)
         throw DatabaseError(QStringLiteral("数据库文件 %1 没有版本记录。").arg(db.databaseName()));
     return version;
+}
+
+void migrateSchema(QSqlDatabase &db, int version)
+{
+    if (version >= kSchemaVersion)
+        return;
+    if (!db.transaction())
+        throw DatabaseError(QStringLiteral("数据库错误：%1").arg(db.lastError().text()));
+    try {
+        for (const Migration &step : kMigrations) {
+            if (step.from < version)
+                continue;
+            for (const QString &sql : step.statements())
+                exec(db, sql);
+        }
+        exec(db, QStringLiteral("UPDATE tb_SchemaVersion SET Version = %1").arg(kSchemaVersion));
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    if (!db.commit())
+        throw DatabaseError(QStringLiteral("数据库错误：%1").arg(db.lastError().text()));
 }
 
 } // namespace store

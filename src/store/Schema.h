@@ -8,7 +8,7 @@ class QSqlDatabase;
 namespace store {
 
 // Version of the catalogue layout that this program writes and reads.
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 // Creates every table, index, view and trigger of an empty catalogue and
 // records the schema version. Throws DatabaseError.
@@ -22,6 +22,11 @@ void dropListIndexes(QSqlDatabase &db);
 // Reads the schema version of an open catalogue; throws DatabaseError when
 // the file is not a catalogue of this program or is newer than it.
 int checkSchema(QSqlDatabase &db);
+
+// Brings a catalogue of an older `version` (from checkSchema) up to this
+// program's in one transaction, keeping its data and the user's marks.
+// Throws DatabaseError, leaving the file as it was.
+void migrateSchema(QSqlDatabase &db, int version);
 
 // The stored queries in the order the list loader knows them.
 inline constexpr const char *kStoredQueries[] = {"qry_files", "qry_FilesLast", "qry_FilesRecent",

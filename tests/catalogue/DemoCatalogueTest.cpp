@@ -100,6 +100,12 @@ TEST_F(DemoCatalogue, RecommendationsAdvertisementsAndEmptyUserTables)
               (QStringList{QStringLiteral("精彩网站"), QStringLiteral("影碟"), QStringLiteral("图书"),
                            QStringLiteral("音碟"), QStringLiteral("软件"), QStringLiteral("游戏")}));
     EXPECT_GE(rows(path(), QStringLiteral("SELECT count(*) FROM tb_Recommend")).at(0).toInt(), 60);
+    // One category is longer than the newest-20 view; each has favourites.
+    EXPECT_GT(rows(path(), QStringLiteral("SELECT max(n) FROM (SELECT count(*) AS n FROM tb_Recommend"
+                                          " GROUP BY Columename)")).at(0).toInt(), 20);
+    EXPECT_EQ(rows(path(), QStringLiteral("SELECT count(DISTINCT Columename) FROM tb_Recommend WHERE Favorite"))
+                  .at(0),
+              QStringLiteral("6"));
     EXPECT_EQ(rows(path(), QStringLiteral("SELECT count(*) FROM tb_Adver")).at(0), QStringLiteral("3"));
     EXPECT_EQ(rows(path(), QStringLiteral("SELECT count(*) FROM tb_users")).at(0), QStringLiteral("0"));
     EXPECT_EQ(rows(path(), QStringLiteral("SELECT count(*) FROM tb_SendCards")).at(0), QStringLiteral("0"));

@@ -247,9 +247,10 @@ TEST_F(ListPanel, TheTipOfARow)
 {
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
     const QString tip = window.filesModel->index(0, 0).data(Qt::ToolTipRole).toString();
+    // The first row is the newest item of the class's first column.
     EXPECT_EQ(tip, QStringLiteral(
-                       "\r\n*****更多功能，请点击鼠标右键*****\r\n\r\n[ID]：3125\r\n\r\n[说    明]：说明3125\r\n\r\n"
-                       "[作    者]：作者\r\n[更新日期]：2003-1-25 10:00:00\r\n"));
+                       "\r\n*****更多功能，请点击鼠标右键*****\r\n\r\n[ID]：3120\r\n\r\n[说    明]：说明3120\r\n\r\n"
+                       "[作    者]：作者\r\n[更新日期]：2003-1-20 10:00:00\r\n"));
 }
 
 TEST_F(ListPanel, LongAndStrangeTextsAreShownShortened)

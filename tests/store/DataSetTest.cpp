@@ -52,18 +52,19 @@ TEST_F(DataSets, CountSkipAndWalk)
     dm.aq_all.setSql(QStringLiteral("select * from qry_files  where subscribed=true  and ClassID =3"));
     dm.aq_all.open();
     EXPECT_EQ(dm.aq_all.recordCount(), 27);
-    // Rows 21..27 of the newest-first order: the seven oldest (3110 is deleted).
+    // Rows 21..27, column by column and newest first: the four oldest of
+    // column 31 (3110 is deleted), then column 32's three.
     dm.aq_all.moveBy(20);
     QStringList rest;
     while (!dm.aq_all.eof()) {
         rest << dm.aq_all.fieldByName(u"FileID").asString();
         dm.aq_all.next();
     }
-    EXPECT_EQ(rest, (QStringList{QStringLiteral("3107"), QStringLiteral("3106"), QStringLiteral("3105"),
-                                 QStringLiteral("3104"), QStringLiteral("3103"), QStringLiteral("3102"),
-                                 QStringLiteral("3101")}));
+    EXPECT_EQ(rest, (QStringList{QStringLiteral("3104"), QStringLiteral("3103"), QStringLiteral("3102"),
+                                 QStringLiteral("3101"), QStringLiteral("3203"), QStringLiteral("3202"),
+                                 QStringLiteral("3201")}));
     dm.aq_all.first();
-    EXPECT_EQ(dm.aq_all.fieldByName(u"FileID").asInteger(), 3203);
+    EXPECT_EQ(dm.aq_all.fieldByName(u"FileID").asInteger(), 3125);
     dm.aq_all.moveBy(500); // beyond the end
     EXPECT_TRUE(dm.aq_all.eof());
     EXPECT_EQ(dm.aq_all.recordCount(), 27);
@@ -220,12 +221,12 @@ TEST_F(DataSets, HasDownloadedIsWrittenThroughAListResult)
         dm.aq_all.next();
     }
     // The walk went on past the written rows without meeting them again.
-    EXPECT_EQ(written, (QList<int>{3203, 3202, 3201}));
-    EXPECT_EQ(dm.aq_all.fieldByName(u"FileID").asInteger(), 3125);
+    EXPECT_EQ(written, (QList<int>{3125, 3124, 3123}));
+    EXPECT_EQ(dm.aq_all.fieldByName(u"FileID").asInteger(), 3122);
     dm.aq_all.close();
     for (int id : written)
         EXPECT_EQ(flag(id, "HasDownloaded"), 1);
-    EXPECT_EQ(flag(3125, "HasDownloaded"), 0);
+    EXPECT_EQ(flag(3122, "HasDownloaded"), 0);
 
     // Any other column of a stored query is read-only.
     dm.aq_all.setSql(QStringLiteral("select * from qry_files where FileID=1101"));

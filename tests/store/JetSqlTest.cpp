@@ -18,8 +18,14 @@ TEST(JetSql, QuotingDoublesQuotes)
 
 TEST(JetSql, TopBecomesLimit)
 {
-    EXPECT_EQ(translateJet(QStringLiteral("select top 10 * from qry_FilesLast  where subscribed=true")),
-              QStringLiteral("select * from qry_FilesLast  where subscribed=1 LIMIT 10"));
+    EXPECT_EQ(translateJet(QStringLiteral("select top 10 * from qry_filestop  where subscribed=true")),
+              QStringLiteral("select * from qry_filestop  where subscribed=1 LIMIT 10"));
+    // The newest N are looked for among each column's newest N.
+    EXPECT_EQ(translateJet(QStringLiteral("select top 10 * from qry_FilesLast  where subscribed=true  and ClassID =3")),
+              QStringLiteral("SELECT * FROM qry_FilesLast WHERE FileID IN (SELECT t.FileID FROM tb_Colume AS k JOIN "
+                             "tb_Files AS t ON t.FileID IN (SELECT s.FileID FROM qry_FilesLast_set AS s WHERE "
+                             "(subscribed=1  and ClassID =3) AND s.ColumeID = k.ColumeID ORDER BY s.UploadDate DESC, "
+                             "s.FileID DESC LIMIT 10)) AND (subscribed=1  and ClassID =3) LIMIT 10"));
     EXPECT_EQ(translateJet(QStringLiteral("select Top 20 * from tb_recommend where columename='a' order by ItemID Desc")),
               QStringLiteral("select * from tb_recommend where columename='a' order by ItemID Desc LIMIT 20"));
 }

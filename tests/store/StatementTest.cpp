@@ -81,11 +81,11 @@ TEST_F(Statements, ListOfAClassShowsSubscribedUndeletedItems)
               (QSet<QString>{QStringLiteral("1101"), QStringLiteral("1102"), QStringLiteral("1201")}));
 }
 
-TEST_F(Statements, ListRowsComeNewestFirst)
+TEST_F(Statements, ListRowsComeColumnByColumnNewestFirst)
 {
     const QStringList rows = column(QStringLiteral("select * from qry_files  where subscribed=true  and ClassID =3"),
                                     QStringLiteral("FileID"));
-    QStringList expected = ids(3203, 3201) + ids(3125, 3101, 3110);
+    QStringList expected = ids(3125, 3101, 3110) + ids(3203, 3201);
     EXPECT_EQ(rows, expected);
 }
 

@@ -97,8 +97,8 @@ void writeItems(QSqlDatabase &db, Random &random, const DemoOptions &options, st
 {
     QSqlQuery q = prepared(db, QStringLiteral("INSERT INTO tb_Files (FileID, ColumeID, DisplayName, Filename, URL,"
                                               " FileDesc, Owner, UploadDate, Hits, HasViewed, HasDownloaded,"
-                                              " Deleted, ClassID, Subscribed)"
-                                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                                              " Deleted, ClassID)"
+                                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     const std::vector<const DemoColumn *> columns = weightedColumns(random);
     const qint64 firstDay = QDate(2000, 1, 1).toJulianDay();
     const qint64 spanDays = 6 * 365;
@@ -132,7 +132,6 @@ void writeItems(QSqlDatabase &db, Random &random, const DemoOptions &options, st
         q.bindValue(10, random.chance(2) ? 1 : 0);
         q.bindValue(11, random.below(200) == 0 ? 1 : 0);
         q.bindValue(12, column.classId);
-        q.bindValue(13, column.subscribed ? 1 : 0);
         run(q);
     }
 }

@@ -239,7 +239,8 @@ std::vector<DemoRecommendation> demoRecommendations(Random &random, const QStrin
     std::vector<DemoRecommendation> out;
     int id = 1;
     for (const Category &c : categories) {
-        const int count = 10 + random.below(8);
+        // The first category is longer than the newest-20 view.
+        const int count = &c == &categories.front() ? 24 + random.below(4) : 10 + random.below(8);
         for (int i = 0; i < count; ++i, ++id) {
             DemoRecommendation r;
             r.category = QString::fromUtf16(c.name);
@@ -250,7 +251,8 @@ std::vector<DemoRecommendation> demoRecommendations(Random &random, const QStrin
             r.other1 = QStringLiteral("发行：%1年").arg(1995 + random.below(8));
             r.other2 = QStringLiteral("评分：%1 星").arg(3 + random.below(3));
             r.url = site + QStringLiteral("recommend/item%1.html").arg(id);
-            r.favorite = random.chance(15);
+            // Every category has a favourite or more.
+            r.favorite = random.chance(15) || i == 2;
             out.push_back(r);
         }
     }

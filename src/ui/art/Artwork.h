@@ -17,6 +17,9 @@ QImage classButtonPicture(int tag);
 // 1 a coloured arrow (downloaded), 2 a brown diamond (local copy present).
 QImage stateIcon(int index);
 
+// A recommendation category in the category panel, 32 x 27: a folder.
+QImage categoryIcon();
+
 // The program's window icon, 20 x 20.
 QImage windowIcon();
 

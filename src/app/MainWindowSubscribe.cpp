@@ -1,0 +1,52 @@
+// The main window's wiring of the subscription and recommendation panels.
+#include "app/MainWindow.h"
+
+#include "browser/BrowserWindow.h"
+#include "subscribe/RecommendItemPanel.h"
+#include "subscribe/RecommendPanel.h"
+#include "subscribe/SubscribePanel.h"
+
+#include <QToolButton>
+
+void TFrm_Main::buildSubscribePanels()
+{
+    pal_Subscribe = new subscribe::SubscribePanel(pal_Backgroud);
+    pal_Recommend = new subscribe::RecommendPanel(ListMousePos, pal_Backgroud);
+    pal_RecommendItem = new subscribe::RecommendItemPanel(m_prompter, *pal_Recommend, ListMousePos,
+                                                          CurrentRecommendCategory, pal_Backgroud);
+    // The item menu opens where the window's own list menu would.
+    pal_RecommendItem->popupPoint = [this](const QPoint &position) {
+        return subscribe::recommendPopupPoint(mapToGlobal(position), pal_files->geometry());
+    };
+    connect(pal_Recommend, &subscribe::RecommendPanel::categoryOpened, this, [this] {
+        pal_RecommendItem->LoadRecommendItems(subscribe::LatestItems);
+        PreviousPanel = CurrentPanel;
+        CurrentPanel = pal_RecommendItem;
+        bringToFront(pal_RecommendItem);
+    });
+    connect(pal_RecommendItem, &subscribe::RecommendItemPanel::openItemPage, this,
+            [this](const QString &address, const QString &name) {
+                if (m_browser)
+                    m_browser->ShowItemPage(address, name, 0);
+            });
+    connect(sb_subscribe, &QToolButton::clicked, this, &TFrm_Main::sb_subscribeClick);
+}
+
+void TFrm_Main::setDataModule(TDM_CDS *dataModule)
+{
+    m_dm = dataModule;
+    pal_Subscribe->setDataModule(dataModule);
+    pal_Recommend->setDataModule(dataModule);
+    pal_RecommendItem->setDataModule(dataModule);
+}
+
+void TFrm_Main::sb_subscribeClick()
+{
+    showPanel(pal_Subscribe);
+}
+
+void TFrm_Main::sbt_c10Click()
+{
+    pal_Recommend->LoadRecommendCategories();
+    showPanel(pal_Recommend);
+}

@@ -1,0 +1,82 @@
+#include "subscribe/RecommendPanel.h"
+
+#include "store/DatabaseError.h"
+#include "subscribe/Recommendations.h"
+#include "ui/art/Artwork.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+
+namespace subscribe {
+
+RecommendPanel::RecommendPanel(QPoint &listMousePos, QWidget *parent)
+    : TitledPanel("pal_Recommend", QStringLiteral("特别推荐"), "lab_Recommend", parent), m_listMousePos(listMousePos)
+{
+    lab_Recommend = titleLabel();
+    lv_Recommend = new QListWidget(this);
+    lv_Recommend->setObjectName(QStringLiteral("lv_Recommend"));
+    lv_Recommend->setGeometry(1, 23, 236, 242);
+    lv_Recommend->setFrameShape(QFrame::NoFrame);
+    lv_Recommend->setViewMode(QListView::IconMode);
+    lv_Recommend->setMovement(QListView::Static);
+    lv_Recommend->setResizeMode(QListView::Adjust);
+    lv_Recommend->setIconSize(QSize(32, 27));
+    lv_Recommend->setGridSize(QSize(76, 60));
+    lv_Recommend->setWordWrap(true);
+    lv_Recommend->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lv_Recommend->setSelectionMode(QAbstractItemView::SingleSelection);
+    lv_Recommend->setMouseTracking(true);
+    lv_Recommend->viewport()->installEventFilter(this);
+    // The categories the panel shows until the catalogue's replace them.
+    for (const char16_t *name : {u"精彩网站", u"影碟", u"图书", u"音碟", u"软件", u"游戏"})
+        lv_Recommend->addItem(
+            new QListWidgetItem(QIcon(QPixmap::fromImage(art::categoryIcon())), QString::fromUtf16(name)));
+}
+
+void RecommendPanel::LoadRecommendCategories()
+{
+    lv_Recommend->clear();
+    if (!m_dm)
+        throw DatabaseError(QStringLiteral("没有数据模块"));
+    const QIcon icon(QPixmap::fromImage(art::categoryIcon()));
+    for (const QString &category : subscribe::LoadRecommendCategories(*m_dm)) {
+        auto *item = new QListWidgetItem(icon, category);
+        item->setToolTip(category);
+        lv_Recommend->addItem(item);
+    }
+}
+
+QString RecommendPanel::focusedCategory() const
+{
+    const QListWidgetItem *item = lv_Recommend->currentItem();
+    return item ? item->text() : QString();
+}
+
+void RecommendPanel::lv_RecommendMouseMove(const QPoint &position)
+{
+    m_listMousePos = position;
+}
+
+void RecommendPanel::lv_RecommendDblClick()
+{
+    const QListWidgetItem *focused = lv_Recommend->currentItem();
+    if (!focused || lv_Recommend->itemAt(m_listMousePos) != focused)
+        return;
+    emit categoryOpened();
+}
+
+bool RecommendPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lv_Recommend->viewport()) {
+        if (event->type() == QEvent::MouseMove) {
+            lv_RecommendMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            lv_RecommendMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
+            lv_RecommendDblClick();
+        }
+    }
+    return TitledPanel::eventFilter(watched, event);
+}
+
+} // namespace subscribe
