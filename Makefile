@@ -26,6 +26,8 @@ test: build
 bench: build
 	$(BUILD)/bench/bench_list --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
 	  --benchmark_min_time=0.2 $(BENCH_ARGS)
+	$(BUILD)/bench/bench_search --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+	  --benchmark_min_time=0.2 $(BENCH_ARGS)
 	$(BUILD)/bench/bench_start --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 # Writes the demo home (catalogue) unless it is there already.

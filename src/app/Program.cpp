@@ -3,9 +3,11 @@
 #include "app/MainWindow.h"
 #include "browser/BrowserWindow.h"
 #include "browser/PlayerServer.h"
+#include "search/SearchWindow.h"
 #include "store/DataModule.h"
 
 #include <QCoreApplication>
+#include <QToolButton>
 
 Program::Program(platform::Prompter &prompter, const QString &site)
 {
@@ -16,9 +18,15 @@ Program::Program(platform::Prompter &prompter, const QString &site)
     m_player = std::make_unique<browser::PlayerServer>(browser::PlayerServer::locateRuffle());
     m_browser = std::make_unique<TFrm_Browser>(*m_player, prompter);
     m_creationOrder << QStringLiteral("Frm_Browser");
+    m_search = std::make_unique<TFrm_Search>(*m_dataModule, *m_browser, m_main->ProgramDir, site);
+    m_creationOrder << QStringLiteral("Frm_Search");
     m_main->setDataModule(m_dataModule.get());
     m_main->setBrowser(m_browser.get());
     m_browser->setProgramDir(m_main->ProgramDir);
+
+    connect(m_main->sb_search, &QToolButton::clicked, m_search.get(), &TFrm_Search::sb_searchClick);
+    // The search index is read in the background once the catalogue is open.
+    connect(m_main.get(), &TFrm_Main::ready, m_search.get(), &TFrm_Search::startIndexing);
 
     connect(m_main.get(), &TFrm_Main::databaseUnavailable, this, [this] { m_exitCode = 1; });
     connect(m_main.get(), &TFrm_Main::ready, this, &Program::ready);

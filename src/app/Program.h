@@ -11,6 +11,7 @@
 class TDM_CDS;
 class TFrm_Browser;
 class TFrm_Main;
+class TFrm_Search;
 
 namespace browser {
 class PlayerServer;
@@ -34,6 +35,7 @@ public:
     TFrm_Main *Frm_Main() const { return m_main.get(); }
     TDM_CDS *DM_CDS() const { return m_dataModule.get(); }
     TFrm_Browser *Frm_Browser() const { return m_browser.get(); }
+    TFrm_Search *Frm_Search() const { return m_search.get(); }
     const QStringList &creationOrder() const { return m_creationOrder; }
     platform::NewItemsListener &newItemsListener() { return m_listener; }
 
@@ -48,6 +50,7 @@ private:
     std::unique_ptr<TDM_CDS> m_dataModule;
     std::unique_ptr<browser::PlayerServer> m_player;
     std::unique_ptr<TFrm_Browser> m_browser;
+    std::unique_ptr<TFrm_Search> m_search;
     platform::NewItemsListener m_listener;
     QStringList m_creationOrder;
     int m_exitCode = 0;

@@ -94,7 +94,7 @@ void Connection::open()
         if (m_mode == Mode::Create)
             createSchema(m_db);
         else
-            checkSchema(m_db);
+            migrateSchema(m_db, checkSchema(m_db));
     } catch (...) {
         close();
         throw;

@@ -50,12 +50,12 @@ struct StoredQuery
 };
 
 // Items uploaded within 30 days of the catalogue's newest upload.
-const QString kRecentCondition = QStringLiteral(
-    " AND f.UploadDate >= (SELECT date(max(UploadDate), '-30 days') FROM tb_Files)");
+const QString kRecentCondition =
+    QStringLiteral(" AND f.UploadDate >= (SELECT date(max(UploadDate), '-30 days') FROM tb_Files)");
 // The 100 most-hit items of the subscribed columns.
-const QString kTopCondition = QStringLiteral(
-    " AND f.FileID IN (SELECT FileID FROM tb_Files WHERE Subscribed = 1 AND Deleted = 0"
-    " ORDER BY Hits DESC, FileID LIMIT 100)");
+const QString kTopCondition =
+    QStringLiteral(" AND f.FileID IN (SELECT FileID FROM tb_Files WHERE Subscribed = 1 AND Deleted = 0"
+                   " ORDER BY Hits DESC, FileID LIMIT 100)");
 
 QList<StoredQuery> storedQueries()
 {
@@ -80,8 +80,8 @@ QStringList itemColumnTriggers()
         " WHERE FileID = NEW.FileID; END");
     return {QStringLiteral("CREATE TRIGGER tb_Files_column_insert AFTER INSERT ON tb_Files") + body,
             QStringLiteral("CREATE TRIGGER tb_Files_column_update AFTER UPDATE OF ColumeID, ClassID, Subscribed"
-                           " ON tb_Files")
-                + body};
+                           " ON tb_Files") +
+                body};
 }
 
 QStringList viewStatements()
@@ -161,8 +161,27 @@ const char *const kListIndexes[] = {
     "CREATE INDEX IF NOT EXISTS ix_Files_Name ON tb_Files (Deleted, DisplayName, ColumeID, ClassID)",
 };
 
-const char *const kListIndexNames[] = {"ix_Files_Colume", "ix_Files_Class", "ix_Files_Latest", "ix_Files_Uploaded",
-                                       "ix_Files_Hits", "ix_Files_Name"};
+const char *const kListIndexNames[] = {"ix_Files_Colume",   "ix_Files_Class", "ix_Files_Latest",
+                                       "ix_Files_Uploaded", "ix_Files_Hits",  "ix_Files_Name"};
+
+// The search index lives in memory; these triggers log every item whose name,
+// column, class or presence changes, whoever writes the file, so that the
+// index learns of it before the next search.
+const char *const kSearchLog[] = {
+    "CREATE TABLE IF NOT EXISTS tb_SearchChanges (Seq INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " FileID INTEGER NOT NULL)",
+    "CREATE TRIGGER IF NOT EXISTS tb_Files_search_insert AFTER INSERT ON tb_Files BEGIN"
+    " INSERT INTO tb_SearchChanges (FileID) VALUES (NEW.FileID); END",
+    "CREATE TRIGGER IF NOT EXISTS tb_Files_search_delete AFTER DELETE ON tb_Files BEGIN"
+    " INSERT INTO tb_SearchChanges (FileID) VALUES (OLD.FileID); END",
+    "CREATE TRIGGER IF NOT EXISTS tb_Files_search_update AFTER UPDATE OF FileID, DisplayName, Deleted, ColumeID,"
+    " ClassID ON tb_Files WHEN OLD.FileID IS NOT NEW.FileID OR OLD.DisplayName IS NOT NEW.DisplayName"
+    " OR OLD.Deleted IS NOT NEW.Deleted OR OLD.ColumeID IS NOT NEW.ColumeID OR OLD.ClassID IS NOT NEW.ClassID"
+    " BEGIN INSERT INTO tb_SearchChanges (FileID) VALUES (OLD.FileID);"
+    " INSERT INTO tb_SearchChanges (FileID) SELECT NEW.FileID WHERE NEW.FileID IS NOT OLD.FileID; END",
+};
+
+const char *const kSearchLogTriggers[] = {"tb_Files_search_insert", "tb_Files_search_delete", "tb_Files_search_update"};
 
 } // namespace
 
@@ -178,6 +197,8 @@ QStringList schemaStatements()
         out << QString::fromUtf8(sql);
     out << itemColumnTriggers();
     for (const char *sql : kListIndexes)
+        out << QString::fromUtf8(sql);
+    for (const char *sql : kSearchLog)
         out << QString::fromUtf8(sql);
     out << viewStatements();
     out << QStringLiteral("INSERT INTO tb_SchemaVersion (Version) VALUES (%1)").arg(kSchemaVersion);
@@ -203,27 +224,52 @@ void createListIndexes(QSqlDatabase &db)
 {
     for (const char *sql : kListIndexes)
         exec(db, QString::fromUtf8(sql));
+    for (const char *sql : kSearchLog)
+        exec(db, QString::fromUtf8(sql));
 }
 
 void dropListIndexes(QSqlDatabase &db)
 {
     for (const char *name : kListIndexNames)
         exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(name)));
+    // A bulk load starts the search index afresh: nothing to log.
+    for (const char *name : kSearchLogTriggers)
+        exec(db, QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(name)));
+}
+
+void migrateSchema(QSqlDatabase &db, int fromVersion)
+{
+    if (fromVersion >= kSchemaVersion)
+        return;
+    if (!db.transaction())
+        throw DatabaseError(QStringLiteral("数据库错误：%1").arg(db.lastError().text()));
+    try {
+        // Version 2: the search index's change log.
+        if (fromVersion < 2) {
+            for (const char *sql : kSearchLog)
+                exec(db, QString::fromUtf8(sql));
+        }
+        exec(db, QStringLiteral("UPDATE tb_SchemaVersion SET Version = %1").arg(kSchemaVersion));
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    if (!db.commit())
+        throw DatabaseError(QStringLiteral("数据库错误：%1").arg(db.lastError().text()));
 }
 
 int checkSchema(QSqlDatabase &db)
 {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT max(Version) FROM tb_SchemaVersion")) || !q.next()) {
-        throw DatabaseError(QStringLiteral("数据库文件 %1 不是可用的目录数据库：%2")
-                                .arg(db.databaseName(), q.lastError().text()),
-                            q.lastError().nativeErrorCode().toInt());
+        throw DatabaseError(
+            QStringLiteral("数据库文件 %1 不是可用的目录数据库：%2").arg(db.databaseName(), q.lastError().text()),
+            q.lastError().nativeErrorCode().toInt());
     }
     const int version = q.value(0).toInt();
     if (version > kSchemaVersion) {
-        throw DatabaseError(QStringLiteral("数据库文件 %1 的版本 (%2) 比本程序新，请升级程序。")
-                                .arg(db.databaseName())
-                                .arg(version));
+        throw DatabaseError(
+            QStringLiteral("数据库文件 %1 的版本 (%2) 比本程序新，请升级程序。").arg(db.databaseName()).arg(version));
     }
     if (version < 1)
         throw DatabaseError(QStringLiteral("数据库文件 %1 没有版本记录。").arg(db.databaseName()));

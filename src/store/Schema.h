@@ -8,7 +8,8 @@ class QSqlDatabase;
 namespace store {
 
 // Version of the catalogue layout that this program writes and reads.
-inline constexpr int kSchemaVersion = 1;
+// 2: the search index's change log (tb_SearchChanges and its triggers).
+inline constexpr int kSchemaVersion = 2;
 
 // Creates every table, index, view and trigger of an empty catalogue and
 // records the schema version. Throws DatabaseError.
@@ -23,9 +24,12 @@ void dropListIndexes(QSqlDatabase &db);
 // the file is not a catalogue of this program or is newer than it.
 int checkSchema(QSqlDatabase &db);
 
+// Brings a catalogue written by an older version of the program up to the
+// current layout, keeping every row. Throws DatabaseError.
+void migrateSchema(QSqlDatabase &db, int fromVersion);
+
 // The stored queries in the order the list loader knows them.
-inline constexpr const char *kStoredQueries[] = {"qry_files", "qry_FilesLast", "qry_FilesRecent",
-                                                 "qry_filestop"};
+inline constexpr const char *kStoredQueries[] = {"qry_files", "qry_FilesLast", "qry_FilesRecent", "qry_filestop"};
 
 // Every statement that createSchema runs, in order; a catalogue made by an
 // older build of the same version differs here first.

@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "browser/BrowserWindow.h"
+#include "search/SearchWindow.h"
 #include "platform/NewItemsNotice.h"
 
 #include <QFile>
@@ -45,8 +46,10 @@ TEST(Program, MakesItsObjectsInOrderAndStartsOnTheCatalogue)
     ScriptedPrompter prompter;
     Program program(prompter, QStringLiteral("http://127.0.0.1:8731/"));
     EXPECT_EQ(program.creationOrder(),
-              (QStringList{QStringLiteral("Frm_Main"), QStringLiteral("DM_CDS"), QStringLiteral("Frm_Browser")}));
+              (QStringList{QStringLiteral("Frm_Main"), QStringLiteral("DM_CDS"), QStringLiteral("Frm_Browser"),
+                           QStringLiteral("Frm_Search")}));
     EXPECT_FALSE(program.Frm_Browser()->isVisible());
+    EXPECT_FALSE(program.Frm_Search()->isVisible());
     QSignalSpy ready(&program, &Program::ready);
     program.start();
     EXPECT_TRUE(ready.wait(5000));
