@@ -220,15 +220,15 @@ void BM_SearchFts5(benchmark::State &state)
     const QByteArray col = n.columnName.toUtf8();
     int found = 0;
     for (auto _ : state) {
-        for (const QByteArray &sql : {countSql, rowsSql}) {
+        for (const QByteArray *sql : {&countSql, &rowsSql}) {
             sqlite3_stmt *s = nullptr;
-            sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr);
+            sqlite3_prepare_v2(db, sql->constData(), -1, &s, nullptr);
             sqlite3_bind_text(s, 1, pattern.constData(), -1, SQLITE_STATIC);
             sqlite3_bind_text(s, 2, cls.constData(), -1, SQLITE_STATIC);
             sqlite3_bind_text(s, 3, col.constData(), -1, SQLITE_STATIC);
             int rows = 0;
             while (sqlite3_step(s) == SQLITE_ROW) {
-                if (&sql == &countSql)
+                if (sql == &countSql)
                     found = sqlite3_column_int(s, 0);
                 ++rows;
             }
