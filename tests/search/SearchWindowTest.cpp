@@ -58,6 +58,7 @@ protected:
         QFile copy(QDir(catalogue.home()).filePath(QStringLiteral("local/益智游戏/f301.swf")));
         copy.open(QIODevice::WriteOnly);
         copy.write("FWS");
+        browserWindow.setProgramDir(catalogue.home());
     }
     ~SearchWindow() override
     {
