@@ -5,9 +5,12 @@
 #include "store/DataModule.h"
 #include "store/Schema.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+
+#include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <map>
@@ -55,6 +58,23 @@ void ensureCatalogues()
         if (stampFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
             stampFile.write(stamp);
     }
+}
+
+int runBenchmarks(int argc, char **argv, const char *program)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    try {
+        ensureCatalogues();
+        benchmark::RunSpecifiedBenchmarks();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s: %s\n", program, e.what());
+        closeModules();
+        return 1;
+    }
+    closeModules();
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace bench

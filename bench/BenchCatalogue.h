@@ -24,4 +24,8 @@ void closeModules();
 // schema; they are kept between runs.
 void ensureCatalogues();
 
+// The benchmark programs' main(): writes the catalogues, runs the
+// benchmarks, closes the data modules.
+int runBenchmarks(int argc, char **argv, const char *program);
+
 } // namespace bench

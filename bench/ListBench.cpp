@@ -148,16 +148,5 @@ BENCHMARK(BM_ListItems)->Apply([](auto *b) {
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    try {
-        bench::ensureCatalogues();
-        benchmark::RunSpecifiedBenchmarks();
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "bench_list: %s\n", e.what());
-        return 1;
-    }
-    bench::closeModules();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv, "bench_list");
 }

@@ -335,16 +335,5 @@ BENCHMARK(BM_SearchAfterChange)->ArgsProduct({{kMillion}, {0, 1, 2, 3}})->Unit(b
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    try {
-        bench::ensureCatalogues();
-        benchmark::RunSpecifiedBenchmarks();
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "bench_search: %s\n", e.what());
-        return 1;
-    }
-    bench::closeModules();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv, "bench_search");
 }

@@ -1,5 +1,7 @@
 #include "search/SearchResultModel.h"
 
+#include "browse/ItemListModel.h"
+
 namespace search {
 namespace {
 
@@ -69,20 +71,9 @@ QVariant SearchResultModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_rows.size())
         return {};
     const browse::ItemRow &r = m_rows.at(index.row());
-    switch (role) {
-    case Qt::DisplayRole:
+    if (role == Qt::DisplayRole)
         return index.column() == 0 ? r.caption : r.subItem(index.column() - 1);
-    case Qt::ToolTipRole:
-        return browse::itemTip(r);
-    case RowRole:
-        return QVariant::fromValue(r);
-    case ImageIndexRole:
-        return r.imageIndex;
-    case ViewedRole:
-        return r.isViewed();
-    default:
-        return {};
-    }
+    return browse::itemRowData(r, role);
 }
 
 QVariant SearchResultModel::headerData(int section, Qt::Orientation orientation, int role) const

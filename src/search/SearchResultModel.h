@@ -12,7 +12,8 @@ namespace search {
 
 // The rows of the search result list. The search gives the item numbers;
 // the rows themselves are made a batch at a time, the first screen at once
-// and the rest as the list scrolls down to them.
+// and the rest as the list scrolls down to them. Rows answer the roles of
+// browse::ItemListModel.
 class SearchResultModel final : public QAbstractTableModel
 {
     Q_OBJECT
@@ -21,11 +22,6 @@ public:
     using RowSource =
         std::function<QList<browse::ItemRow>(const std::vector<qint64> &fileIds, size_t from, size_t count)>;
 
-    enum Role {
-        RowRole = Qt::UserRole + 1, // the ItemRow
-        ImageIndexRole,             // int 0..2
-        ViewedRole,                 // bool
-    };
     static constexpr int kColumns = 8;
     static constexpr size_t kFirstScreen = 40;
     static constexpr size_t kBatch = 100;

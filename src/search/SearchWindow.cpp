@@ -1,5 +1,6 @@
 #include "search/SearchWindow.h"
 
+#include "browse/ItemListModel.h"
 #include "browse/OpenItem.h"
 #include "browser/BrowserWindow.h"
 #include "search/IndexLoader.h"
@@ -7,7 +8,8 @@
 #include "search/SearchResultModel.h"
 #include "store/DataModule.h"
 #include "ui/art/Artwork.h"
-#include "ui/skin/Colours.h"
+#include "ui/skin/Bars.h"
+#include "ui/skin/FlatButton.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -48,7 +50,7 @@ protected:
         option->palette.setColor(QPalette::Text, kGreen);
         option->palette.setColor(QPalette::HighlightedText, Qt::white);
         if (index.column() == 0) {
-            const int image = index.data(search::SearchResultModel::ImageIndexRole).toInt();
+            const int image = index.data(browse::ItemListModel::ImageIndexRole).toInt();
             if (image >= 0 && image < 3) {
                 option->icon = QIcon(m_icons[size_t(image)]);
                 option->decorationSize = m_icons[size_t(image)].size();
@@ -80,15 +82,9 @@ TFrm_Search::TFrm_Search(TDM_CDS &dm, TFrm_Browser &browser, const QString &prog
     setWindowTitle(QStringLiteral("Flash 搜索器"));
     setMinimumSize(400, 300);
 
-    auto *layout = new QVBoxLayout(PanelBkGnd());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    auto *bar = new QWidget(PanelBkGnd());
-    bar->setObjectName(QStringLiteral("Panel1"));
-    bar->setFixedHeight(31);
-    skin::fillBackground(bar, skin::kSkyBlue);
+    QWidget *bar = nullptr;
+    QVBoxLayout *layout = skin::addToolBar(PanelBkGnd(), &bar);
     buildTopBar(bar);
-    layout->addWidget(bar);
 
     Splitter1 = new QSplitter(Qt::Horizontal, PanelBkGnd());
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
@@ -144,17 +140,10 @@ void TFrm_Search::buildTopBar(QWidget *bar)
     ed_keyword->setObjectName(QStringLiteral("ed_keyword"));
     ed_keyword->setGeometry(376, 5, 97, 20);
 
-    const auto button = [bar](const char *name, const QString &caption, int left) {
-        auto *b = new QToolButton(bar);
-        b->setObjectName(QLatin1String(name));
-        b->setText(caption);
-        b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setGeometry(left, 4, 57, 22);
-        return b;
-    };
-    SpeedButton1 = button("SpeedButton1", QStringLiteral("本地搜索"), 480);
-    SpeedButton2 = button("SpeedButton2", QStringLiteral("在线搜索"), 543);
+    SpeedButton1 = new skin::FlatButton(QStringLiteral("SpeedButton1"), QStringLiteral("本地搜索"), bar);
+    SpeedButton1->setGeometry(480, 4, 57, 22);
+    SpeedButton2 = new skin::FlatButton(QStringLiteral("SpeedButton2"), QStringLiteral("在线搜索"), bar);
+    SpeedButton2->setGeometry(543, 4, 57, 22);
 }
 
 void TFrm_Search::buildResultList()
@@ -194,19 +183,7 @@ void TFrm_Search::buildResultList()
 
 void TFrm_Search::buildStatusBar()
 {
-    StatusBar2 = new QWidget(PanelBkGnd());
-    StatusBar2->setObjectName(QStringLiteral("StatusBar2"));
-    StatusBar2->setFixedHeight(19);
-    const int widths[] = {100, 100, 100, 150};
-    int left = 0;
-    for (int i = 0; i < 4; ++i) {
-        auto *panel = new QLabel(StatusBar2);
-        panel->setObjectName(QStringLiteral("StatusBar2_%1").arg(i));
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setGeometry(left, 1, widths[i] - 2, 17);
-        left += widths[i];
-        statusPanels[i] = panel;
-    }
+    StatusBar2 = skin::statusBar(PanelBkGnd(), {100, 100, 100, 150}, statusPanels);
 }
 
 void TFrm_Search::startIndexing()
