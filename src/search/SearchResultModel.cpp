@@ -1,6 +1,7 @@
 #include "search/SearchResultModel.h"
 
 #include "browse/ItemListModel.h"
+#include "common/Text.h"
 
 namespace search {
 namespace {
@@ -72,7 +73,7 @@ QVariant SearchResultModel::data(const QModelIndex &index, int role) const
         return {};
     const browse::ItemRow &r = m_rows.at(index.row());
     if (role == Qt::DisplayRole)
-        return index.column() == 0 ? r.caption : r.subItem(index.column() - 1);
+        return ShownText(index.column() == 0 ? r.caption : r.subItem(index.column() - 1));
     return browse::itemRowData(r, role);
 }
 
