@@ -6,6 +6,7 @@
 #include "search/IndexLoader.h"
 #include "search/LocalSearch.h"
 #include "search/SearchResultModel.h"
+#include "server/FormEncoding.h"
 #include "store/DataModule.h"
 #include "ui/art/Artwork.h"
 #include "ui/skin/Bars.h"

@@ -1,5 +1,6 @@
 // The search window: the class tree and the two boxes, a local search
 // through the window, opening what it found.
+#include "DemoSite.h"
 #include "TempCatalogue.h"
 #include "Wait.h"
 
@@ -17,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -202,6 +204,69 @@ TEST_F(SearchWindow, ADoubleClickOpensTheLocalCopyOrTheSitesPageWithoutMarkingVi
     const QPoint below(30, window.lv_Files->viewport()->height() - 3);
     QTest::mouseDClick(window.lv_Files->viewport(), Qt::LeftButton, {}, below);
     EXPECT_FALSE(browserWindow.isVisible());
+}
+
+} // namespace
+
+namespace {
+
+TEST(OnlineSearch, PostsTheKeywordInGbkAndTheSiteListsTheItemsFound)
+{
+    TempCatalogue catalogue;
+    catalogue.addClass(3, QStringLiteral("游戏世界"));
+    catalogue.addColumn(31, 3, QStringLiteral("益智游戏"));
+    catalogue.addItem(301, 31, QStringLiteral("快乐拼图"), QStringLiteral("2003-01-07"));
+    catalogue.addItem(302, 31, QStringLiteral("100% 快乐"), QStringLiteral("2003-01-08"));
+    catalogue.addItem(303, 31, QStringLiteral("忧伤的歌"), QStringLiteral("2003-01-09"));
+    DemoSite site(catalogue.home(), browser::PlayerServer::locateRuffle());
+    ASSERT_TRUE(site.listen()) << site.errorString().toStdString();
+    TDM_CDS dm(catalogue.path());
+    browser::PlayerServer player(browser::PlayerServer::locateRuffle());
+    TFrm_Browser browserWindow(player);
+    TFrm_Search window(dm, browserWindow, catalogue.home(), site.baseUrl());
+    window.sb_searchClick();
+    window.cb_class->setCurrentIndex(1);
+
+    window.ed_keyword->setText(QStringLiteral("快乐 &%"));
+    QTest::mouseClick(window.SpeedButton2, Qt::LeftButton);
+    EXPECT_TRUE(browserWindow.isVisible());
+    const auto posts = [&] {
+        QList<ReceivedRequest> out;
+        for (const ReceivedRequest &r : site.requests()) {
+            if (r.method == "POST")
+                out << r;
+        }
+        return out;
+    };
+    QPointer<TFrm_Browser> second;
+    QObject::connect(&browserWindow, &TFrm_Browser::pageWindowOpened, [&](TFrm_Browser *w) { second = w; });
+    ASSERT_TRUE(waitFor([&] { return !posts().isEmpty(); }, 15000));
+    const ReceivedRequest post = posts().constFirst();
+    EXPECT_EQ(post.method, QByteArray("POST"));
+    EXPECT_EQ(post.target, QByteArray("/flash/colume.asp"));
+    EXPECT_EQ(post.body, QByteArray("title=%BF%EC%C0%D6+%26%25")) << "GBK bytes, encoded; no class or column";
+    EXPECT_EQ(post.header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
+    QString text;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            browserWindow.WebBrowser1->toPlainText([&](const QString &t) { text = t; });
+            return text.contains(QStringLiteral("100% 快乐"));
+        },
+        15000))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("快乐拼图"))) << "only names holding the whole keyword";
+
+    // The site's own list links each item to its playing page; an empty
+    // keyword is posted as an empty value, the answer in a window of its own.
+    window.ed_keyword->clear();
+    QTest::mouseClick(window.SpeedButton2, Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return posts().size() >= 2; }, 15000));
+    EXPECT_EQ(posts().at(1).body, QByteArray("title="));
+    EXPECT_TRUE(second && second->isVisible());
+    if (second)
+        second->close();
+    browserWindow.hide();
+    window.hide();
 }
 
 } // namespace
