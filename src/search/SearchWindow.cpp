@@ -309,6 +309,9 @@ void TFrm_Search::indexFinished(bool)
 
 void TFrm_Search::SpeedButton2Click()
 {
+    // The keyword goes to the site's search page; class and column do not.
+    const QByteArray body = QByteArrayLiteral("title=") + EncodeFormValue(ed_keyword->text());
+    m_browser.ShowPage(m_site + QStringLiteral("flash/colume.asp"), body, server::formHeader());
 }
 
 void TFrm_Search::lv_FilesMouseMove(const QPoint &position)

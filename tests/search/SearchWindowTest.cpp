@@ -216,7 +216,7 @@ TEST(OnlineSearch, PostsTheKeywordInGbkAndTheSiteListsTheItemsFound)
     catalogue.addClass(3, QStringLiteral("游戏世界"));
     catalogue.addColumn(31, 3, QStringLiteral("益智游戏"));
     catalogue.addItem(301, 31, QStringLiteral("快乐拼图"), QStringLiteral("2003-01-07"));
-    catalogue.addItem(302, 31, QStringLiteral("100% 快乐"), QStringLiteral("2003-01-08"));
+    catalogue.addItem(302, 31, QStringLiteral("100% 快乐 & 开心"), QStringLiteral("2003-01-08"));
     catalogue.addItem(303, 31, QStringLiteral("忧伤的歌"), QStringLiteral("2003-01-09"));
     DemoSite site(catalogue.home(), browser::PlayerServer::locateRuffle());
     ASSERT_TRUE(site.listen()) << site.errorString().toStdString();
@@ -227,7 +227,7 @@ TEST(OnlineSearch, PostsTheKeywordInGbkAndTheSiteListsTheItemsFound)
     window.sb_searchClick();
     window.cb_class->setCurrentIndex(1);
 
-    window.ed_keyword->setText(QStringLiteral("快乐 &%"));
+    window.ed_keyword->setText(QStringLiteral("% 快乐 &"));
     QTest::mouseClick(window.SpeedButton2, Qt::LeftButton);
     EXPECT_TRUE(browserWindow.isVisible());
     const auto posts = [&] {
@@ -244,13 +244,13 @@ TEST(OnlineSearch, PostsTheKeywordInGbkAndTheSiteListsTheItemsFound)
     const ReceivedRequest post = posts().constFirst();
     EXPECT_EQ(post.method, QByteArray("POST"));
     EXPECT_EQ(post.target, QByteArray("/flash/colume.asp"));
-    EXPECT_EQ(post.body, QByteArray("title=%BF%EC%C0%D6+%26%25")) << "GBK bytes, encoded; no class or column";
+    EXPECT_EQ(post.body, QByteArray("title=%25+%BF%EC%C0%D6+%26")) << "GBK bytes, encoded; no class or column";
     EXPECT_EQ(post.header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
     QString text;
     ASSERT_TRUE(waitFor(
         [&] {
             browserWindow.WebBrowser1->toPlainText([&](const QString &t) { text = t; });
-            return text.contains(QStringLiteral("100% 快乐"));
+            return text.contains(QStringLiteral("100% 快乐 & 开心"));
         },
         15000))
         << text.toStdString();
@@ -265,6 +265,7 @@ TEST(OnlineSearch, PostsTheKeywordInGbkAndTheSiteListsTheItemsFound)
     EXPECT_TRUE(second && second->isVisible());
     if (second)
         second->close();
+    waitFor([&] { return second.isNull(); }, 3000);
     browserWindow.hide();
     window.hide();
 }
