@@ -1,6 +1,7 @@
 // The search window: the class tree and the two boxes, a local search
 // through the window, opening what it found.
 #include "DemoSite.h"
+#include "ScriptedPrompter.h"
 #include "TempCatalogue.h"
 #include "Wait.h"
 
@@ -41,7 +42,7 @@ class SearchWindow : public ::testing::Test
 {
 protected:
     SearchWindow()
-        : player(browser::PlayerServer::locateRuffle()), browserWindow(player),
+        : player(browser::PlayerServer::locateRuffle()), browserWindow(player, prompter),
           window(dm, browserWindow, catalogue.home(), QStringLiteral("http://127.0.0.1:9/"))
     {
         catalogue.addClass(1, QStringLiteral("MTV精选"));
@@ -95,6 +96,7 @@ protected:
 
     TempCatalogue catalogue;
     TDM_CDS dm{catalogue.path()};
+    ScriptedPrompter prompter;
     browser::PlayerServer player;
     TFrm_Browser browserWindow;
     TFrm_Search window;
@@ -222,7 +224,8 @@ TEST(OnlineSearch, PostsTheKeywordInGbkAndTheSiteListsTheItemsFound)
     ASSERT_TRUE(site.listen()) << site.errorString().toStdString();
     TDM_CDS dm(catalogue.path());
     browser::PlayerServer player(browser::PlayerServer::locateRuffle());
-    TFrm_Browser browserWindow(player);
+    ScriptedPrompter prompter;
+    TFrm_Browser browserWindow(player, prompter);
     TFrm_Search window(dm, browserWindow, catalogue.home(), site.baseUrl());
     window.sb_searchClick();
     window.cb_class->setCurrentIndex(1);
