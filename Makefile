@@ -41,6 +41,8 @@ coverage: deps
 bench: build
 	$(BUILD)/bench/bench_list --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
 	  --benchmark_min_time=0.2 $(BENCH_ARGS)
+	$(BUILD)/bench/bench_search --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+	  --benchmark_min_time=0.2 $(BENCH_ARGS)
 	$(BUILD)/bench/bench_start --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/bench_download --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 

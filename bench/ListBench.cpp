@@ -1,70 +1,28 @@
-// Item-list and local-search statements on demo catalogues of 10k, 100k and
+// Item-list statements on demo catalogues of 10k, 100k and
 // 1M items: counting, skipping to a page, reading it, and the column menu.
-#include "DemoCatalogue.h"
+#include "BenchCatalogue.h"
 
 #include "browse/ListLoader.h"
 #include "browse/ListQuery.h"
-#include "search/LocalSearch.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 #include "store/Schema.h"
 #include "subscribe/Subscriptions.h"
 
-#include <QCryptographicHash>
-
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <cstdio>
-#include <map>
-#include <memory>
 
 namespace {
 
-constexpr std::array<int, 3> kSizes = {10'000, 100'000, 1'000'000};
+using bench::homeFor;
+using bench::kSizes;
+using bench::moduleFor;
+
 constexpr int kClass = 3; // the largest class of the demo catalogue
-
-QString homeFor(int items)
-{
-    return QDir(QStringLiteral(FLASHBAR_BENCH_DATA)).filePath(QStringLiteral("items-%1").arg(items));
-}
-
-// One open data module per catalogue, kept across benchmarks as the program
-// keeps its connection.
-TDM_CDS &moduleFor(int items)
-{
-    static std::map<int, std::unique_ptr<TDM_CDS>> modules;
-    auto &m = modules[items];
-    if (!m)
-        m = std::make_unique<TDM_CDS>(catalogue::cataloguePath(homeFor(items)));
-    return *m;
-}
-
-// Bench catalogues are kept between runs and written again when the schema
-// they were made with is not the current one.
-void ensureCatalogues()
-{
-    const QByteArray stamp =
-        QCryptographicHash::hash(store::schemaStatements().join(u'\n').toUtf8(), QCryptographicHash::Sha1).toHex();
-    for (int items : kSizes) {
-        QFile stampFile(QDir(homeFor(items)).filePath(QStringLiteral("schema.stamp")));
-        if (stampFile.open(QIODevice::ReadOnly) && stampFile.readAll() == stamp
-            && QFile::exists(catalogue::cataloguePath(homeFor(items))))
-            continue;
-        stampFile.close();
-        std::fprintf(stderr, "writing the %d-item bench catalogue...\n", items);
-        catalogue::DemoOptions options;
-        options.items = items;
-        options.replace = true;
-        catalogue::writeDemoCatalogue(homeFor(items), options);
-        if (stampFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            stampFile.write(stamp);
-    }
-}
 
 // What ListItems does with the database for one page: count, skip, read up to
 // ten rows, then the column menu.
@@ -129,8 +87,8 @@ void BM_ClassColumnView(benchmark::State &state)
 void BM_RecentView(benchmark::State &state)
 {
     TDM_CDS &dm = moduleFor(int(state.range(0)));
-    const auto s = browse::buildListStatement(QStringLiteral("最新"), browse::RecentListClass, int(state.range(1)),
-                                              QString());
+    const auto s =
+        browse::buildListStatement(QStringLiteral("最新"), browse::RecentListClass, int(state.range(1)), QString());
     for (auto _ : state)
         loadPage(dm, s, -1, state);
 }
@@ -139,31 +97,10 @@ void BM_RecentView(benchmark::State &state)
 void BM_RankingView(benchmark::State &state)
 {
     TDM_CDS &dm = moduleFor(int(state.range(0)));
-    const auto s = browse::buildListStatement(QStringLiteral("最新排行"), browse::RankingListClass,
-                                              int(state.range(1)), QString());
+    const auto s = browse::buildListStatement(QStringLiteral("最新排行"), browse::RankingListClass, int(state.range(1)),
+                                              QString());
     for (auto _ : state)
         loadPage(dm, s, -1, state);
-}
-
-// Args: items, keyword length — local search: count and the first screen.
-void BM_LocalSearch(benchmark::State &state)
-{
-    TDM_CDS &dm = moduleFor(int(state.range(0)));
-    static const std::map<int, QString> keywords = {
-        {1, QStringLiteral("球")}, {2, QStringLiteral("快乐")}, {4, QStringLiteral("疯狂赛车")}};
-    const QString sql = search::localSearchStatement(keywords.at(int(state.range(1))), search::kAll, search::kAll);
-    for (auto _ : state) {
-        dm.aq_all.close();
-        dm.aq_all.setSql(sql);
-        dm.aq_all.open();
-        const int n = dm.aq_all.recordCount();
-        for (int i = 0; i < 30 && !dm.aq_all.eof(); ++i) {
-            benchmark::DoNotOptimize(dm.aq_all.fieldByName(u"DisplayName").asString());
-            dm.aq_all.next();
-        }
-        dm.aq_all.close();
-        state.counters["items"] = n;
-    }
 }
 
 // Args: items, view, page command — ListItems end to end as the window calls
@@ -183,6 +120,15 @@ void BM_ListItems(benchmark::State &state)
         benchmark::DoNotOptimize(page.rows.size());
         state.counters["page"] = page.paging.page;
     }
+}
+
+void sizes(benchmark::internal::Benchmark *b, std::initializer_list<int> second)
+{
+    for (int items : kSizes) {
+        for (int v : second)
+            b->Args({items, v});
+    }
+    b->Unit(benchmark::kMillisecond);
 }
 
 // The columns of the largest class with every check flipped, as "保存" gets
@@ -230,15 +176,6 @@ void BM_ListItemsUnsubscribed(benchmark::State &state)
     subscribe::saveSubscriptions(dm, flippedColumns(dm, true));
 }
 
-void sizes(benchmark::internal::Benchmark *b, std::initializer_list<int> second)
-{
-    for (int items : kSizes) {
-        for (int v : second)
-            b->Args({items, v});
-    }
-    b->Unit(benchmark::kMillisecond);
-}
-
 BENCHMARK(BM_ClassPage)->Apply([](auto *b) { sizes(b, {1, 0, -1}); });
 BENCHMARK(BM_ClassView)->Apply([](auto *b) { sizes(b, {0, 1, 2, 3, 4, 5}); });
 BENCHMARK(BM_ClassColumnView)->Apply([](auto *b) { sizes(b, {0, 1, 3}); });
@@ -252,7 +189,7 @@ BENCHMARK(BM_ListItems)->Apply([](auto *b) {
     }
     b->Unit(benchmark::kMillisecond);
 });
-BENCHMARK(BM_LocalSearch)->Apply([](auto *b) { sizes(b, {1, 2, 4}); });
+
 BENCHMARK(BM_SaveSubscriptions)->Apply([](auto *b) {
     for (int items : kSizes)
         b->Arg(items);
@@ -267,19 +204,10 @@ BENCHMARK(BM_ListItemsUnsubscribed)->Apply([](auto *b) {
     b->Unit(benchmark::kMillisecond);
 });
 
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    try {
-        ensureCatalogues();
-        benchmark::RunSpecifiedBenchmarks();
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "bench_list: %s\n", e.what());
-        return 1;
-    }
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv, "bench_list");
 }

@@ -5,9 +5,11 @@
 #include "browser/PlayerServer.h"
 #include "server/LoginDialog.h"
 #include "server/PostdataDialog.h"
+#include "search/SearchWindow.h"
 #include "store/DataModule.h"
 
 #include <QCoreApplication>
+#include <QToolButton>
 
 Program::Program(platform::Prompter &prompter, const QString &site)
 {
@@ -26,9 +28,15 @@ Program::Program(platform::Prompter &prompter, const QString &site)
     m_login->setPoster(m_poster.get());
     m_login->setBrowser(m_browser.get());
     m_main->setLoginDialog(m_login.get());
+    m_search = std::make_unique<TFrm_Search>(*m_dataModule, *m_browser, m_main->ProgramDir, site);
+    m_creationOrder << QStringLiteral("Frm_Search");
     m_main->setDataModule(m_dataModule.get());
     m_main->setBrowser(m_browser.get());
     m_browser->setProgramDir(m_main->ProgramDir);
+
+    connect(m_main->sb_search, &QToolButton::clicked, m_search.get(), &TFrm_Search::sb_searchClick);
+    // The search index is read in the background once the catalogue is open.
+    connect(m_main.get(), &TFrm_Main::ready, m_search.get(), &TFrm_Search::startIndexing);
 
     connect(m_main.get(), &TFrm_Main::databaseUnavailable, this, [this] { m_exitCode = 1; });
     connect(m_main.get(), &TFrm_Main::ready, this, &Program::ready);

@@ -13,6 +13,7 @@ class TFrm_Browser;
 class TFrm_Login;
 class TFrm_Main;
 class TFrm_Postdata;
+class TFrm_Search;
 
 namespace browser {
 class PlayerServer;
@@ -41,6 +42,7 @@ public:
     TFrm_Login *Frm_Login() const { return m_login.get(); }
     TFrm_Browser *Frm_Browser() const { return m_browser.get(); }
     TFrm_Postdata *Frm_Postdata() const { return m_poster.get(); }
+    TFrm_Search *Frm_Search() const { return m_search.get(); }
     const QStringList &creationOrder() const { return m_creationOrder; }
     platform::NewItemsListener &newItemsListener() { return m_listener; }
 
@@ -57,6 +59,7 @@ private:
     std::unique_ptr<browser::PlayerServer> m_player;
     std::unique_ptr<TFrm_Browser> m_browser;
     std::unique_ptr<TFrm_Postdata> m_poster;
+    std::unique_ptr<TFrm_Search> m_search;
     platform::NewItemsListener m_listener;
     QStringList m_creationOrder;
     int m_exitCode = 0;

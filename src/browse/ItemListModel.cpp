@@ -51,17 +51,22 @@ QVariant ItemListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_rows.size())
         return {};
     const ItemRow &r = m_rows.at(index.row());
-    switch (role) {
-    case Qt::DisplayRole:
+    if (role == Qt::DisplayRole)
         return ShownText(index.column() == 0 ? r.caption : r.columnName);
+    return itemRowData(r, role);
+}
+
+QVariant itemRowData(const ItemRow &row, int role)
+{
+    switch (role) {
     case Qt::ToolTipRole:
-        return itemTip(r);
-    case RowRole:
-        return QVariant::fromValue(r);
-    case ImageIndexRole:
-        return r.imageIndex;
-    case ViewedRole:
-        return r.isViewed();
+        return itemTip(row);
+    case ItemListModel::RowRole:
+        return QVariant::fromValue(row);
+    case ItemListModel::ImageIndexRole:
+        return row.imageIndex;
+    case ItemListModel::ViewedRole:
+        return row.isViewed();
     default:
         return {};
     }

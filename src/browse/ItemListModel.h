@@ -40,4 +40,9 @@ private:
     QString m_firstHeader = QStringLiteral("条目名称");
 };
 
+// What every item list answers for a row beyond its cells' text: the tip,
+// the row itself, its image index and its viewed mark (roles of
+// ItemListModel); nothing for other roles.
+QVariant itemRowData(const ItemRow &row, int role);
+
 } // namespace browse

@@ -2,6 +2,7 @@
 
 #include "browser/WebView.h"
 #include "platform/Prompter.h"
+#include "ui/skin/Bars.h"
 #include "ui/skin/Colours.h"
 #include "ui/skin/FlatButton.h"
 
@@ -25,15 +26,9 @@ TFrm_Browser::TFrm_Browser(browser::PlayerServer &player, platform::Prompter &pr
     if (m_marker == kOnDemandMarker)
         setAttribute(Qt::WA_DeleteOnClose);
 
-    auto *layout = new QVBoxLayout(PanelBkGnd());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    auto *toolbar = new QWidget(PanelBkGnd());
-    toolbar->setObjectName(QStringLiteral("Panel1"));
-    toolbar->setFixedHeight(31);
-    skin::fillBackground(toolbar, skin::kSkyBlue);
+    QWidget *toolbar = nullptr;
+    QVBoxLayout *layout = skin::addToolBar(PanelBkGnd(), &toolbar);
     buildToolbar(toolbar);
-    layout->addWidget(toolbar);
 
     WebBrowser1 = new browser::WebView(m_player, PanelBkGnd());
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1Host"));
@@ -72,19 +67,7 @@ void TFrm_Browser::buildToolbar(QWidget *toolbar)
 
 void TFrm_Browser::buildStatusBar()
 {
-    StatusBar2 = new QWidget(PanelBkGnd());
-    StatusBar2->setObjectName(QStringLiteral("StatusBar2"));
-    StatusBar2->setFixedHeight(19);
-    const int widths[] = {300, 100, 50};
-    int left = 0;
-    for (int i = 0; i < 3; ++i) {
-        auto *panel = new QLabel(StatusBar2);
-        panel->setObjectName(QStringLiteral("StatusBar2_%1").arg(i));
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setGeometry(left, 1, widths[i] - 2, 17);
-        left += widths[i];
-        statusPanels[i] = panel;
-    }
+    StatusBar2 = skin::statusBar(PanelBkGnd(), {300, 100, 50}, statusPanels);
     ProgressBar2 = new QProgressBar(StatusBar2);
     ProgressBar2->setObjectName(QStringLiteral("ProgressBar2"));
     ProgressBar2->setRange(0, 100);

@@ -160,6 +160,25 @@ const char *const kListIndexes[] = {
 const char *const kListIndexNames[] = {"ix_Files_Colume", "ix_Files_Latest", "ix_Files_Uploaded",
                                        "ix_Files_Hits", "ix_Files_Name"};
 
+// The search index lives in memory; these triggers log every item whose name,
+// column, class or presence changes, whoever writes the file, so that the
+// index learns of it before the next search.
+const char *const kSearchLog[] = {
+    "CREATE TABLE IF NOT EXISTS tb_SearchChanges (Seq INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " FileID INTEGER NOT NULL)",
+    "CREATE TRIGGER IF NOT EXISTS tb_Files_search_insert AFTER INSERT ON tb_Files BEGIN"
+    " INSERT INTO tb_SearchChanges (FileID) VALUES (NEW.FileID); END",
+    "CREATE TRIGGER IF NOT EXISTS tb_Files_search_delete AFTER DELETE ON tb_Files BEGIN"
+    " INSERT INTO tb_SearchChanges (FileID) VALUES (OLD.FileID); END",
+    "CREATE TRIGGER IF NOT EXISTS tb_Files_search_update AFTER UPDATE OF FileID, DisplayName, Deleted, ColumeID,"
+    " ClassID ON tb_Files WHEN OLD.FileID IS NOT NEW.FileID OR OLD.DisplayName IS NOT NEW.DisplayName"
+    " OR OLD.Deleted IS NOT NEW.Deleted OR OLD.ColumeID IS NOT NEW.ColumeID OR OLD.ClassID IS NOT NEW.ClassID"
+    " BEGIN INSERT INTO tb_SearchChanges (FileID) VALUES (OLD.FileID);"
+    " INSERT INTO tb_SearchChanges (FileID) SELECT NEW.FileID WHERE NEW.FileID IS NOT OLD.FileID; END",
+};
+
+const char *const kSearchLogTriggers[] = {"tb_Files_search_insert", "tb_Files_search_delete", "tb_Files_search_update"};
+
 // Version 1 kept each column's subscription (and class) on every item, so
 // that saving a subscription rewrote all its items. Version 2 reads the
 // subscription from tb_Colume; the items' copies, their triggers and the
@@ -190,7 +209,16 @@ struct Migration
     int from;
     QStringList (*statements)();
 };
-const Migration kMigrations[] = {{1, migrationFrom1}};
+// Version 3 adds the search index's change log.
+QStringList migrationFrom2()
+{
+    QStringList out;
+    for (const char *sql : kSearchLog)
+        out << QString::fromUtf8(sql);
+    return out;
+}
+
+const Migration kMigrations[] = {{1, migrationFrom1}, {2, migrationFrom2}};
 
 } // namespace
 
@@ -206,6 +234,8 @@ QStringList schemaStatements()
         out << QString::fromUtf8(sql);
     out << classCopyTriggers();
     for (const char *sql : kListIndexes)
+        out << QString::fromUtf8(sql);
+    for (const char *sql : kSearchLog)
         out << QString::fromUtf8(sql);
     out << viewStatements();
     out << QStringLiteral("INSERT INTO tb_SchemaVersion (Version) VALUES (%1)").arg(kSchemaVersion);
@@ -231,12 +261,17 @@ void createListIndexes(QSqlDatabase &db)
 {
     for (const char *sql : kListIndexes)
         exec(db, QString::fromUtf8(sql));
+    for (const char *sql : kSearchLog)
+        exec(db, QString::fromUtf8(sql));
 }
 
 void dropListIndexes(QSqlDatabase &db)
 {
     for (const char *name : kListIndexNames)
         exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(name)));
+    // A bulk load starts the search index afresh: nothing to log.
+    for (const char *name : kSearchLogTriggers)
+        exec(db, QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(name)));
 }
 
 int checkSchema(QSqlDatabase &db)

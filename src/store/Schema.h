@@ -8,7 +8,8 @@ class QSqlDatabase;
 namespace store {
 
 // Version of the catalogue layout that this program writes and reads.
-inline constexpr int kSchemaVersion = 2;
+// 2: subscriptions read from tb_Colume; 3: the search index's change log.
+inline constexpr int kSchemaVersion = 3;
 
 // Creates every table, index, view and trigger of an empty catalogue and
 // records the schema version. Throws DatabaseError.

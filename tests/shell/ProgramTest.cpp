@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "browser/BrowserWindow.h"
+#include "search/SearchWindow.h"
 #include "platform/NewItemsNotice.h"
 
 #include <QFile>
@@ -47,8 +48,9 @@ TEST(Program, MakesItsObjectsInOrderAndStartsOnTheCatalogue)
     Program program(prompter, QStringLiteral("http://127.0.0.1:8731/"));
     EXPECT_EQ(program.creationOrder(),
               (QStringList{QStringLiteral("Frm_Main"), QStringLiteral("Frm_Login"), QStringLiteral("DM_CDS"),
-                           QStringLiteral("Frm_Browser"), QStringLiteral("Frm_Postdata")}));
+                           QStringLiteral("Frm_Browser"), QStringLiteral("Frm_Postdata"), QStringLiteral("Frm_Search")}));
     EXPECT_FALSE(program.Frm_Browser()->isVisible());
+    EXPECT_FALSE(program.Frm_Search()->isVisible());
     QSignalSpy ready(&program, &Program::ready);
     LoginAtStart login;
     program.start();

@@ -1,0 +1,492 @@
+#include "search/NameIndex.h"
+
+#include "store/DatabaseError.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <sqlite3.h>
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <bit>
+#include <limits>
+
+namespace search {
+namespace {
+
+constexpr char16_t kSeparator = u'\0';
+constexpr qint64 kNoClass = std::numeric_limits<qint64>::min();
+
+char16_t fold(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+// One prepared statement, finalised when it goes out of scope.
+class Statement final
+{
+public:
+    Statement(sqlite3 *db, const char *sql) : m_db(db)
+    {
+        if (sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr) != SQLITE_OK)
+            fail(sql);
+    }
+    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    void bind(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
+    // True while there is a row.
+    bool step()
+    {
+        const int rc = sqlite3_step(m_statement);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc != SQLITE_DONE)
+            fail(sqlite3_sql(m_statement));
+        return false;
+    }
+    void reset()
+    {
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+    }
+    qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
+    bool isNull(int column) const { return sqlite3_column_type(m_statement, column) == SQLITE_NULL; }
+    const char16_t *text(int column, qsizetype *length) const
+    {
+        const auto *text = static_cast<const char16_t *>(sqlite3_column_text16(m_statement, column));
+        *length = sqlite3_column_bytes16(m_statement, column) / 2;
+        return text ? text : u"";
+    }
+    QByteArrayView utf8(int column) const
+    {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+        return text ? QByteArrayView(text, sqlite3_column_bytes(m_statement, column)) : QByteArrayView();
+    }
+
+private:
+    [[noreturn]] void fail(const char *sql)
+    {
+        throw DatabaseError(
+            QStringLiteral("数据库错误：%1\n%2").arg(QString::fromUtf8(sqlite3_errmsg(m_db)), QString::fromUtf8(sql)),
+            sqlite3_errcode(m_db));
+    }
+
+    sqlite3 *m_db;
+    sqlite3_stmt *m_statement = nullptr;
+};
+
+void execute(sqlite3 *db, const char *sql)
+{
+    Statement s(db, sql);
+    while (s.step()) {
+    }
+}
+
+qint64 lastLoggedChange(sqlite3 *db)
+{
+    Statement s(db, "SELECT coalesce(max(Seq), 0) FROM tb_SearchChanges");
+    return s.step() ? s.integer(0) : 0;
+}
+
+// Decodes UTF-8 into `out` (room for as many units as there are bytes);
+// returns the number of UTF-16 units written. Bad bytes become U+FFFD.
+qsizetype decodeUtf8(QByteArrayView in, char16_t *out)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(in.data());
+    const unsigned char *end = p + in.size();
+    char16_t *o = out;
+    while (p < end) {
+        const unsigned c = *p;
+        if (c < 0x80) {
+            *o++ = char16_t(c);
+            ++p;
+            continue;
+        }
+        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : -1;
+        if (extra < 0 || end - p <= extra) {
+            *o++ = u'\uFFFD';
+            ++p;
+            continue;
+        }
+        char32_t code = c & (0x3F >> extra);
+        bool ok = true;
+        for (int i = 1; i <= extra; ++i) {
+            ok = ok && (p[i] & 0xC0) == 0x80;
+            code = (code << 6) | (p[i] & 0x3F);
+        }
+        if (!ok) {
+            *o++ = u'\uFFFD';
+            ++p;
+            continue;
+        }
+        p += extra + 1;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            *o++ = char16_t(0xD800 + (code >> 10));
+            *o++ = char16_t(0xDC00 + (code & 0x3FF));
+        } else {
+            *o++ = char16_t(code);
+        }
+    }
+    return o - out;
+}
+
+// Calls `hit` with the place of every occurrence of `c` in `text` from
+// `from` on; `hit` answers where to go on looking.
+template <typename Hit> void forEachOccurrence(const std::u16string &text, char16_t c, size_t from, Hit hit)
+{
+    const size_t size = text.size();
+    const char16_t *const data = text.data();
+    const __m128i wanted = _mm_set1_epi16(short(c));
+    while (from < size) {
+        size_t block = from & ~size_t(15);
+        if (block + 16 > size) {
+            // The tail, one by one.
+            while (from < size && data[from] != c)
+                ++from;
+            if (from < size)
+                from = hit(from);
+            continue;
+        }
+        const __m128i low = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(data + block)), wanted);
+        const __m128i high =
+            _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(data + block + 8)), wanted);
+        auto mask = unsigned(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
+        mask &= ~0u << (from - block);
+        if (mask == 0) {
+            from = block + 16;
+            continue;
+        }
+        from = hit(block + size_t(std::countr_zero(mask)));
+    }
+}
+
+} // namespace
+
+std::u16string foldKeyword(QStringView keyword)
+{
+    std::u16string out(keyword.size(), kSeparator);
+    for (qsizetype i = 0; i < keyword.size(); ++i)
+        out[size_t(i)] = fold(keyword.at(i).unicode());
+    return out;
+}
+
+qint32 NameIndex::columnSlot(qint64 columnId)
+{
+    const auto found = std::find(m_columnIds.begin(), m_columnIds.end(), columnId);
+    if (found != m_columnIds.end())
+        return qint32(found - m_columnIds.begin());
+    m_columnIds.push_back(columnId);
+    return qint32(m_columnIds.size() - 1);
+}
+
+qint32 NameIndex::classSlot(qint64 classId)
+{
+    const auto found = std::find(m_classIds.begin(), m_classIds.end(), classId);
+    if (found != m_classIds.end())
+        return qint32(found - m_classIds.begin());
+    m_classIds.push_back(classId);
+    return qint32(m_classIds.size() - 1);
+}
+
+void NameIndex::append(qint64 fileId, const char16_t *name, qsizetype length, qint64 columnId, qint64 classId)
+{
+    // Consecutive items mostly share their column: look the slot up only on a change.
+    qint32 column = 0;
+    if (!m_items.empty() && m_columnIds[size_t(m_items.back().column)] == columnId)
+        column = m_items.back().column;
+    else
+        column = columnSlot(columnId);
+    qint32 cls = 0;
+    if (!m_items.empty() && m_classIds[size_t(m_items.back().classId)] == classId)
+        cls = m_items.back().classId;
+    else
+        cls = classSlot(classId);
+    const auto start = quint32(m_text.size());
+    m_text.resize(m_text.size() + size_t(length) + 1);
+    char16_t *out = m_text.data() + start;
+    quint32 *frequency = m_frequency.data();
+    for (qsizetype i = 0; i < length; ++i) {
+        // A separator inside a name would split it; it cannot be typed.
+        const char16_t c = name[i] == kSeparator ? u'\uFFFD' : fold(name[i]);
+        out[i] = c;
+        ++frequency[c];
+    }
+    out[length] = kSeparator;
+    m_items.push_back({fileId, start, quint32(length), column, cls});
+}
+
+void NameIndex::load(const QString &databasePath, const Progress &progress)
+{
+    sqlite3 *db = nullptr;
+    const QByteArray path = databasePath.toUtf8();
+    const int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
+        sqlite3_close(db);
+        throw DatabaseError(QStringLiteral("无法打开数据库文件 %1：%2").arg(databasePath, message), rc);
+    }
+    sqlite3_busy_timeout(db, 5000);
+    try {
+        load(db, progress);
+    } catch (...) {
+        sqlite3_close(db);
+        throw;
+    }
+    sqlite3_close(db);
+}
+
+void NameIndex::load(sqlite3 *db, const Progress &progress)
+{
+    NameIndex fresh;
+    fresh.m_frequency.assign(0x10000, 0);
+    // One read transaction: the names and the log position belong together.
+    execute(db, "BEGIN");
+    try {
+        fresh.m_lastSeq = lastLoggedChange(db);
+        qint64 first = 0;
+        qint64 last = 0;
+        {
+            Statement range(db, "SELECT coalesce(min(FileID), 0), coalesce(max(FileID), 0) FROM tb_Files");
+            if (range.step()) {
+                first = range.integer(0);
+                last = range.integer(1);
+            }
+        }
+        // Room for the items and their names (about a dozen characters each).
+        const auto estimate = size_t(std::clamp<qint64>(last - first + 1, 0, 50'000'000));
+        fresh.m_items.reserve(estimate);
+        fresh.m_text.reserve(estimate * 12);
+        Statement rows(db, "SELECT FileID, DisplayName, ColumeID, ClassID FROM tb_Files WHERE Deleted = 0"
+                           " ORDER BY FileID");
+        int reported = -1;
+        qsizetype count = 0;
+        std::u16string name;
+        while (rows.step()) {
+            // Decoded here from SQLite's own UTF-8: much quicker than asking it for UTF-16.
+            const QByteArrayView utf8 = rows.utf8(1);
+            name.resize(size_t(utf8.size()));
+            const qsizetype length = decodeUtf8(utf8, name.data());
+            const qint64 fileId = rows.integer(0);
+            fresh.append(fileId, name.data(), length, rows.integer(2), rows.isNull(3) ? kNoClass : rows.integer(3));
+            if (progress && (++count & 0x3fff) == 0 && last > first) {
+                const int percent = int((fileId - first) * 100 / (last - first));
+                if (percent != reported)
+                    progress(reported = percent);
+            }
+        }
+        execute(db, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    fresh.m_text.shrink_to_fit();
+    fresh.m_items.shrink_to_fit();
+    *this = std::move(fresh);
+    if (progress)
+        progress(100);
+}
+
+void NameIndex::refresh(sqlite3 *db)
+{
+    std::vector<qint64> changed;
+    qint64 seq = m_lastSeq;
+    {
+        Statement log(db, "SELECT Seq, FileID FROM tb_SearchChanges WHERE Seq > ? ORDER BY Seq");
+        log.bind(1, m_lastSeq);
+        while (log.step()) {
+            seq = log.integer(0);
+            changed.push_back(log.integer(1));
+        }
+    }
+    if (changed.empty())
+        return;
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    // Many changes at once (a bulk update): reading everything is quicker.
+    if (changed.size() > std::max<size_t>(20000, m_items.size() / 8)) {
+        load(db);
+        return;
+    }
+    std::vector<Row> rows;
+    rows.reserve(changed.size());
+    Statement read(db, "SELECT DisplayName, ColumeID, ClassID, Deleted FROM tb_Files WHERE FileID = ?");
+    for (qint64 fileId : changed) {
+        read.reset();
+        read.bind(1, fileId);
+        Row row{fileId, {}, 0, kNoClass, false};
+        if (read.step() && read.integer(3) == 0) {
+            qsizetype length = 0;
+            const char16_t *name = read.text(0, &length);
+            row.name = foldKeyword(QStringView(name, length));
+            std::replace(row.name.begin(), row.name.end(), kSeparator, u'\uFFFD');
+            row.columnId = read.integer(1);
+            row.classId = read.isNull(2) ? kNoClass : read.integer(2);
+            row.present = true;
+        }
+        rows.push_back(std::move(row));
+    }
+    apply(std::move(rows));
+    m_lastSeq = seq;
+}
+
+void NameIndex::apply(std::vector<Row> rows)
+{
+    const auto itemOf = [this](qint64 fileId) {
+        return std::lower_bound(m_items.begin(), m_items.end(), fileId,
+                                [](const Item &item, qint64 id) { return item.fileId < id; });
+    };
+    // In place when every change fits: a name no longer than before, an
+    // item removed, an item added after the last one.
+    const qint64 lastId = m_items.empty() ? std::numeric_limits<qint64>::min() : m_items.back().fileId;
+    bool inPlace = true;
+    for (const Row &row : rows) {
+        const auto it = itemOf(row.fileId);
+        const bool known = it != m_items.end() && it->fileId == row.fileId;
+        if (known && row.present && row.name.size() > it->length)
+            inPlace = false;
+        if (!known && row.present && row.fileId < lastId)
+            inPlace = false;
+    }
+    if (inPlace) {
+        bool removed = false;
+        for (const Row &row : rows) {
+            const auto it = itemOf(row.fileId);
+            if (it != m_items.end() && it->fileId == row.fileId) {
+                for (quint32 i = 0; i < it->length; ++i) {
+                    --m_frequency[m_text[it->start + i]];
+                    m_text[it->start + i] = kSeparator;
+                }
+                if (!row.present) {
+                    it->length = std::numeric_limits<quint32>::max();
+                    removed = true;
+                    continue;
+                }
+                std::copy(row.name.begin(), row.name.end(), m_text.begin() + it->start);
+                for (char16_t c : row.name)
+                    ++m_frequency[c];
+                it->length = quint32(row.name.size());
+                it->column = columnSlot(row.columnId);
+                it->classId = classSlot(row.classId);
+            } else if (row.present) {
+                append(row.fileId, row.name.data(), qsizetype(row.name.size()), row.columnId, row.classId);
+            }
+        }
+        if (removed)
+            std::erase_if(m_items, [](const Item &item) { return item.length == std::numeric_limits<quint32>::max(); });
+        return;
+    }
+    // Otherwise the text is written afresh in item order, changes merged in.
+    NameIndex merged;
+    merged.m_frequency.assign(0x10000, 0);
+    merged.m_text.reserve(m_text.size() + rows.size() * 16);
+    merged.m_items.reserve(m_items.size() + rows.size());
+    merged.m_columnIds = m_columnIds;
+    merged.m_classIds = m_classIds;
+    merged.m_lastSeq = m_lastSeq;
+    auto change = rows.begin();
+    for (const Item &item : m_items) {
+        for (; change != rows.end() && change->fileId < item.fileId; ++change) {
+            if (change->present)
+                merged.append(change->fileId, change->name.data(), qsizetype(change->name.size()), change->columnId,
+                              change->classId);
+        }
+        if (change != rows.end() && change->fileId == item.fileId) {
+            if (change->present)
+                merged.append(change->fileId, change->name.data(), qsizetype(change->name.size()), change->columnId,
+                              change->classId);
+            ++change;
+            continue;
+        }
+        merged.append(item.fileId, m_text.data() + item.start, item.length, m_columnIds[size_t(item.column)],
+                      m_classIds[size_t(item.classId)]);
+    }
+    for (; change != rows.end(); ++change) {
+        if (change->present)
+            merged.append(change->fileId, change->name.data(), qsizetype(change->name.size()), change->columnId,
+                          change->classId);
+    }
+    *this = std::move(merged);
+}
+
+std::vector<char> NameIndex::passing(const std::vector<qint64> &ids, const std::vector<qint64> &known) const
+{
+    std::vector<char> pass(known.size(), 0);
+    for (size_t i = 0; i < known.size(); ++i)
+        pass[i] = std::find(ids.begin(), ids.end(), known[i]) != ids.end() ? 1 : 0;
+    return pass;
+}
+
+std::vector<qint64> NameIndex::find(QStringView keyword, const Narrowing &narrowing) const
+{
+    const std::vector<char> columns = passing(narrowing.columnIds, m_columnIds);
+    const std::vector<char> classes = passing(narrowing.classIds, m_classIds);
+    const auto passes = [&](const Item &item) {
+        return (!narrowing.byColumn || columns[size_t(item.column)]) &&
+               (!narrowing.byClass || classes[size_t(item.classId)]);
+    };
+    std::vector<qint64> out;
+    if (keyword.isEmpty()) {
+        out.reserve(m_items.size());
+        for (const Item &item : m_items) {
+            if (passes(item))
+                out.push_back(item.fileId);
+        }
+        return out;
+    }
+    const std::u16string key = foldKeyword(keyword);
+    if (key.find(kSeparator) != std::u16string::npos || m_frequency.empty())
+        return out;
+    // The keyword's rarest character decides how to look.
+    size_t pivot = 0;
+    for (size_t i = 1; i < key.size(); ++i) {
+        if (m_frequency[key[i]] < m_frequency[key[pivot]])
+            pivot = i;
+    }
+    const quint32 occurrences = m_frequency[key[pivot]];
+    if (occurrences == 0)
+        return out;
+    // Every occurrence of that character in the whole text, sixteen
+    // characters at a time; the rest of the keyword is compared around it.
+    const char16_t c = key[pivot];
+    const size_t size = key.size();
+    const size_t n = m_items.size();
+    const char16_t *const text = m_text.data();
+    size_t index = 0;
+    forEachOccurrence(m_text, c, pivot, [&](size_t at) -> size_t {
+        while (index < n && m_items[index].start + m_items[index].length <= at)
+            ++index;
+        if (index == n)
+            return m_text.size();
+        const Item &item = m_items[index];
+        const size_t end = size_t(item.start) + item.length;
+        if (at < item.start)
+            return item.start + pivot;
+        if (!passes(item)) {
+            ++index;
+            return end + 1 + pivot;
+        }
+        const size_t begin = at - pivot;
+        if (begin >= item.start && begin + size <= end &&
+            std::char_traits<char16_t>::compare(text + begin, key.data(), size) == 0) {
+            out.push_back(item.fileId);
+            ++index;
+            return end + 1 + pivot;
+        }
+        return at + 1;
+    });
+    return out;
+}
+
+qsizetype NameIndex::memoryBytes() const
+{
+    return qsizetype(m_text.capacity() * sizeof(char16_t) + m_items.capacity() * sizeof(Item) +
+                     m_frequency.capacity() * sizeof(quint32) +
+                     (m_columnIds.capacity() + m_classIds.capacity()) * sizeof(qint64));
+}
+
+} // namespace search
