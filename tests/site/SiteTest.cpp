@@ -600,3 +600,28 @@ TEST(SiteWithoutCatalogue, AnswersUnavailableAndRecovers)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Site, EveryRecommendationOpensItsOwnPage)
+{
+    const QStringList links = catalogueRows(
+        home(), QStringLiteral("SELECT URL, Itemname, ItemDesc, ItemOther1, ItemOther2 FROM tb_Recommend"));
+    ASSERT_GT(links.size(), 60);
+    const Reply index = get("/recommend/");
+    ASSERT_EQ(index.status, 200);
+    for (const QString &row : links) {
+        const QStringList f = row.split(u'|');
+        const QByteArray path = QUrl(f.at(0)).path().toLatin1();
+        EXPECT_TRUE(index.text().contains(QString::fromLatin1(path))) << path.constData();
+        const Reply page = get(path);
+        ASSERT_EQ(page.status, 200) << path.constData();
+        for (int i = 1; i < 5; ++i)
+            EXPECT_TRUE(page.text().contains(f.at(i))) << path.constData() << " " << f.at(i).toStdString();
+    }
+    EXPECT_TRUE(get("/").text().contains(QStringLiteral("href=\"/recommend/\"")));
+    EXPECT_EQ(get("/recommend/item999999.html").status, 404);
+    EXPECT_EQ(get("/recommend/other.html").status, 404);
+}
+
+} // namespace
