@@ -6,6 +6,7 @@ install(TARGETS
   flashbar
   flashbar-catalogue
   flashbar-site
+  flashbar-dm
   RUNTIME DESTINATION bin)
 
 # The Flash player, from the npm package (scripts/install-deps).

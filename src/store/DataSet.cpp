@@ -6,10 +6,13 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
 
 #include <sqlite3.h>
+
+#include <cstring>
 
 namespace store {
 namespace {
@@ -17,8 +20,33 @@ namespace {
 constexpr int kReadAhead = 64;
 const QString kRowIdField = QStringLiteral("__rowid__");
 
+// A file truncated or overwritten under the connection leaves pages and a
+// schema read from it in SQLite's cache (an emptied file reads as a database
+// without tables); after an error that may come of it, drop both, so that the
+// next statement reads the file afresh once it is sound again instead of
+// writing through a stale page.
+void forgetCachedPages(sqlite3 *handle, int code)
+{
+    const int primary = code & 0xff;
+    const bool missingTable = primary == SQLITE_ERROR && handle && std::strncmp(sqlite3_errmsg(handle), "no such table", 13) == 0;
+    if (handle && (missingTable || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_IOERR)) {
+        sqlite3_db_release_memory(handle);
+        // The schema it parsed from the damaged file goes too.
+        sqlite3_exec(handle, "PRAGMA writable_schema=RESET", nullptr, nullptr, nullptr);
+    }
+}
+
+sqlite3 *handleOf(const QSqlQuery &q)
+{
+    const QVariant v = q.driver() ? q.driver()->handle() : QVariant();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3 *const *>(v.constData());
+    return nullptr;
+}
+
 DatabaseError statementError(const QSqlQuery &q, const QString &sql)
 {
+    forgetCachedPages(handleOf(q), q.lastError().nativeErrorCode().toInt());
     return DatabaseError(QStringLiteral("数据库错误：%1\n%2").arg(q.lastError().text(), sql),
                          q.lastError().nativeErrorCode().toInt());
 }
@@ -67,8 +95,10 @@ std::vector<qint64> readIds(sqlite3 *handle, const QString &sql)
     }
     const QString message = QString::fromUtf8(sqlite3_errmsg(handle));
     sqlite3_finalize(statement);
-    if (rc != SQLITE_DONE)
+    if (rc != SQLITE_DONE) {
+        forgetCachedPages(handle, sqlite3_extended_errcode(handle));
         throw DatabaseError(QStringLiteral("数据库错误：%1\n%2").arg(message, sql), rc);
+    }
     return ids;
 }
 
@@ -286,8 +316,10 @@ bool DataSet::fillBuffer()
         const QSqlError error = m_query.lastError();
         m_queryDone = true;
         m_query.finish();
-        if (error.isValid())
+        if (error.isValid()) {
+            forgetCachedPages(handleOf(m_query), error.nativeErrorCode().toInt());
             throw DatabaseError(QStringLiteral("数据库错误：%1").arg(error.text()), error.nativeErrorCode().toInt());
+        }
     }
     return !m_buffer.empty();
 }

@@ -34,9 +34,8 @@ const QString kItemColumns = QStringLiteral(
 const QString kRowJoin = QStringLiteral(" FROM tb_Files f LEFT JOIN tb_Colume c ON c.ColumeID = f.ColumeID"
                                         " LEFT JOIN tb_Class k ON k.ClassID = c.ColumeParent");
 // Rows of the ordered views: items always first, read in the order of an
-// index until enough rows of subscribed columns are found. Items without a
-// column belong to no list, so they are left out here.
-const QString kOrderedRowJoin = QStringLiteral(" FROM tb_Files f CROSS JOIN tb_Colume c ON c.ColumeID = f.ColumeID"
+// index until enough rows of subscribed columns are found.
+const QString kOrderedRowJoin = QStringLiteral(" FROM tb_Files f LEFT JOIN tb_Colume c ON c.ColumeID = f.ColumeID"
                                                " LEFT JOIN tb_Class k ON k.ClassID = c.ColumeParent");
 // Sets for grouping, counting and the lists of subscribed columns: columns
 // always first, so that a class or column condition narrows the columns and

@@ -154,12 +154,12 @@ TEST_F(LocalSearch, FollowsWhatOtherConnectionsWrite)
 
 TEST_F(LocalSearch, AnOlderCatalogueGetsItsChangeLogOnFirstOpenAndKeepsItsMarks)
 {
-    // The layout of version 1: no change log.
+    // The layout of version 2: no change log.
     catalogue.exec(QStringLiteral("UPDATE tb_Files SET HasViewed = 1, HasDownloaded = 1 WHERE FileID IN (100, 101)"));
     for (const char *trigger : {"tb_Files_search_insert", "tb_Files_search_delete", "tb_Files_search_update"})
         catalogue.exec(QStringLiteral("DROP TRIGGER %1").arg(QLatin1String(trigger)));
     catalogue.exec(QStringLiteral("DROP TABLE tb_SearchChanges"));
-    catalogue.exec(QStringLiteral("UPDATE tb_SchemaVersion SET Version = 1"));
+    catalogue.exec(QStringLiteral("UPDATE tb_SchemaVersion SET Version = 2"));
     catalogue.release();
 
     TDM_CDS old(catalogue.path());

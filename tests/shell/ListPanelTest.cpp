@@ -7,6 +7,7 @@
 #include "browse/ListQuery.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
+#include "store/Schema.h"
 
 #include <QAction>
 #include <QApplication>
@@ -374,6 +375,7 @@ TEST_F(ListPanel, AFailingLoadLeavesTheListAsItWas)
     EXPECT_EQ(window.CurrentView, 0);
     EXPECT_TRUE(window.smn_all->isChecked());
     catalogue.exec(QStringLiteral("DROP VIEW qry_files"));
+    catalogue.exec(QStringLiteral("DROP VIEW ") + store::setViewName(QStringLiteral("qry_files")));
     EXPECT_THROW(window.mni_Colume->actions().at(1)->trigger(), DatabaseError);
     EXPECT_TRUE(window.ColumnFilter.isEmpty());
     EXPECT_EQ(window.CurrentClass, 3);

@@ -27,12 +27,15 @@ int main(int argc, char *argv[])
         std::fflush(stdout);
         for (int id = first; id < first + count; ++id) {
             dm.cds_FilesInfo.open();
+            // An item that is not in the catalogue is not reported as marked.
+            if (!dm.cds_FilesInfo.locate(QStringLiteral("FileID"), {id})) {
+                dm.cds_FilesInfo.close();
+                continue;
+            }
             if (mixed && id % 2 == 0) {
-                if (dm.cds_FilesInfo.locate(QStringLiteral("FileID"), {id})) {
-                    dm.cds_FilesInfo.edit();
-                    dm.cds_FilesInfo.setFieldValue(u"HasDownloaded", true);
-                    dm.cds_FilesInfo.post();
-                }
+                dm.cds_FilesInfo.edit();
+                dm.cds_FilesInfo.setFieldValue(u"HasDownloaded", true);
+                dm.cds_FilesInfo.post();
             } else if (dm.cds_FilesInfo.locate(QStringLiteral("FileID;HasViewed"), {id, false})) {
                 dm.cds_FilesInfo.edit();
                 dm.cds_FilesInfo.setFieldValue(u"HasViewed", true);
