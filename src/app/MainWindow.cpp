@@ -188,7 +188,7 @@ void TFrm_Main::buildPanels()
     pal_About = contentPanel("pal_About", QStringLiteral("关于"), "lab_About");
     buildAboutPanel();
     buildSubscribePanels();
-    pal_Club = contentPanel("pal_Club", QStringLiteral("Zanto社区-列表"), "lab_Club");
+    buildClubPanel();
 }
 
 void TFrm_Main::buildClassButtons()

@@ -2,6 +2,7 @@
 
 #include "browse/ItemListModel.h"
 #include "browse/ListLoader.h"
+#include "server/ClubPanel.h"
 #include "server/LoginState.h"
 #include "subscribe/RecommendItemPanel.h"
 #include "subscribe/RecommendPanel.h"
@@ -25,6 +26,7 @@ class QTreeView;
 class TDM_CDS;
 class TFrm_Browser;
 class TFrm_Login;
+class TFrm_Sendto;
 
 namespace platform {
 class Prompter;
@@ -62,7 +64,7 @@ public:
     // The data module and the browser window are made after the main window;
     // they are handed over here.
     void setDataModule(TDM_CDS *dataModule);
-    void setBrowser(TFrm_Browser *browser) { m_browser = browser; }
+    void setBrowser(TFrm_Browser *browser);
     // The login dialog that the first showing asks through; with `ask`
     // false it only lists the saved users (a picture of the window).
     void setLoginDialog(TFrm_Login *login, bool ask = true)
@@ -70,6 +72,12 @@ public:
         m_login = login;
         m_askLogin = ask;
     }
+    // The card dialog that "推荐给好友" opens.
+    void setCardDialog(TFrm_Sendto *cards) { m_sendto = cards; }
+
+    // Sends an item as a greeting card: the card dialog when online, else
+    // the offer of a fresh login first.
+    void SendItemAsCard(int fileId, const QString &name);
 
     // Asks where to save a file; gets the name to suggest, answers the chosen
     // path or nothing. A save dialog unless replaced (tests).
@@ -121,7 +129,7 @@ public:
     subscribe::SubscribePanel *pal_Subscribe;
     subscribe::RecommendPanel *pal_Recommend;
     subscribe::RecommendItemPanel *pal_RecommendItem;
-    QWidget *pal_Club;
+    server::ClubPanel *pal_Club;
     QLabel *lab_Files;
     QTimer *tm_advertisement;
 
@@ -188,6 +196,7 @@ public:
     void mni_onlineviewClick();
     void mni_saveasClick();
     void mni_deleteFileClick();
+    void T1Click();
 
 signals:
     // The first database access after showing failed; the program ends.
@@ -210,6 +219,7 @@ private:
     void buildFilesMenu();
     void buildAboutPanel();
     void buildSubscribePanels();
+    void buildClubPanel();
     void applyListPage(const browse::ListPage &page);
     void rebuildColumnMenu(const QStringList &entries, bool enabled);
     QAction *viewAction(int view) const;
@@ -228,6 +238,7 @@ private:
     TDM_CDS *m_dm = nullptr;
     TFrm_Browser *m_browser = nullptr;
     TFrm_Login *m_login = nullptr;
+    TFrm_Sendto *m_sendto = nullptr;
     bool m_askLogin = true;
     QWidget *m_front = nullptr;
     QActionGroup *m_views = nullptr;

@@ -3,9 +3,10 @@
 #include "app/MainWindow.h"
 #include "browser/BrowserWindow.h"
 #include "browser/PlayerServer.h"
+#include "search/SearchWindow.h"
 #include "server/LoginDialog.h"
 #include "server/PostdataDialog.h"
-#include "search/SearchWindow.h"
+#include "server/SendtoDialog.h"
 #include "store/DataModule.h"
 
 #include <QCoreApplication>
@@ -22,12 +23,18 @@ Program::Program(platform::Prompter &prompter, const QString &site)
     m_player = std::make_unique<browser::PlayerServer>(browser::PlayerServer::locateRuffle());
     m_browser = std::make_unique<TFrm_Browser>(*m_player, prompter);
     m_creationOrder << QStringLiteral("Frm_Browser");
+    m_sendto = std::make_unique<TFrm_Sendto>(prompter, site);
+    m_creationOrder << QStringLiteral("Frm_Sendto");
     m_poster = std::make_unique<TFrm_Postdata>(prompter, *m_player, site);
     m_creationOrder << QStringLiteral("Frm_Postdata");
     m_login->setDataModule(m_dataModule.get());
     m_login->setPoster(m_poster.get());
     m_login->setBrowser(m_browser.get());
     m_main->setLoginDialog(m_login.get());
+    m_sendto->setDataModule(m_dataModule.get());
+    m_sendto->setPoster(m_poster.get());
+    m_sendto->setBrowser(m_browser.get());
+    m_main->setCardDialog(m_sendto.get());
     m_search = std::make_unique<TFrm_Search>(*m_dataModule, *m_browser, m_main->ProgramDir, site);
     m_creationOrder << QStringLiteral("Frm_Search");
     m_main->setDataModule(m_dataModule.get());

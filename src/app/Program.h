@@ -14,6 +14,7 @@ class TFrm_Login;
 class TFrm_Main;
 class TFrm_Postdata;
 class TFrm_Search;
+class TFrm_Sendto;
 
 namespace browser {
 class PlayerServer;
@@ -41,6 +42,7 @@ public:
     TDM_CDS *DM_CDS() const { return m_dataModule.get(); }
     TFrm_Login *Frm_Login() const { return m_login.get(); }
     TFrm_Browser *Frm_Browser() const { return m_browser.get(); }
+    TFrm_Sendto *Frm_Sendto() const { return m_sendto.get(); }
     TFrm_Postdata *Frm_Postdata() const { return m_poster.get(); }
     TFrm_Search *Frm_Search() const { return m_search.get(); }
     const QStringList &creationOrder() const { return m_creationOrder; }
@@ -58,6 +60,7 @@ private:
     std::unique_ptr<TDM_CDS> m_dataModule;
     std::unique_ptr<browser::PlayerServer> m_player;
     std::unique_ptr<TFrm_Browser> m_browser;
+    std::unique_ptr<TFrm_Sendto> m_sendto;
     std::unique_ptr<TFrm_Postdata> m_poster;
     std::unique_ptr<TFrm_Search> m_search;
     platform::NewItemsListener m_listener;

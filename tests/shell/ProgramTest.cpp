@@ -8,13 +8,13 @@
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "browser/BrowserWindow.h"
-#include "search/SearchWindow.h"
 #include "platform/NewItemsNotice.h"
+#include "search/SearchWindow.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QApplication>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -48,7 +48,8 @@ TEST(Program, MakesItsObjectsInOrderAndStartsOnTheCatalogue)
     Program program(prompter, QStringLiteral("http://127.0.0.1:8731/"));
     EXPECT_EQ(program.creationOrder(),
               (QStringList{QStringLiteral("Frm_Main"), QStringLiteral("Frm_Login"), QStringLiteral("DM_CDS"),
-                           QStringLiteral("Frm_Browser"), QStringLiteral("Frm_Postdata"), QStringLiteral("Frm_Search")}));
+                           QStringLiteral("Frm_Browser"), QStringLiteral("Frm_Sendto"), QStringLiteral("Frm_Postdata"),
+                           QStringLiteral("Frm_Search")}));
     EXPECT_FALSE(program.Frm_Browser()->isVisible());
     EXPECT_FALSE(program.Frm_Search()->isVisible());
     QSignalSpy ready(&program, &Program::ready);
@@ -224,7 +225,8 @@ TEST_F(NewItems, ANoticeFromAnotherProcessReachesTheMainWindow)
     QFileInfo socket(platform::NewItemsListener::socketPath());
     EXPECT_TRUE(socket.absoluteFilePath().startsWith(runtime.path()));
     EXPECT_EQ(socket.permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
-              QFile::Permissions()) << "only the same user may connect";
+              QFile::Permissions())
+        << "only the same user may connect";
 
     TFrm_Main *main = program.Frm_Main();
     const QColor before = main->sb_refresh->palette().color(QPalette::ButtonText);

@@ -35,9 +35,7 @@ private:
         }
         QString list;
         for (const Item &item : std::as_const(recent)) {
-            list += QStringLiteral("<li><a href=\"%1\">%2</a> <span class=\"meta\">%3 · %4</span></li>\n")
-                        .arg(escaped(playingPath(item.id)), escaped(item.name), escaped(item.column),
-                             escaped(item.uploaded.left(10)));
+            list += itemLine(item);
         }
         if (recent.isEmpty())
             list = QStringLiteral("<li>还没有动画。</li>\n");

@@ -15,8 +15,6 @@
 #include <QHash>
 #include <QHttpServerRequest>
 
-#include <limits>
-
 namespace {
 
 using namespace site;
@@ -63,58 +61,28 @@ QHttpServerResponse PlayerArea::playingPage(const QHttpServerRequest &request)
                            Status::BadRequest);
     }
     const qint64 id = value->toLongLong();
-    QList<Item> found;
-    if (id <= std::numeric_limits<int>::max()) {
-        try {
-            found =
-                readItems(m_site.catalogue().aq_all, QStringLiteral("select * from qry_files where FileID=%1").arg(id));
-        } catch (const DatabaseError &e) {
-            return unavailablePage(e.text());
-        }
+    std::optional<Item> found;
+    try {
+        found = findItem(m_site.catalogue().aq_all, id);
+    } catch (const DatabaseError &e) {
+        return unavailablePage(e.text());
     }
-    if (found.isEmpty()) {
+    if (!found) {
         return problemPage(QStringLiteral("找不到这个动画"),
                            QStringLiteral("编号为 %1 的动画不存在，或者已经被删除了。").arg(id), Status::NotFound);
     }
-    const Item &item = found.constFirst();
+    const Item &item = *found;
 
-    // The player starts at once: no splash, no click to play or to unmute.
-    const QString head = QStringLiteral("<style>#player{width:100%;height:78vh;background:#000}"
-                                        "#player>*{display:block;width:100%;height:100%}</style>\n"
-                                        "<script>\n"
-                                        "window.RufflePlayer = window.RufflePlayer || {};\n"
-                                        "window.RufflePlayer.config = {\n"
-                                        "  publicPath: \"/ruffle/\",\n"
-                                        "  autoplay: \"on\",\n"
-                                        "  unmuteOverlay: \"hidden\",\n"
-                                        "  splashScreen: false,\n"
-                                        "  letterbox: \"on\",\n"
-                                        "  polyfills: false,\n"
-                                        "  warnOnUnsupportedContent: false,\n"
-                                        "  upgradeToHttps: false,\n"
-                                        "  contextMenu: \"on\"\n"
-                                        "};\n"
-                                        "</script>\n"
-                                        "<script src=\"/ruffle/ruffle.js\"></script>\n");
-    const QString description = escaped(item.description).replace(u'\n', QStringLiteral("<br>\n"));
-    const QString body = QStringLiteral("<div id=\"player\" data-swf=\"%1\"></div>\n"
-                                        "<main>\n<h1 id=\"name\">%2</h1>\n"
-                                        "<p class=\"meta\">分类：%3 · 栏目：%4 · 作者：%5 · 上传于 %6</p>\n"
-                                        "<p id=\"description\">%7</p>\n"
-                                        "<p><a href=\"%1\">下载这个动画</a> · <a href=\"/\">返回首页</a></p>\n</main>\n"
-                                        "<script>\n"
-                                        "(function () {\n"
-                                        "  var box = document.getElementById(\"player\");\n"
-                                        "  var player = window.RufflePlayer.newest().createPlayer();\n"
-                                        "  box.appendChild(player);\n"
-                                        "  var options = { url: box.dataset.swf };\n"
-                                        "  if (typeof player.ruffle === \"function\") player.ruffle().load(options);\n"
-                                        "  else player.load(options);\n"
-                                        "})();\n"
-                                        "</script>\n")
-                             .arg(escaped(filePath(item)), escaped(item.name), escaped(item.className),
-                                  escaped(item.column), escaped(item.owner), escaped(item.uploaded), description);
-    return html(page(item.name, body, head));
+    const QString description = escapedLines(item.description);
+    const QString body =
+        playerBox(filePath(item)) +
+        QStringLiteral("<main>\n<h1 id=\"name\">%1</h1>\n"
+                       "<p class=\"meta\">分类：%2 · 栏目：%3 · 作者：%4 · 上传于 %5</p>\n"
+                       "<p id=\"description\">%6</p>\n"
+                       "<p><a href=\"%7\">下载这个动画</a> · <a href=\"/\">返回首页</a></p>\n</main>\n")
+            .arg(escaped(item.name), escaped(item.className), escaped(item.column), escaped(item.owner),
+                 escaped(item.uploaded), description, escaped(filePath(item)));
+    return html(page(item.name, body, playerHead()));
 }
 
 QHttpServerResponse PlayerArea::flashFile(const QHttpServerRequest &request)

@@ -57,9 +57,7 @@ private:
             found.resize(kMostShown);
         QString list;
         for (const Item &item : std::as_const(found)) {
-            list += QStringLiteral("<li><a href=\"%1\">%2</a> <span class=\"meta\">%3 · %4</span></li>\n")
-                        .arg(escaped(playingPath(item.id)), escaped(item.name), escaped(item.column),
-                             escaped(item.uploaded.left(10)));
+            list += itemLine(item);
         }
         QString summary;
         if (found.isEmpty())

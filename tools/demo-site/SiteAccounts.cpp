@@ -3,77 +3,58 @@
 #include <QDir>
 #include <QHttpServerRequest>
 #include <QRandomGenerator>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
-#include <QUuid>
-
-#include <stdexcept>
-
-namespace {
-
-void run(QSqlQuery &query)
-{
-    if (!query.exec())
-        throw std::runtime_error(query.lastError().text().toStdString());
-}
-
-} // namespace
 
 SiteAccounts::SiteAccounts(const QString &home)
-    : m_path(QDir(home).filePath(QStringLiteral("site/accounts.db"))),
-      m_connection(QStringLiteral("site-accounts-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+    : m_file(QDir(home).filePath(QStringLiteral("site/accounts.db")),
+             {QStringLiteral("CREATE TABLE IF NOT EXISTS accounts (name TEXT PRIMARY KEY, password TEXT NOT NULL,"
+                             " created TEXT NOT NULL DEFAULT CURRENT_TIMESTAMP)"),
+              // The account that exists from the start.
+              QStringLiteral("INSERT OR IGNORE INTO accounts (name, password) VALUES ('%1', '%2')")
+                  .arg(QString::fromUtf16(kDemoUser), QString::fromUtf16(kDemoPassword))})
 {
-}
-
-SiteAccounts::~SiteAccounts()
-{
-    if (QSqlDatabase::contains(m_connection)) {
-        QSqlDatabase::database(m_connection, false).close();
-        QSqlDatabase::removeDatabase(m_connection);
-    }
-}
-
-// Opens the file on first use, making it with the demo account when new.
-void SiteAccounts::open()
-{
-    if (m_open)
-        return;
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    db.setDatabaseName(m_path);
-    if (!db.open())
-        throw std::runtime_error(db.lastError().text().toStdString());
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("CREATE TABLE IF NOT EXISTS accounts (name TEXT PRIMARY KEY, password TEXT NOT NULL,"
-                             " created TEXT NOT NULL DEFAULT CURRENT_TIMESTAMP)"));
-    run(q);
-    q.prepare(QStringLiteral("INSERT OR IGNORE INTO accounts (name, password) VALUES (?, ?)"));
-    q.addBindValue(QString::fromUtf16(kDemoUser));
-    q.addBindValue(QString::fromUtf16(kDemoPassword));
-    run(q);
-    m_open = true;
 }
 
 bool SiteAccounts::check(const QString &name, const QString &password)
 {
-    open();
-    QSqlQuery q(QSqlDatabase::database(m_connection));
+    QSqlQuery q(m_file.database());
     q.prepare(QStringLiteral("SELECT password FROM accounts WHERE name = ?"));
     q.addBindValue(name);
-    run(q);
+    runSiteQuery(q);
     return q.next() && q.value(0).toString() == password;
 }
 
 bool SiteAccounts::create(const QString &name, const QString &password)
 {
-    open();
-    QSqlQuery q(QSqlDatabase::database(m_connection));
+    QSqlQuery q(m_file.database());
     q.prepare(QStringLiteral("INSERT OR IGNORE INTO accounts (name, password) VALUES (?, ?)"));
     q.addBindValue(name);
     q.addBindValue(password);
-    run(q);
+    runSiteQuery(q);
     return q.numRowsAffected() == 1;
+}
+
+std::optional<QString> SiteAccounts::created(const QString &name)
+{
+    QSqlQuery q(m_file.database());
+    q.prepare(QStringLiteral("SELECT created FROM accounts WHERE name = ?"));
+    q.addBindValue(name);
+    runSiteQuery(q);
+    if (!q.next())
+        return std::nullopt;
+    return q.value(0).toString();
+}
+
+QStringList SiteAccounts::names(int most)
+{
+    QSqlQuery q(m_file.database());
+    q.prepare(QStringLiteral("SELECT name FROM accounts ORDER BY created DESC, name LIMIT ?"));
+    q.addBindValue(most);
+    runSiteQuery(q);
+    QStringList out;
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
 }
 
 QByteArray SiteAccounts::openSession(const QString &name)

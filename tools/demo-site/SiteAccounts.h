@@ -4,9 +4,12 @@
 // site's own SQLite file (site/accounts.db in the home directory), never in
 // the catalogue; sessions live as long as the site runs.
 
+#include "SiteFile.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -21,11 +24,8 @@ public:
     static constexpr char kSessionCookie[] = "ZantoSession";
 
     explicit SiteAccounts(const QString &home);
-    ~SiteAccounts();
-    SiteAccounts(const SiteAccounts &) = delete;
-    SiteAccounts &operator=(const SiteAccounts &) = delete;
 
-    QString path() const { return m_path; }
+    QString path() const { return m_file.path(); }
 
     // Whether the name and password belong to an account (names exactly,
     // passwords exactly). Throws std::runtime_error when the file fails.
@@ -33,16 +33,17 @@ public:
     // Creates an account; false when the name exists already.
     bool create(const QString &name, const QString &password);
 
+    // When an account was made (the file's timestamp), or nothing.
+    std::optional<QString> created(const QString &name);
+    // Up to `most` account names, newest first.
+    QStringList names(int most);
+
     // A new session for a logged-in user: the value of its cookie.
     QByteArray openSession(const QString &name);
     // The user of the session whose cookie a request carries.
     std::optional<QString> sessionUser(const QHttpServerRequest &request) const;
 
 private:
-    void open();
-
-    QString m_path;
-    QString m_connection;
-    bool m_open = false;
+    SiteFile m_file;
     QHash<QByteArray, QString> m_sessions;
 };

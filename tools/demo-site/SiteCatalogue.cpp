@@ -1,8 +1,12 @@
 #include "SiteCatalogue.h"
 
+#include "SiteFrame.h"
+
 #include "store/DataSet.h"
 
 #include <QUrl>
+
+#include <limits>
 
 namespace site {
 
@@ -31,6 +35,22 @@ QList<Item> readItems(store::DataSet &set, const QString &sql)
     }
     set.close();
     return out;
+}
+
+std::optional<Item> findItem(store::DataSet &set, qint64 id)
+{
+    if (id <= 0 || id > std::numeric_limits<int>::max())
+        return std::nullopt;
+    QList<Item> found = readItems(set, QStringLiteral("select * from qry_files where FileID=%1").arg(id));
+    if (found.isEmpty())
+        return std::nullopt;
+    return found.takeFirst();
+}
+
+QString itemLine(const Item &item)
+{
+    return QStringLiteral("<li><a href=\"%1\">%2</a> <span class=\"meta\">%3 · %4</span></li>\n")
+        .arg(escaped(playingPath(item.id)), escaped(item.name), escaped(item.column), escaped(item.uploaded.left(10)));
 }
 
 QString filePath(const Item &item)

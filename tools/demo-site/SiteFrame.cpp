@@ -48,6 +48,51 @@ QString page(const QString &title, const QString &body, const QString &head)
         .arg(escaped(title), kStyle, head, body);
 }
 
+QString playerHead()
+{
+    // The player starts at once: no splash, no click to play or to unmute.
+    return QStringLiteral("<style>#player{width:100%;height:78vh;background:#000}"
+                          "#player>*{display:block;width:100%;height:100%}</style>\n"
+                          "<script>\n"
+                          "window.RufflePlayer = window.RufflePlayer || {};\n"
+                          "window.RufflePlayer.config = {\n"
+                          "  publicPath: \"/ruffle/\",\n"
+                          "  autoplay: \"on\",\n"
+                          "  unmuteOverlay: \"hidden\",\n"
+                          "  splashScreen: false,\n"
+                          "  letterbox: \"on\",\n"
+                          "  polyfills: false,\n"
+                          "  warnOnUnsupportedContent: false,\n"
+                          "  upgradeToHttps: false,\n"
+                          "  contextMenu: \"on\"\n"
+                          "};\n"
+                          "</script>\n"
+                          "<script src=\"/ruffle/ruffle.js\"></script>\n");
+}
+
+QString playerBox(const QString &swfPath)
+{
+    return QStringLiteral("<div id=\"player\" data-swf=\"%1\"></div>\n"
+                          "<script>\n"
+                          "(function () {\n"
+                          "  var box = document.getElementById(\"player\");\n"
+                          "  var player = window.RufflePlayer.newest().createPlayer();\n"
+                          "  box.appendChild(player);\n"
+                          "  var options = { url: box.dataset.swf };\n"
+                          "  if (typeof player.ruffle === \"function\") player.ruffle().load(options);\n"
+                          "  else player.load(options);\n"
+                          "})();\n"
+                          "</script>\n")
+        .arg(escaped(swfPath));
+}
+
+QString escapedLines(const QString &text)
+{
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    return escaped(lines).replace(u'\n', QStringLiteral("<br>\n"));
+}
+
 QHttpServerResponse html(const QString &text, Status status)
 {
     return QHttpServerResponse(QByteArrayLiteral("text/html; charset=utf-8"), text.toUtf8(), status);

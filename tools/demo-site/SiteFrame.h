@@ -29,6 +29,14 @@ QString escaped(const QString &text);
 // below it, `head` added to the document's head.
 QString page(const QString &title, const QString &body, const QString &head = QString());
 
+// The page head that loads the Flash player, and the box that plays the
+// Flash file at `swfPath` (a path on the site) as soon as the page loads.
+QString playerHead();
+QString playerBox(const QString &swfPath);
+
+// Text with its line breaks (CR LF, CR or LF) kept as <br>, escaped.
+QString escapedLines(const QString &text);
+
 // An HTML answer, UTF-8.
 QHttpServerResponse html(const QString &text, Status status = Status::Ok);
 

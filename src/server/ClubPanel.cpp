@@ -1,0 +1,66 @@
+#include "server/ClubPanel.h"
+
+#include "browser/BrowserWindow.h"
+#include "server/Community.h"
+#include "ui/art/ListImages.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+
+namespace server {
+
+ClubPanel::ClubPanel(QPoint &listMousePos, const LoginState &login, const QString &site, QWidget *parent)
+    : TitledPanel("pal_Club", QStringLiteral("Zanto社区-列表"), "lab_Club", parent), m_listMousePos(listMousePos),
+      m_login(login)
+{
+    lab_Club = titleLabel();
+    lv_Club = new QListWidget(this);
+    lv_Club->setObjectName(QStringLiteral("lv_Club"));
+    lv_Club->setGeometry(1, kTitleHeight + 1, kWidth - 2, kHeight - kTitleHeight - 2);
+    lv_Club->setFrameShape(QFrame::NoFrame);
+    lv_Club->setViewMode(QListView::IconMode);
+    lv_Club->setMovement(QListView::Static);
+    lv_Club->setResizeMode(QListView::Adjust);
+    lv_Club->setIconSize(QSize(32, 27));
+    lv_Club->setGridSize(QSize(76, 62));
+    lv_Club->setWordWrap(true);
+    lv_Club->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lv_Club->setSelectionMode(QAbstractItemView::SingleSelection);
+    lv_Club->setMouseTracking(true);
+    lv_Club->viewport()->installEventFilter(this);
+    for (const ClubEntry &entry : clubEntries()) {
+        auto *item = new QListWidgetItem(QIcon(QPixmap::fromImage(art::listImage(entry.icon))), entry.caption);
+        item->setData(Qt::UserRole, site + entry.path);
+        item->setToolTip(entry.caption);
+        lv_Club->addItem(item);
+    }
+}
+
+void ClubPanel::lv_RecommendMouseMove(const QPoint &position)
+{
+    m_listMousePos = position;
+}
+
+void ClubPanel::lv_ClubDblClick()
+{
+    const QListWidgetItem *focused = lv_Club->currentItem();
+    if (!focused || lv_Club->itemAt(m_listMousePos) != focused || !m_browser)
+        return;
+    m_browser->ShowPage(focused->data(Qt::UserRole).toString(), buildFormBody(clubLoginForm(m_login)), formHeader());
+}
+
+bool ClubPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lv_Club->viewport()) {
+        if (event->type() == QEvent::MouseMove) {
+            lv_RecommendMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            lv_RecommendMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
+            lv_ClubDblClick();
+        }
+    }
+    return TitledPanel::eventFilter(watched, event);
+}
+
+} // namespace server

@@ -1,0 +1,146 @@
+#pragma once
+
+// The whole program on a demo home whose demo site runs in the test, started
+// past the login gate (offline) and ready for commands.
+#include "LoginAtStart.h"
+#include "ScriptedPrompter.h"
+#include "SiteHome.h"
+#include "Wait.h"
+
+#include "app/MainWindow.h"
+#include "app/Program.h"
+#include "browse/ItemListModel.h"
+#include "browser/WebProfile.h"
+#include "browser/WebView.h"
+#include "server/LoginDialog.h"
+#include "store/Connection.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+#include <QTreeView>
+#include <QWebEngineCookieStore>
+#include <QWebEngineProfile>
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+class ProgramOnSite : public ::testing::Test
+{
+protected:
+    ProgramOnSite() : previousDir(QDir::currentPath())
+    {
+        QDir::setCurrent(siteHome().home.path());
+        // Each test starts without a session on the site and without cards.
+        browser::webProfile()->cookieStore()->deleteAllCookies();
+        execute(QStringLiteral("DELETE FROM tb_SendCards"));
+        program = std::make_unique<Program>(prompter, siteHome().base());
+        QSignalSpy ready(program.get(), &Program::ready);
+        LoginAtStart offline;
+        program->start();
+        if (!ready.wait(20000))
+            ADD_FAILURE() << "the program did not start";
+        main = program->Frm_Main();
+        siteHome().site->clearRequests();
+    }
+    ~ProgramOnSite() override
+    {
+        program.reset();
+        QDir::setCurrent(previousDir);
+    }
+
+    // "推荐给好友(T)" on a row of the ranking list, through the list's menu.
+    void recommendRow(int row)
+    {
+        main->sbt_c6Click();
+        const QModelIndex index = main->filesModel->index(row, 0);
+        main->lv_FilesContextPopup(main->lv_Files->visualRect(index).center());
+        main->pm_Files->hide();
+        main->T1->trigger();
+    }
+    QString rowName(int row) const { return main->filesModel->row(row).caption; }
+    int rowId(int row) const { return main->filesModel->row(row).fileId.toInt(); }
+
+    // Fills in the login dialog and presses "登陆(&O)".
+    static void logIn(QWidget *window, const QString &name, const QString &password, bool offline)
+    {
+        auto *login = static_cast<TFrm_Login *>(window);
+        login->cb_username->setEditText(name);
+        login->ed_password->setText(password);
+        login->CheckBox2->setChecked(offline);
+        QTest::mouseClick(login->Button1, Qt::LeftButton);
+    }
+
+    // Types text into a widget key by key, Chinese as well.
+    static void typeInto(QWidget *widget, const QString &text)
+    {
+        for (const QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+
+    // The visible text of a web view once it holds `wanted` (or after 20 s).
+    // Callbacks may come after the wait, even at the view's end: they write
+    // to a text they share.
+    static QString pageTextWith(browser::WebView &view, const QString &wanted)
+    {
+        auto text = std::make_shared<QString>();
+        waitFor(
+            [&] {
+                view.toPlainText([text](const QString &t) { *text = t; });
+                return text->contains(wanted);
+            },
+            20000);
+        return *text;
+    }
+
+    static void execute(const QString &sql)
+    {
+        store::Connection c(catalogue::cataloguePath(siteHome().home.path()));
+        QSqlQuery q(c.database());
+        if (!q.exec(sql))
+            ADD_FAILURE() << sql.toStdString();
+    }
+
+    // The requests of one method whose path starts with `path`, oldest first.
+    static QList<ReceivedRequest> requestsTo(const QByteArray &method, const QByteArray &path)
+    {
+        QList<ReceivedRequest> out;
+        for (const ReceivedRequest &r : siteHome().site->requests()) {
+            if (r.method == method && r.target.startsWith(path))
+                out << r;
+        }
+        return out;
+    }
+    // Rows of a statement on the catalogue, each as its fields joined by "|".
+    static QStringList rows(const QString &sql)
+    {
+        store::Connection c(catalogue::cataloguePath(siteHome().home.path()));
+        QSqlQuery q(c.database());
+        QStringList out;
+        if (!q.exec(sql)) {
+            ADD_FAILURE() << sql.toStdString();
+            return out;
+        }
+        while (q.next()) {
+            QStringList fields;
+            for (int i = 0; i < q.record().count(); ++i)
+                fields << q.value(i).toString();
+            out << fields.join(u'|');
+        }
+        return out;
+    }
+
+    QString previousDir;
+    ScriptedPrompter prompter;
+    std::unique_ptr<Program> program;
+    TFrm_Main *main = nullptr;
+};
