@@ -112,11 +112,14 @@ void TFrm_Postdata::WebBrowser1DocumentComplete(bool ok)
     });
 }
 
-// Every way of closing ends here: the load still under way is abandoned.
+// Every way of closing ends here: a load still under way is abandoned. A
+// finished one is left alone, so that no late blank page can cut into the
+// next post.
 void TFrm_Postdata::done(int result)
 {
     m_waiting = false;
     ++m_post;
-    WebBrowser1->navigate(QStringLiteral("about:blank"));
+    if (WebBrowser1->busy())
+        WebBrowser1->navigate(QStringLiteral("about:blank"));
     QDialog::done(result);
 }

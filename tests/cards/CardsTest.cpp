@@ -3,7 +3,9 @@
 // the site receives, the record of each card, the preview, and the card
 // asked for from the browser window.
 #include "ModalScript.h"
+#include "PlayerColour.h"
 #include "ProgramOnSite.h"
+#include "SampleSwf.h"
 
 #include "SiteFrame.h"
 #include "browser/BrowserWindow.h"
@@ -199,6 +201,7 @@ TEST_F(Cards, SendingChecksTheInputsPostsThemByteExactAndRecordsEachCard)
             cards().ed_Memo->clear();
             type(kMail, kName, kBody, kFrom);
             EXPECT_TRUE(requestsTo("POST", "/Cards/").isEmpty()) << "Enter in the message is a new line";
+            keepPicture(*w, QStringLiteral("card-dialog.png"));
             prompter.asked.clear();
             QTest::mouseClick(cards().btn_Send, Qt::LeftButton);
             QTest::keyClick(cards().ed_ToEmail, Qt::Key_Return); // the default button: a second send
@@ -216,6 +219,7 @@ TEST_F(Cards, SendingChecksTheInputsPostsThemByteExactAndRecordsEachCard)
             EXPECT_EQ(cards().ed_ToName->text(), kName) << "the inputs stay after a send";
 
             // The preview: a plain GET of the same fields; nothing recorded.
+            program->Frm_Browser()->resize(640, 560);
             QTest::mouseClick(cards().btn_Preview, Qt::LeftButton);
             EXPECT_TRUE(waitFor([] { return !requestsTo("GET", "/Cards/PreviewCard.asp?").isEmpty(); }, 20000));
             w->close();
@@ -239,6 +243,8 @@ TEST_F(Cards, SendingChecksTheInputsPostsThemByteExactAndRecordsEachCard)
     const QString text = pageTextWith(*browser.WebBrowser1, QStringLiteral("第二行"));
     EXPECT_TRUE(text.contains(QStringLiteral("亲爱的 ") + kName)) << text.toStdString();
     EXPECT_EQ(sentCards().size(), 2) << "a preview records nothing";
+    EXPECT_GT(waitForColour(browser, backgroundOf(samples::sampleSwf(rowId(3)))), 200) << "the item plays";
+    keepPicture(browser, QStringLiteral("card-preview.png"));
     browser.close();
 }
 

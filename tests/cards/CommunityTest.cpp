@@ -119,6 +119,9 @@ TEST_F(Community, EachPageIsPostedWithTheLoginOfTheMoment)
         EXPECT_EQ(request->body, body) << entry;
         if (entry == 5) {
             EXPECT_TRUE(pageText(QStringLiteral("注册日期")).contains(QStringLiteral("欢迎您，") + name));
+            QTest::qWait(1000); // the page's first paint may come after its text
+            keepPicture(*main, QStringLiteral("community-panel.png"));
+            keepPicture(browser, QStringLiteral("community-page.png"));
         }
         browser.close();
     }

@@ -102,6 +102,14 @@ protected:
         return *text;
     }
 
+    // Keeps a picture of a window for people to look at (screenshots/ of
+    // the build tree).
+    static void keepPicture(QWidget &window, const QString &name)
+    {
+        QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
+        EXPECT_TRUE(window.grab().save(QStringLiteral(SCREENSHOT_DIR "/") + name)) << name.toStdString();
+    }
+
     static void execute(const QString &sql)
     {
         store::Connection c(catalogue::cataloguePath(siteHome().home.path()));

@@ -48,10 +48,11 @@ QString page(const QString &title, const QString &body, const QString &head)
         .arg(escaped(title), kStyle, head, body);
 }
 
-QString playerHead()
+QString playerHead(const QString &height)
 {
     // The player starts at once: no splash, no click to play or to unmute.
-    return QStringLiteral("<style>#player{width:100%;height:78vh;background:#000}"
+    return QStringLiteral("<style>#player{width:100%;height:") + height +
+           QStringLiteral(";background:#000}"
                           "#player>*{display:block;width:100%;height:100%}</style>\n"
                           "<script>\n"
                           "window.RufflePlayer = window.RufflePlayer || {};\n"

@@ -29,9 +29,10 @@ QString escaped(const QString &text);
 // below it, `head` added to the document's head.
 QString page(const QString &title, const QString &body, const QString &head = QString());
 
-// The page head that loads the Flash player, and the box that plays the
-// Flash file at `swfPath` (a path on the site) as soon as the page loads.
-QString playerHead();
+// The page head that loads the Flash player, its box `height` high (CSS),
+// and the box that plays the Flash file at `swfPath` (a path on the site) as
+// soon as the page loads.
+QString playerHead(const QString &height = QStringLiteral("78vh"));
 QString playerBox(const QString &swfPath);
 
 // Text with its line breaks (CR LF, CR or LF) kept as <br>, escaped.
