@@ -3,10 +3,10 @@
 #include "browser/BrowserWindow.h"
 #include "server/Community.h"
 #include "ui/art/ListImages.h"
+#include "ui/skin/ListPointer.h"
 
 #include <QLabel>
 #include <QListWidget>
-#include <QMouseEvent>
 
 namespace server {
 
@@ -27,8 +27,8 @@ ClubPanel::ClubPanel(QPoint &listMousePos, const LoginState &login, const QStrin
     lv_Club->setWordWrap(true);
     lv_Club->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lv_Club->setSelectionMode(QAbstractItemView::SingleSelection);
-    lv_Club->setMouseTracking(true);
-    lv_Club->viewport()->installEventFilter(this);
+    new skin::ListPointer(
+        lv_Club, [this](const QPoint &position) { lv_RecommendMouseMove(position); }, [this] { lv_ClubDblClick(); });
     for (const ClubEntry &entry : clubEntries()) {
         auto *item = new QListWidgetItem(QIcon(QPixmap::fromImage(art::listImage(entry.icon))), entry.caption);
         item->setData(Qt::UserRole, site + entry.path);
@@ -48,19 +48,6 @@ void ClubPanel::lv_ClubDblClick()
     if (!focused || lv_Club->itemAt(m_listMousePos) != focused || !m_browser)
         return;
     m_browser->ShowPage(focused->data(Qt::UserRole).toString(), buildFormBody(clubLoginForm(m_login)), formHeader());
-}
-
-bool ClubPanel::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == lv_Club->viewport()) {
-        if (event->type() == QEvent::MouseMove) {
-            lv_RecommendMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
-        } else if (event->type() == QEvent::MouseButtonDblClick) {
-            lv_RecommendMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
-            lv_ClubDblClick();
-        }
-    }
-    return TitledPanel::eventFilter(watched, event);
 }
 
 } // namespace server

@@ -33,8 +33,6 @@ public:
     void lv_ClubDblClick();
 
 private:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
     QPoint &m_listMousePos;
     const LoginState &m_login;
     TFrm_Browser *m_browser = nullptr;

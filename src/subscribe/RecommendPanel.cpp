@@ -3,10 +3,10 @@
 #include "store/DatabaseError.h"
 #include "subscribe/Recommendations.h"
 #include "ui/art/Artwork.h"
+#include "ui/skin/ListPointer.h"
 
 #include <QLabel>
 #include <QListWidget>
-#include <QMouseEvent>
 
 namespace subscribe {
 
@@ -26,8 +26,9 @@ RecommendPanel::RecommendPanel(QPoint &listMousePos, QWidget *parent)
     lv_Recommend->setWordWrap(true);
     lv_Recommend->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lv_Recommend->setSelectionMode(QAbstractItemView::SingleSelection);
-    lv_Recommend->setMouseTracking(true);
-    lv_Recommend->viewport()->installEventFilter(this);
+    new skin::ListPointer(
+        lv_Recommend, [this](const QPoint &position) { lv_RecommendMouseMove(position); },
+        [this] { lv_RecommendDblClick(); });
     // The categories the panel shows until the catalogue's replace them.
     for (const char16_t *name : {u"精彩网站", u"影碟", u"图书", u"音碟", u"软件", u"游戏"})
         lv_Recommend->addItem(
@@ -64,19 +65,6 @@ void RecommendPanel::lv_RecommendDblClick()
     if (!focused || lv_Recommend->itemAt(m_listMousePos) != focused)
         return;
     emit categoryOpened();
-}
-
-bool RecommendPanel::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == lv_Recommend->viewport()) {
-        if (event->type() == QEvent::MouseMove) {
-            lv_RecommendMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
-        } else if (event->type() == QEvent::MouseButtonDblClick) {
-            lv_RecommendMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
-            lv_RecommendDblClick();
-        }
-    }
-    return TitledPanel::eventFilter(watched, event);
 }
 
 } // namespace subscribe

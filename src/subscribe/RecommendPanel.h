@@ -38,8 +38,6 @@ signals:
     void categoryOpened();
 
 private:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
     QPoint &m_listMousePos;
     TDM_CDS *m_dm = nullptr;
 };

@@ -4,9 +4,9 @@
 #include "Wait.h"
 
 #include "DemoCatalogue.h"
-#include "ScriptedPrompter.h"
 #include "DemoSite.h"
 #include "SampleSwf.h"
+#include "ScriptedPrompter.h"
 #include "browser/BrowserWindow.h"
 #include "browser/PlayerServer.h"
 #include "browser/WebView.h"

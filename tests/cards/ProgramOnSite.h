@@ -2,6 +2,7 @@
 
 // The whole program on a demo home whose demo site runs in the test, started
 // past the login gate (offline) and ready for commands.
+#include "CatalogueRows.h"
 #include "LoginAtStart.h"
 #include "ScriptedPrompter.h"
 #include "SiteHome.h"
@@ -129,23 +130,7 @@ protected:
         return out;
     }
     // Rows of a statement on the catalogue, each as its fields joined by "|".
-    static QStringList rows(const QString &sql)
-    {
-        store::Connection c(catalogue::cataloguePath(siteHome().home.path()));
-        QSqlQuery q(c.database());
-        QStringList out;
-        if (!q.exec(sql)) {
-            ADD_FAILURE() << sql.toStdString();
-            return out;
-        }
-        while (q.next()) {
-            QStringList fields;
-            for (int i = 0; i < q.record().count(); ++i)
-                fields << q.value(i).toString();
-            out << fields.join(u'|');
-        }
-        return out;
-    }
+    static QStringList rows(const QString &sql) { return catalogueRows(siteHome().home.path(), sql); }
 
     QString previousDir;
     ScriptedPrompter prompter;

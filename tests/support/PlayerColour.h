@@ -24,8 +24,8 @@ inline QColor backgroundOf(const QByteArray &swf)
         int length = head & 0x3f;
         pos += 2;
         if (length == 0x3f) {
-            length = int(quint8(swf.at(pos)) | (quint8(swf.at(pos + 1)) << 8) | (quint8(swf.at(pos + 2)) << 16)
-                         | (quint8(swf.at(pos + 3)) << 24));
+            length = int(quint8(swf.at(pos)) | (quint8(swf.at(pos + 1)) << 8) | (quint8(swf.at(pos + 2)) << 16) |
+                         (quint8(swf.at(pos + 3)) << 24));
             pos += 4;
         }
         if ((head >> 6) == 9)
@@ -48,8 +48,8 @@ inline int waitForColour(TFrm_Browser &w, const QColor &colour)
             for (int y = 0; y < shot.height(); y += 8)
                 for (int x = 0; x < shot.width(); x += 8) {
                     const QColor c = shot.pixelColor(x, y);
-                    if (qAbs(c.red() - colour.red()) < 8 && qAbs(c.green() - colour.green()) < 8
-                        && qAbs(c.blue() - colour.blue()) < 8)
+                    if (qAbs(c.red() - colour.red()) < 8 && qAbs(c.green() - colour.green()) < 8 &&
+                        qAbs(c.blue() - colour.blue()) < 8)
                         ++matching;
                 }
             return matching > 200;
