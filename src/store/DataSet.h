@@ -127,4 +127,21 @@ private:
     QList<std::pair<QString, QVariant>> m_changes;
 };
 
+// Runs `sql` on `set`, calls `row(set)` for each of its rows and closes the
+// set again, however the walk ends.
+template <typename F> void eachRow(DataSet &set, const QString &sql, F &&row)
+{
+    set.close();
+    set.setSql(sql);
+    set.open();
+    try {
+        for (; !set.eof(); set.next())
+            row(set);
+    } catch (...) {
+        set.close();
+        throw;
+    }
+    set.close();
+}
+
 } // namespace store
