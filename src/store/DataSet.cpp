@@ -1,3 +1,5 @@
+// A data set's SQL text and filter, closing it, its fields, and editing,
+// appending and posting rows.
 #include "store/DataSet.h"
 
 #include "store/Connection.h"

@@ -131,10 +131,8 @@ QImage programIcon(int size)
     p.setRenderHint(QPainter::Antialiasing);
     // Drawn on a 20-unit grid, scaled to the size asked for.
     p.scale(size / 20.0, size / 20.0);
-    QRadialGradient g(QPointF(7.5, 6.5), 13);
-    g.setColorAt(0, rgb(0x8dc0ff));
-    g.setColorAt(0.5, rgb(0x3a74e0));
-    g.setColorAt(1, rgb(0x133f9e));
+    const QRadialGradient g =
+        radial(QPointF(7.5, 6.5), 13, {{0, rgb(0x8dc0ff)}, {0.5, rgb(0x3a74e0)}, {1, rgb(0x133f9e)}});
     shape(p, ellipse(10, 10, 9.2, 9.2), g, rgb(borderColour), 1.0);
     const QPainterPath bolt = polygon({{12.2, 2.2}, {5, 11}, {9.4, 11}, {7.6, 17.8}, {15, 8.6}, {10.6, 8.6}});
     shape(p, bolt, vertical(2, 18, rgb(0xfff59d), rgb(0xffa000)), rgb(0x8a5200), 0.8);

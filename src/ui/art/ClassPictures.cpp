@@ -53,10 +53,8 @@ void drawLaughingFace(QPainter &p)
 {
     groundShadow(p, 20, 28, 33.5);
     const QPainterPath face = ellipse(20, 17.5, 14.5, 14.5);
-    QRadialGradient g(QPointF(16, 11), 20);
-    g.setColorAt(0, rgb(0xfff7a0));
-    g.setColorAt(0.55, rgb(0xffd633));
-    g.setColorAt(1, rgb(0xf29b00));
+    const QRadialGradient g =
+        radial(QPointF(16, 11), 20, {{0, rgb(0xfff7a0)}, {0.55, rgb(0xffd633)}, {1, rgb(0xf29b00)}});
     shape(p, face, g, rgb(0xb36b00), 1.2);
     // Rosy cheeks.
     p.setPen(Qt::NoPen);
@@ -126,10 +124,8 @@ void drawGamePad(QPainter &p)
                    {29.5, 23, 0x47d16b, 0x1f7a35},
                    {26, 19.3, 0x4aa3ff, 0x1d5aa0}};
     for (const auto &b : buttons) {
-        QRadialGradient g(QPointF(b.x - 0.6, b.y - 0.7), 2.4);
-        g.setColorAt(0, rgb(0xffffff));
-        g.setColorAt(0.35, rgb(b.fill));
-        g.setColorAt(1, rgb(b.edge));
+        const QRadialGradient g =
+            radial(QPointF(b.x - 0.6, b.y - 0.7), 2.4, {{0, rgb(0xffffff)}, {0.35, rgb(b.fill)}, {1, rgb(b.edge)}});
         shape(p, ellipse(b.x, b.y, 1.9, 1.9), g, rgb(b.edge), 0.7);
     }
 }
@@ -152,9 +148,7 @@ void drawPalette(QPainter &p)
                  {20.5, 25.6, 0x8e24aa}};
     for (const auto &b : blobs) {
         const QColor c = rgb(b.colour);
-        QRadialGradient g(QPointF(b.x - 0.8, b.y - 0.8), 3);
-        g.setColorAt(0, c.lighter(150));
-        g.setColorAt(1, c);
+        const QRadialGradient g = radial(QPointF(b.x - 0.8, b.y - 0.8), 3, {{0, c.lighter(150)}, {1, c}});
         shape(p, ellipse(b.x, b.y, 2.7, 2.4), g, c.darker(150), 0.7);
     }
     // A brush lying across the palette.
@@ -351,10 +345,8 @@ void drawCard(QPainter &p)
     shape(p, flap, vertical(10, 23, rgb(0xffd3e2), rgb(0xf28fb1)), edge, 1.0);
     // A heart seal where the flap closes.
     const QPainterPath h = heart(QPointF(20, 20), 13);
-    QRadialGradient g(QPointF(17.5, 16.5), 9);
-    g.setColorAt(0, rgb(0xff8a8a));
-    g.setColorAt(0.5, rgb(0xf02849));
-    g.setColorAt(1, rgb(0xb0102a));
+    const QRadialGradient g =
+        radial(QPointF(17.5, 16.5), 9, {{0, rgb(0xff8a8a)}, {0.5, rgb(0xf02849)}, {1, rgb(0xb0102a)}});
     shape(p, h, g, rgb(0x7a0a1c), 1.0);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 170));

@@ -44,6 +44,14 @@ QLinearGradient horizontal(double x0, double x1, const QColor &left, const QColo
     return g;
 }
 
+QRadialGradient radial(QPointF centre, double radius, const QGradientStops &stops)
+{
+    QRadialGradient g(centre, radius);
+    for (const QGradientStop &stop : stops)
+        g.setColorAt(stop.first, stop.second);
+    return g;
+}
+
 void shape(QPainter &p, const QPainterPath &path, const QBrush &fill, const QColor &outline, double width)
 {
     p.setPen(QPen(outline, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -110,9 +118,7 @@ QPainterPath heart(QPointF centre, double size)
 
 void groundShadow(QPainter &p, double cx, double width, double y)
 {
-    QRadialGradient g(QPointF(cx, y), width / 2);
-    g.setColorAt(0, QColor(0, 0, 0, 70));
-    g.setColorAt(1, QColor(0, 0, 0, 0));
+    const QRadialGradient g = radial(QPointF(cx, y), width / 2, {{0, QColor(0, 0, 0, 70)}, {1, QColor(0, 0, 0, 0)}});
     p.save();
     p.setPen(Qt::NoPen);
     p.setBrush(g);

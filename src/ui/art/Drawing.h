@@ -5,6 +5,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRadialGradient>
 
 #include <initializer_list>
 
@@ -20,6 +21,8 @@ QColor rgb(QRgb value);
 QImage transparentCanvas(int w, int h);
 QLinearGradient vertical(double y0, double y1, const QColor &top, const QColor &bottom);
 QLinearGradient horizontal(double x0, double x1, const QColor &left, const QColor &right);
+// A radial gradient through the given colour stops (positions 0..1).
+QRadialGradient radial(QPointF centre, double radius, const QGradientStops &stops);
 
 // Fills a path and outlines it; every picture uses the same outline weight so
 // the set looks like one family.

@@ -63,10 +63,8 @@ void drawStar(QPainter &p)
 {
     groundShadow(p, 20, 28, 33.5);
     const QPainterPath s = star(QPointF(20, 18), 16, 7);
-    QRadialGradient g(QPointF(17, 13), 17);
-    g.setColorAt(0, rgb(0xfffbd0));
-    g.setColorAt(0.45, rgb(0xffd21f));
-    g.setColorAt(1, rgb(0xff8f00));
+    const QRadialGradient g =
+        radial(QPointF(17, 13), 17, {{0, rgb(0xfffbd0)}, {0.45, rgb(0xffd21f)}, {1, rgb(0xff8f00)}});
     shape(p, s, g, rgb(0xc24d00), 1.2);
     // Facets: each arm is darker on one side.
     p.save();
@@ -105,9 +103,8 @@ void drawPeople(QPainter &p)
         shape(p, body, vertical(top, 32, rgb(light), rgb(darkColour)), rgb(edge), 1.1);
         gloss(p, body, QRectF(cx - half, top - 3, 2 * half, 10), 80);
         const QPainterPath head = ellipse(cx, headY, r, r);
-        QRadialGradient g(QPointF(cx - r * 0.4, headY - r * 0.4), r * 1.6);
-        g.setColorAt(0, QColor(rgb(light)).lighter(130));
-        g.setColorAt(1, rgb(darkColour));
+        const QRadialGradient g = radial(QPointF(cx - r * 0.4, headY - r * 0.4), r * 1.6,
+                                         {{0, QColor(rgb(light)).lighter(130)}, {1, rgb(darkColour)}});
         shape(p, head, g, rgb(edge), 1.1);
     };
     person(26.5, 9, 0.95, 0x64b5f6, 0x1565c0, 0x0d3c7a);
