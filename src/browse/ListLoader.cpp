@@ -57,15 +57,9 @@ namespace {
 // the query's order; none when the query has no rows.
 QStringList columnMenuOf(TDM_CDS &dm, const QString &sql)
 {
-    dm.aq_all2.close();
-    dm.aq_all2.setSql(sql);
-    dm.aq_all2.open();
     QStringList entries;
-    while (!dm.aq_all2.eof()) {
-        entries.prepend(dm.aq_all2.fieldByName(u"Columename").asString());
-        dm.aq_all2.next();
-    }
-    dm.aq_all2.close();
+    store::eachRow(dm.aq_all2, sql,
+                   [&entries](store::DataSet &q) { entries.prepend(q.fieldByName(u"Columename").asString()); });
     if (!entries.isEmpty())
         entries.prepend(kAllColumns);
     return entries;

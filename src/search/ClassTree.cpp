@@ -8,25 +8,16 @@ namespace search {
 ClassTree LoadClassTree(TDM_CDS &dm)
 {
     ClassTree tree;
-    dm.aq_all.close();
-    dm.aq_all.setSql(QStringLiteral("select * from tb_Class"));
-    dm.aq_all.open();
-    while (!dm.aq_all.eof()) {
+    store::eachRow(dm.aq_all, QStringLiteral("select * from tb_Class"), [&dm, &tree](store::DataSet &classes) {
         ClassNode node;
-        node.name = dm.aq_all.fieldByName(u"classname").asString();
-        dm.aq_all2.close();
-        dm.aq_all2.setSql(QStringLiteral("select * from tb_colume where columeparent=") +
-                          dm.aq_all.fieldByName(u"classid").asString() + QStringLiteral(" order by len(columename)"));
-        dm.aq_all2.open();
-        while (!dm.aq_all2.eof()) {
-            node.columns << dm.aq_all2.fieldByName(u"columename").asString();
-            dm.aq_all2.next();
-        }
+        node.name = classes.fieldByName(u"classname").asString();
+        store::eachRow(
+            dm.aq_all2,
+            QStringLiteral("select * from tb_colume where columeparent=") + classes.fieldByName(u"classid").asString() +
+                QStringLiteral(" order by len(columename)"),
+            [&node](store::DataSet &columns) { node.columns << columns.fieldByName(u"columename").asString(); });
         tree << node;
-        dm.aq_all.next();
-    }
-    dm.aq_all2.close();
-    dm.aq_all.close();
+    });
     return tree;
 }
 

@@ -165,6 +165,17 @@ template <typename Hit> void forEachOccurrence(const std::u16string &text, char1
     }
 }
 
+// The slot of `id` among the distinct ids seen so far, a new one for an id
+// not seen yet.
+qint32 slotOf(std::vector<qint64> &ids, qint64 id)
+{
+    const auto found = std::find(ids.begin(), ids.end(), id);
+    if (found != ids.end())
+        return qint32(found - ids.begin());
+    ids.push_back(id);
+    return qint32(ids.size() - 1);
+}
+
 } // namespace
 
 std::u16string foldKeyword(QStringView keyword)
@@ -175,24 +186,6 @@ std::u16string foldKeyword(QStringView keyword)
     return out;
 }
 
-qint32 NameIndex::columnSlot(qint64 columnId)
-{
-    const auto found = std::find(m_columnIds.begin(), m_columnIds.end(), columnId);
-    if (found != m_columnIds.end())
-        return qint32(found - m_columnIds.begin());
-    m_columnIds.push_back(columnId);
-    return qint32(m_columnIds.size() - 1);
-}
-
-qint32 NameIndex::classSlot(qint64 classId)
-{
-    const auto found = std::find(m_classIds.begin(), m_classIds.end(), classId);
-    if (found != m_classIds.end())
-        return qint32(found - m_classIds.begin());
-    m_classIds.push_back(classId);
-    return qint32(m_classIds.size() - 1);
-}
-
 void NameIndex::append(qint64 fileId, const char16_t *name, qsizetype length, qint64 columnId, qint64 classId)
 {
     // Consecutive items mostly share their column: look the slot up only on a change.
@@ -200,12 +193,12 @@ void NameIndex::append(qint64 fileId, const char16_t *name, qsizetype length, qi
     if (!m_items.empty() && m_columnIds[size_t(m_items.back().column)] == columnId)
         column = m_items.back().column;
     else
-        column = columnSlot(columnId);
+        column = slotOf(m_columnIds, columnId);
     qint32 cls = 0;
     if (!m_items.empty() && m_classIds[size_t(m_items.back().classId)] == classId)
         cls = m_items.back().classId;
     else
-        cls = classSlot(classId);
+        cls = slotOf(m_classIds, classId);
     const auto start = quint32(m_text.size());
     m_text.resize(m_text.size() + size_t(length) + 1);
     char16_t *out = m_text.data() + start;
@@ -370,8 +363,8 @@ void NameIndex::apply(std::vector<Row> rows)
                 for (char16_t c : row.name)
                     ++m_frequency[c];
                 it->length = quint32(row.name.size());
-                it->column = columnSlot(row.columnId);
-                it->classId = classSlot(row.classId);
+                it->column = slotOf(m_columnIds, row.columnId);
+                it->classId = slotOf(m_classIds, row.classId);
             } else if (row.present) {
                 append(row.fileId, row.name.data(), qsizetype(row.name.size()), row.columnId, row.classId);
             }

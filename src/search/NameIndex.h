@@ -74,8 +74,6 @@ private:
     };
 
     void append(qint64 fileId, const char16_t *name, qsizetype length, qint64 columnId, qint64 classId);
-    qint32 columnSlot(qint64 columnId);
-    qint32 classSlot(qint64 classId);
     void apply(std::vector<Row> rows);
     std::vector<char> passing(const std::vector<qint64> &ids, const std::vector<qint64> &known) const;
 

@@ -1,8 +1,5 @@
 #include "search/SearchResultModel.h"
 
-#include "browse/ItemListModel.h"
-#include "common/Text.h"
-
 namespace search {
 namespace {
 
@@ -12,7 +9,8 @@ const char16_t *const kHeaders[SearchResultModel::kColumns] = {u"名称", u"栏�
 
 } // namespace
 
-SearchResultModel::SearchResultModel(QObject *parent) : QAbstractTableModel(parent)
+// The first column is "名称" until the first search.
+SearchResultModel::SearchResultModel(QObject *parent) : ItemRowsModel(QStringLiteral("名称"), parent)
 {
 }
 
@@ -51,42 +49,21 @@ void SearchResultModel::make(size_t count)
     endInsertRows();
 }
 
-void SearchResultModel::setFirstHeader(const QString &caption)
-{
-    m_firstHeader = caption;
-    emit headerDataChanged(Qt::Horizontal, 0, 0);
-}
-
-int SearchResultModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(m_rows.size());
-}
-
 int SearchResultModel::columnCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : kColumns;
 }
 
-QVariant SearchResultModel::data(const QModelIndex &index, int role) const
+QString SearchResultModel::cellText(const browse::ItemRow &row, int column) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size())
-        return {};
-    const browse::ItemRow &r = m_rows.at(index.row());
-    if (role == Qt::DisplayRole)
-        return ShownText(index.column() == 0 ? r.caption : r.subItem(index.column() - 1));
-    return browse::itemRowData(r, role);
+    return column == 0 ? row.caption : row.subItem(column - 1);
 }
 
 QVariant SearchResultModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumns)
         return {};
-    return section == 0 ? m_firstHeader : QString::fromUtf16(kHeaders[section]);
-}
-
-Qt::ItemFlags SearchResultModel::flags(const QModelIndex &index) const
-{
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    return section == 0 ? firstHeader() : QString::fromUtf16(kHeaders[section]);
 }
 
 bool SearchResultModel::canFetchMore(const QModelIndex &parent) const

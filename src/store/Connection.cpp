@@ -3,6 +3,7 @@
 #include "store/Collation.h"
 #include "store/DatabaseError.h"
 #include "store/Schema.h"
+#include "store/Statements.h"
 
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -24,22 +25,12 @@ QString nextConnectionName()
 
 DatabaseError errorOf(const QSqlError &error, const QString &what)
 {
-    return DatabaseError(QStringLiteral("%1：%2").arg(what, error.text()),
-                         error.nativeErrorCode().toInt());
-}
-
-sqlite3 *handleOf(QSqlDatabase &db)
-{
-    const QVariant v = db.driver()->handle();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(v.data());
+    return DatabaseError(QStringLiteral("%1：%2").arg(what, error.text()), error.nativeErrorCode().toInt());
 }
 
 } // namespace
 
-Connection::Connection(QString path, Mode mode)
-    : m_path(std::move(path)), m_mode(mode), m_name(nextConnectionName())
+Connection::Connection(QString path, Mode mode) : m_path(std::move(path)), m_mode(mode), m_name(nextConnectionName())
 {
 }
 
@@ -57,7 +48,7 @@ QSqlDatabase &Connection::database()
 
 sqlite3 *Connection::handle()
 {
-    return handleOf(database());
+    return sqliteHandle(database().driver());
 }
 
 void Connection::open()
@@ -80,7 +71,7 @@ void Connection::open()
     try {
         if (!m_db.open())
             throw errorOf(m_db.lastError(), QStringLiteral("无法打开数据库文件 %1").arg(m_path));
-        sqlite3 *handle = handleOf(m_db);
+        sqlite3 *handle = sqliteHandle(m_db.driver());
         if (!handle)
             throw DatabaseError(QStringLiteral("SQLite 驱动不可用"));
         registerPinyinCollation(handle);

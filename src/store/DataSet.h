@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Field.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QSqlQuery>
@@ -15,24 +17,6 @@
 namespace store {
 
 class Connection;
-
-// One value of the current row, read the ways the program reads it.
-class Field final
-{
-public:
-    Field() = default;
-    explicit Field(QVariant value) : m_value(std::move(value)) {}
-
-    QVariant value() const { return m_value; }
-    bool isNull() const { return m_value.isNull(); }
-    QString asString() const;
-    int asInteger() const;
-    bool asBoolean() const;
-    QDateTime asDateTime() const;
-
-private:
-    QVariant m_value;
-};
 
 // A data-set component of the data module: a query with SQL text set at run
 // time, or a table with an optional filter. It offers what the program does
@@ -97,6 +81,7 @@ public:
     void execSql();
 
 private:
+    // Reading rows (DataSetRows.cpp).
     QString rowStatement() const;
     QString countStatement() const;
     void runFrom(qsizetype offset, const QString &extraCondition = {}, const QVariantList &binds = {});
@@ -104,12 +89,14 @@ private:
     bool fillBuffer();
     void fillKeyedBuffer();
     void fillTableBuffer(const QString &condition, const QVariantList &binds, qsizetype offset);
+    // The located row of a table (DataSetLocate.cpp).
+    void settlePosition();
+    // Fields and writing (DataSet.cpp).
     int fieldIndex(QStringView name) const;
     void requireActive(const char *operation) const;
     QString keyField() const;
     void postEdit();
     void postInsert();
-    void settlePosition();
 
     Connection &m_connection;
     QString m_name;
@@ -139,5 +126,22 @@ private:
     qsizetype m_nextKey = 0;
     QList<std::pair<QString, QVariant>> m_changes;
 };
+
+// Runs `sql` on `set`, calls `row(set)` for each of its rows and closes the
+// set again, however the walk ends.
+template <typename F> void eachRow(DataSet &set, const QString &sql, F &&row)
+{
+    set.close();
+    set.setSql(sql);
+    set.open();
+    try {
+        for (; !set.eof(); set.next())
+            row(set);
+    } catch (...) {
+        set.close();
+        throw;
+    }
+    set.close();
+}
 
 } // namespace store

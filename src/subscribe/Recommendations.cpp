@@ -6,22 +6,11 @@
 namespace subscribe {
 namespace {
 
-// Runs `sql` on aq_all, calls `row` for each row and closes it again.
+// Runs `sql` on aq_all, unfiltered, and calls `row` for each row.
 template <typename F> void eachRow(TDM_CDS &dm, const QString &sql, F &&row)
 {
-    store::DataSet &q = dm.aq_all;
-    q.close();
-    q.setFilter(QString());
-    q.setSql(sql);
-    q.open();
-    try {
-        for (; !q.eof(); q.next())
-            row(q);
-    } catch (...) {
-        q.close();
-        throw;
-    }
-    q.close();
+    dm.aq_all.setFilter(QString());
+    store::eachRow(dm.aq_all, sql, std::forward<F>(row));
 }
 
 void execute(TDM_CDS &dm, const QString &sql)
