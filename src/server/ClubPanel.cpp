@@ -23,7 +23,8 @@ ClubPanel::ClubPanel(QPoint &listMousePos, const LoginState &login, const QStrin
     lv_Club->setMovement(QListView::Static);
     lv_Club->setResizeMode(QListView::Adjust);
     lv_Club->setIconSize(QSize(32, 27));
-    lv_Club->setGridSize(QSize(76, 62));
+    // Three to a row, with room for the scroll bar.
+    lv_Club->setGridSize(QSize(72, 62));
     lv_Club->setWordWrap(true);
     lv_Club->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lv_Club->setSelectionMode(QAbstractItemView::SingleSelection);

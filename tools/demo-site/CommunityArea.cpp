@@ -8,6 +8,7 @@
 #include "SiteFrame.h"
 
 #include <QHttpServerRequest>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <stdexcept>
@@ -106,6 +107,13 @@ QString loginNeeded(const QString &what)
         .arg(what);
 }
 
+// The text of a page body's first heading: the page's title.
+QString headingOf(const QString &body)
+{
+    static const QRegularExpression heading(QStringLiteral("<h1>([^<]*)</h1>"));
+    return heading.match(body).captured(1);
+}
+
 class CommunityArea final : public SiteArea
 {
 public:
@@ -127,7 +135,8 @@ public:
         for (const auto &[pattern, build] : pages) {
             routes.form(QLatin1String(pattern), [this, build](const QHttpServerRequest &request) {
                 const std::optional<QString> user = postedUser(m_site, request);
-                return html(communityPage(user ? &*user : nullptr, (this->*build)(request, user ? &*user : nullptr)));
+                const QString body = (this->*build)(request, user ? &*user : nullptr);
+                return html(communityPage(user ? &*user : nullptr, headingOf(body), body));
             });
         }
     }
@@ -140,7 +149,7 @@ public:
 private:
     // The community's frame: a greeting for the user (or the guest), the
     // links to every page, then `body`.
-    static QString communityPage(const QString *user, const QString &body)
+    static QString communityPage(const QString *user, const QString &title, const QString &body)
     {
         const QString greeting =
             user ? QStringLiteral("<p id=\"greeting\">欢迎您，<b id=\"user\">%1</b>！</p>\n").arg(escaped(*user))
@@ -149,7 +158,8 @@ private:
             "<nav class=\"meta\"><a href=\"/zc/index.asp\">社区主页</a> · <a href=\"/zc/online.asp\">在线用户</a> · "
             "<a href=\"/zc/toplist.asp?orders=1\">发贴排行</a> · <a href=\"/zc/queryresult.asp?stype=3\">查看新贴</a>"
             "</nav>\n");
-        return page(QStringLiteral("Zanto社区"), QStringLiteral("<main>\n%1%2%3</main>\n").arg(greeting, links, body));
+        return page(QStringLiteral("Zanto社区 - ") + title,
+                    QStringLiteral("<main>\n%1%2%3</main>\n").arg(greeting, links, body));
     }
 
     QString home(const QHttpServerRequest &, const QString *)

@@ -19,7 +19,8 @@ const QString kStyle = QStringLiteral(
     "header{background:#b8322a;color:#fff;padding:10px 20px}"
     "header a{color:#fff;text-decoration:none;font-weight:bold}"
     "main{padding:12px 20px}"
-    ".meta{color:#666;font-size:90%}");
+    ".meta{color:#666;font-size:90%}"
+    "table{border-collapse:collapse}th,td{padding:4px 12px;text-align:left;border-bottom:1px solid #ddd}");
 
 // A name that may be looked up as a file in a directory: no separators, not hidden.
 bool plainFileName(const QString &name)
