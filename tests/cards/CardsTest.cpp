@@ -13,6 +13,7 @@
 #include "server/SendtoDialog.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -71,6 +72,45 @@ protected:
         return records;
     }
 };
+
+TEST_F(Cards, TheDialogIsLaidOutWithItsTabOrder)
+{
+    TFrm_Sendto &d = cards();
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("发送"));
+    EXPECT_EQ(d.size(), QSize(325, 275));
+    const std::tuple<QWidget *, QRect, QString> places[] = {
+        {d.ed_Filename, QRect(104, 24, 185, 20), QStringLiteral("发送：")},
+        {d.ed_ToEmail, QRect(104, 53, 185, 20), QStringLiteral("对方Email：")},
+        {d.ed_ToName, QRect(104, 85, 185, 20), QStringLiteral("对方称呼：")},
+        {d.ed_Memo, QRect(104, 117, 185, 68), QStringLiteral("留言：")},
+        {d.ed_Fromname, QRect(104, 197, 185, 20), QStringLiteral("签名：")},
+        {d.btn_Preview, QRect(40, 232, 75, 25), QStringLiteral("预览(&P)")},
+        {d.btn_Send, QRect(128, 232, 75, 25), QStringLiteral("发送(&S)")},
+        {d.btn_Cancel, QRect(216, 232, 75, 25), QStringLiteral("关闭(&C)")},
+    };
+    for (const auto &[widget, place, caption] : places) {
+        EXPECT_EQ(widget->geometry(), place) << caption.toStdString();
+        if (auto *button = qobject_cast<QPushButton *>(widget)) {
+            EXPECT_EQ(button->text(), caption);
+        } else {
+            const auto *label = d.findChild<QLabel *>(QStringLiteral("lab_") + widget->objectName());
+            ASSERT_TRUE(label);
+            EXPECT_EQ(label->text(), caption);
+            EXPECT_EQ(label->x(), 32);
+        }
+    }
+    EXPECT_TRUE(d.btn_Send->isDefault());
+    EXPECT_FALSE(d.ed_Filename->isEnabled());
+    const QList<QWidget *> order = {d.ed_ToEmail, d.ed_ToName,  d.ed_Memo,     d.ed_Fromname,
+                                    d.btn_Send,   d.btn_Cancel, d.ed_Filename, d.btn_Preview};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i) {
+        // Labels and the memo's own parts do not take the focus.
+        QWidget *next = order.at(i)->nextInFocusChain();
+        while (next->focusPolicy() == Qt::NoFocus || order.at(i)->isAncestorOf(next))
+            next = next->nextInFocusChain();
+        EXPECT_EQ(next, order.at(i + 1)) << i;
+    }
+}
 
 TEST_F(Cards, AnOfflineUserIsOfferedALoginAndGetsTheDialogOnlyOnceOnline)
 {
