@@ -13,27 +13,12 @@ namespace site {
 QList<Item> readItems(store::DataSet &set, const QString &sql)
 {
     QList<Item> out;
-    set.setSql(sql);
-    set.open();
-    try {
-        while (!set.eof()) {
-            Item item;
-            item.id = set.fieldByName(u"FileID").asInteger();
-            item.name = set.fieldByName(u"DisplayName").asString();
-            item.file = set.fieldByName(u"Filename").asString();
-            item.column = set.fieldByName(u"ColumeName").asString();
-            item.className = set.fieldByName(u"classname").asString();
-            item.description = set.fieldByName(u"FileDesc").asString();
-            item.owner = set.fieldByName(u"Owner").asString();
-            item.uploaded = set.fieldByName(u"UploadDate").asString();
-            out << item;
-            set.next();
-        }
-    } catch (...) {
-        set.close();
-        throw;
-    }
-    set.close();
+    store::eachRow(set, sql, [&out](store::DataSet &row) {
+        out << Item{row.fieldByName(u"FileID").asInteger(),   row.fieldByName(u"DisplayName").asString(),
+                    row.fieldByName(u"Filename").asString(),  row.fieldByName(u"ColumeName").asString(),
+                    row.fieldByName(u"classname").asString(), row.fieldByName(u"FileDesc").asString(),
+                    row.fieldByName(u"Owner").asString(),     row.fieldByName(u"UploadDate").asString()};
+    });
     return out;
 }
 
