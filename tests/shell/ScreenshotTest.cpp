@@ -6,14 +6,21 @@
 
 #include "app/MainWindow.h"
 #include "store/DataModule.h"
+#include "subscribe/RecommendItemPanel.h"
+#include "subscribe/RecommendPanel.h"
+#include "subscribe/SubscribePanel.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QSet>
+#include <QTest>
 #include <QToolButton>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -51,6 +58,8 @@ bool isGreenOrGrey(const QColor &c)
 // Saves the window's picture and reads the file back.
 QImage saveAndReadBack(QWidget &window, const QString &name)
 {
+    // Views lay their items out on the next turn of the event loop.
+    QCoreApplication::processEvents();
     const QString path = shotPath(name);
     EXPECT_TRUE(window.grab().save(path)) << path.toStdString();
     const QImage back(path);
@@ -104,6 +113,69 @@ TEST(Screenshots, MainWindowAndItemList)
     const QImage about = saveAndReadBack(window, QStringLiteral("about-panel.png"));
     EXPECT_NE(about, list);
     EXPECT_NE(about, main);
+    EXPECT_TRUE(prompter.asked.isEmpty());
+}
+
+// The subscription panel with a class chosen, and the two recommendation
+// panels, as a person reaches them from the main window.
+TEST(Screenshots, SubscriptionAndRecommendationPanels)
+{
+    CurrentDir here(sharedDemoHome());
+    ScriptedPrompter prompter;
+    TDM_CDS dm;
+    TFrm_Main window(prompter, QStringLiteral("http://127.0.0.1:8731/"));
+    window.setDataModule(&dm);
+    window.show();
+
+    window.ListItems(QStringLiteral("游戏世界"), 3, 1);
+    window.sb_subscribe->click();
+    subscribe::SubscribePanel *subscribe = window.pal_Subscribe;
+    ASSERT_EQ(window.frontPanel(), subscribe);
+    QTreeWidget *classes = subscribe->lv_subscribe_Class;
+    QTest::mouseClick(classes->viewport(), Qt::LeftButton, {},
+                      classes->visualItemRect(classes->topLevelItem(2)).center());
+    EXPECT_EQ(subscribe->lab_Subscribe->text(), QStringLiteral("订阅——游戏世界"));
+    // The demo catalogue leaves one column of the class unsubscribed.
+    int checked = 0;
+    const QList<subscribe::ColumnRow> rows = subscribe->columnRows();
+    for (const subscribe::ColumnRow &row : rows)
+        checked += row.subscribed ? 1 : 0;
+    EXPECT_GE(rows.size(), 4);
+    EXPECT_GT(checked, 0);
+    EXPECT_LT(checked, rows.size());
+    const QImage subscription = saveAndReadBack(window, QStringLiteral("subscribe-panel.png"));
+    const QPoint columnsAt = subscribe->lv_subscribe_Colume->viewport()->mapTo(&window, QPoint(0, 0));
+    const QRect firstColumn =
+        subscribe->lv_subscribe_Colume->visualItemRect(subscribe->lv_subscribe_Colume->topLevelItem(0))
+            .translated(columnsAt);
+    EXPECT_GT(pixelsIn(subscription, firstColumn, isNavy), 20) << "the column names are navy";
+    // The chosen class is written navy, the others green.
+    const QPoint classesAt = classes->viewport()->mapTo(&window, QPoint(0, 0));
+    const QRect chosenClass = classes->visualItemRect(classes->topLevelItem(2)).translated(classesAt);
+    const QRect otherClass = classes->visualItemRect(classes->topLevelItem(3)).translated(classesAt);
+    EXPECT_GT(pixelsIn(subscription, chosenClass, isNavy), 20);
+    EXPECT_EQ(pixelsIn(subscription, otherClass, isNavy), 0);
+    EXPECT_GT(pixelsIn(subscription, otherClass, isGreenOrGrey), 20);
+
+    window.findChild<QToolButton *>(QStringLiteral("sbt_c10"))->click();
+    subscribe::RecommendPanel *categories = window.pal_Recommend;
+    ASSERT_EQ(window.frontPanel(), categories);
+    EXPECT_GE(categories->lv_Recommend->count(), 4);
+    const QImage categoryPicture = saveAndReadBack(window, QStringLiteral("recommend-categories.png"));
+    EXPECT_GT(colourCount(categoryPicture), 50) << "the category icons are drawn";
+
+    // A double-click on a category opens its newest twenty items.
+    QListWidgetItem *category = categories->lv_Recommend->item(0);
+    const QPoint at = categories->lv_Recommend->visualItemRect(category).center();
+    QTest::mouseClick(categories->lv_Recommend->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(categories->lv_Recommend->viewport(), Qt::LeftButton, {}, at);
+    subscribe::RecommendItemPanel *items = window.pal_RecommendItem;
+    ASSERT_EQ(window.frontPanel(), items);
+    EXPECT_EQ(items->lab_RecommendItem->text(), QStringLiteral("特别推荐-%1[最新20条]").arg(category->text()));
+    EXPECT_GT(items->lv_RecommendItem->topLevelItemCount(), 10);
+    const QImage itemPicture = saveAndReadBack(window, QStringLiteral("recommend-items.png"));
+    EXPECT_NE(itemPicture, categoryPicture);
+    EXPECT_NE(itemPicture, subscription);
     EXPECT_TRUE(prompter.asked.isEmpty());
 }
 
