@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <memory>
 
 namespace search {
 namespace {
@@ -165,17 +166,6 @@ template <typename Hit> void forEachOccurrence(const std::u16string &text, char1
     }
 }
 
-// The slot of `id` among the distinct ids seen so far, a new one for an id
-// not seen yet.
-qint32 slotOf(std::vector<qint64> &ids, qint64 id)
-{
-    const auto found = std::find(ids.begin(), ids.end(), id);
-    if (found != ids.end())
-        return qint32(found - ids.begin());
-    ids.push_back(id);
-    return qint32(ids.size() - 1);
-}
-
 } // namespace
 
 std::u16string foldKeyword(QStringView keyword)
@@ -186,19 +176,43 @@ std::u16string foldKeyword(QStringView keyword)
     return out;
 }
 
+qint32 NameIndex::columnSlot(qint64 columnId)
+{
+    const auto found = std::find(m_columnIds.begin(), m_columnIds.end(), columnId);
+    if (found != m_columnIds.end())
+        return qint32(found - m_columnIds.begin());
+    m_columnIds.push_back(columnId);
+    return qint32(m_columnIds.size() - 1);
+}
+
+qint32 NameIndex::classSlot(qint64 classId)
+{
+    const auto found = std::find(m_classIds.begin(), m_classIds.end(), classId);
+    if (found != m_classIds.end())
+        return qint32(found - m_classIds.begin());
+    m_classIds.push_back(classId);
+    return qint32(m_classIds.size() - 1);
+}
+
 void NameIndex::append(qint64 fileId, const char16_t *name, qsizetype length, qint64 columnId, qint64 classId)
 {
     // Consecutive items mostly share their column: look the slot up only on a change.
+    const bool previous = !m_items.empty() && m_items.back().column != kGone;
     qint32 column = 0;
-    if (!m_items.empty() && m_columnIds[size_t(m_items.back().column)] == columnId)
+    if (previous && m_columnIds[size_t(m_items.back().column)] == columnId)
         column = m_items.back().column;
     else
-        column = slotOf(m_columnIds, columnId);
+        column = columnSlot(columnId);
     qint32 cls = 0;
-    if (!m_items.empty() && m_classIds[size_t(m_items.back().classId)] == classId)
+    if (previous && m_classIds[size_t(m_items.back().classId)] == classId)
         cls = m_items.back().classId;
     else
-        cls = slotOf(m_classIds, classId);
+        cls = classSlot(classId);
+    appendSlots(fileId, name, length, column, cls);
+}
+
+void NameIndex::appendSlots(qint64 fileId, const char16_t *name, qsizetype length, qint32 column, qint32 cls)
+{
     const auto start = quint32(m_text.size());
     m_text.resize(m_text.size() + size_t(length) + 1);
     char16_t *out = m_text.data() + start;
@@ -215,9 +229,10 @@ void NameIndex::append(qint64 fileId, const char16_t *name, qsizetype length, qi
 
 void NameIndex::load(const QString &databasePath, const Progress &progress)
 {
+    // The connection is the reading thread's alone: no locking on each call.
     sqlite3 *db = nullptr;
     const QByteArray path = databasePath.toUtf8();
-    const int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    const int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
         sqlite3_close(db);
@@ -250,38 +265,92 @@ void NameIndex::load(sqlite3 *db, const Progress &progress)
                 last = range.integer(1);
             }
         }
-        // Room for the items and their names (about a dozen characters each).
-        const auto estimate = size_t(std::clamp<qint64>(last - first + 1, 0, 50'000'000));
-        fresh.m_items.reserve(estimate);
-        fresh.m_text.reserve(estimate * 12);
-        Statement rows(db, "SELECT FileID, DisplayName, ColumeID, ClassID FROM tb_Files WHERE Deleted = 0"
-                           " ORDER BY FileID");
-        int reported = -1;
-        qsizetype count = 0;
-        std::u16string name;
-        while (rows.step()) {
-            // Decoded here from SQLite's own UTF-8: much quicker than asking it for UTF-16.
-            const QByteArrayView utf8 = rows.utf8(1);
-            name.resize(size_t(utf8.size()));
-            const qsizetype length = decodeUtf8(utf8, name.data());
-            const qint64 fileId = rows.integer(0);
-            fresh.append(fileId, name.data(), length, rows.integer(2), rows.isNull(3) ? kNoClass : rows.integer(3));
-            if (progress && (++count & 0x3fff) == 0 && last > first) {
-                const int percent = int((fileId - first) * 100 / (last - first));
-                if (percent != reported)
-                    progress(reported = percent);
-            }
-        }
+        fresh.readNames(db, first, last, progress);
         execute(db, "COMMIT");
     } catch (...) {
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
-    fresh.m_text.shrink_to_fit();
-    fresh.m_items.shrink_to_fit();
     *this = std::move(fresh);
     if (progress)
         progress(100);
+}
+
+void NameIndex::readNames(sqlite3 *db, qint64 first, qint64 last, const Progress &progress)
+{
+    // The names come from their index, a sixth of the item rows' size, in
+    // the order of the names; a catalogue without it (a bulk load drops it)
+    // is read from the rows. Either way they are gathered first and then
+    // written in item order.
+    std::unique_ptr<Statement> rows;
+    try {
+        rows = std::make_unique<Statement>(db, "SELECT FileID, DisplayName, ColumeID, ClassID FROM tb_Files"
+                                               " INDEXED BY ix_Files_Name WHERE Deleted = 0");
+    } catch (const DatabaseError &) {
+        rows = std::make_unique<Statement>(db, "SELECT FileID, DisplayName, ColumeID, ClassID FROM tb_Files"
+                                               " WHERE Deleted = 0");
+    }
+    struct Gathered
+    {
+        qint64 fileId;
+        quint32 start;
+        quint32 length;
+        qint32 column;
+        qint32 classId;
+    };
+    const auto span = size_t(std::clamp<qint64>(last - first + 1, 0, 50'000'000));
+    std::vector<Gathered> gathered;
+    gathered.reserve(span);
+    std::u16string text(span * 10, kSeparator);
+    size_t used = 0;
+    qint32 column = -1;
+    qint32 cls = -1;
+    int reported = -1;
+    while (rows->step()) {
+        // Decoded here from SQLite's own UTF-8: much quicker than asking it for UTF-16.
+        const QByteArrayView utf8 = rows->utf8(1);
+        const size_t start = used;
+        if (start + size_t(utf8.size()) > text.size())
+            text.resize(std::max(text.size() * 2, start + size_t(utf8.size())));
+        const qsizetype length = decodeUtf8(utf8, text.data() + start);
+        used += size_t(length);
+        const qint64 columnId = rows->integer(2);
+        const qint64 classId = rows->isNull(3) ? kNoClass : rows->integer(3);
+        if (column < 0 || m_columnIds[size_t(column)] != columnId)
+            column = columnSlot(columnId);
+        if (cls < 0 || m_classIds[size_t(cls)] != classId)
+            cls = classSlot(classId);
+        gathered.push_back({rows->integer(0), quint32(start), quint32(length), column, cls});
+        if (progress && (gathered.size() & 0x3fff) == 0 && span > 0) {
+            const int percent = int(std::min<size_t>(99, gathered.size() * 100 / span));
+            if (percent != reported)
+                progress(reported = percent);
+        }
+    }
+    // Item order: by place in the range of item numbers when they are dense
+    // enough, else by sorting.
+    std::vector<quint32> order(gathered.size());
+    if (!gathered.empty() && span <= gathered.size() * 4) {
+        std::vector<qint32> slot(span, -1);
+        for (size_t i = 0; i < gathered.size(); ++i)
+            slot[size_t(gathered[i].fileId - first)] = qint32(i);
+        size_t n = 0;
+        for (qint32 i : slot) {
+            if (i >= 0)
+                order[n++] = quint32(i);
+        }
+    } else {
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = quint32(i);
+        std::sort(order.begin(), order.end(),
+                  [&](quint32 a, quint32 b) { return gathered[a].fileId < gathered[b].fileId; });
+    }
+    m_items.reserve(gathered.size());
+    m_text.reserve(used + gathered.size());
+    for (quint32 i : order) {
+        const Gathered &g = gathered[i];
+        appendSlots(g.fileId, text.data() + g.start, g.length, g.column, g.classId);
+    }
 }
 
 void NameIndex::refresh(sqlite3 *db)
@@ -329,80 +398,74 @@ void NameIndex::refresh(sqlite3 *db)
 
 void NameIndex::apply(std::vector<Row> rows)
 {
-    const auto itemOf = [this](qint64 fileId) {
-        return std::lower_bound(m_items.begin(), m_items.end(), fileId,
-                                [](const Item &item, qint64 id) { return item.fileId < id; });
-    };
-    // In place when every change fits: a name no longer than before, an
-    // item removed, an item added after the last one.
-    const qint64 lastId = m_items.empty() ? std::numeric_limits<qint64>::min() : m_items.back().fileId;
-    bool inPlace = true;
-    for (const Row &row : rows) {
-        const auto it = itemOf(row.fileId);
-        const bool known = it != m_items.end() && it->fileId == row.fileId;
-        if (known && row.present && row.name.size() > it->length)
-            inPlace = false;
-        if (!known && row.present && row.fileId < lastId)
-            inPlace = false;
-    }
-    if (inPlace) {
-        bool removed = false;
-        for (const Row &row : rows) {
-            const auto it = itemOf(row.fileId);
-            if (it != m_items.end() && it->fileId == row.fileId) {
-                for (quint32 i = 0; i < it->length; ++i) {
-                    --m_frequency[m_text[it->start + i]];
-                    m_text[it->start + i] = kSeparator;
-                }
-                if (!row.present) {
-                    it->length = std::numeric_limits<quint32>::max();
-                    removed = true;
-                    continue;
-                }
+    for (Row &row : rows) {
+        const auto side = std::lower_bound(m_side.begin(), m_side.end(), row.fileId,
+                                           [](const Side &s, qint64 id) { return s.fileId < id; });
+        if (side != m_side.end() && side->fileId == row.fileId) {
+            if (!row.present) {
+                m_side.erase(side);
+                continue;
+            }
+            side->name = std::move(row.name);
+            side->column = columnSlot(row.columnId);
+            side->classId = classSlot(row.classId);
+            continue;
+        }
+        const auto it = std::lower_bound(m_items.begin(), m_items.end(), row.fileId,
+                                         [](const Item &item, qint64 id) { return item.fileId < id; });
+        if (it != m_items.end() && it->fileId == row.fileId && it->column != kGone) {
+            for (quint32 i = 0; i < it->length; ++i) {
+                --m_frequency[m_text[it->start + i]];
+                m_text[it->start + i] = kSeparator;
+            }
+            // A name that fits its place is written there.
+            if (row.present && row.name.size() <= it->length) {
                 std::copy(row.name.begin(), row.name.end(), m_text.begin() + it->start);
                 for (char16_t c : row.name)
                     ++m_frequency[c];
                 it->length = quint32(row.name.size());
-                it->column = slotOf(m_columnIds, row.columnId);
-                it->classId = slotOf(m_classIds, row.classId);
-            } else if (row.present) {
-                append(row.fileId, row.name.data(), qsizetype(row.name.size()), row.columnId, row.classId);
+                it->column = columnSlot(row.columnId);
+                it->classId = classSlot(row.classId);
+                continue;
             }
+            it->column = kGone;
+            ++m_gone;
         }
-        if (removed)
-            std::erase_if(m_items, [](const Item &item) { return item.length == std::numeric_limits<quint32>::max(); });
-        return;
+        if (!row.present)
+            continue;
+        if (m_items.empty() || row.fileId > m_items.back().fileId) {
+            append(row.fileId, row.name.data(), qsizetype(row.name.size()), row.columnId, row.classId);
+            continue;
+        }
+        // A longer name, or an item among the others: kept aside.
+        m_side.insert(side, Side{row.fileId, std::move(row.name), columnSlot(row.columnId), classSlot(row.classId)});
     }
-    // Otherwise the text is written afresh in item order, changes merged in.
+    if (m_side.size() + m_gone > std::max<size_t>(4096, m_items.size() / 64))
+        compact();
+}
+
+void NameIndex::compact()
+{
     NameIndex merged;
     merged.m_frequency.assign(0x10000, 0);
-    merged.m_text.reserve(m_text.size() + rows.size() * 16);
-    merged.m_items.reserve(m_items.size() + rows.size());
+    merged.m_text.reserve(m_text.size() + m_side.size() * 16);
+    merged.m_items.reserve(m_items.size() - m_gone + m_side.size());
     merged.m_columnIds = m_columnIds;
     merged.m_classIds = m_classIds;
     merged.m_lastSeq = m_lastSeq;
-    auto change = rows.begin();
+    auto side = m_side.begin();
+    const auto takeSide = [&](qint64 before) {
+        for (; side != m_side.end() && side->fileId < before; ++side)
+            merged.appendSlots(side->fileId, side->name.data(), qsizetype(side->name.size()), side->column,
+                               side->classId);
+    };
     for (const Item &item : m_items) {
-        for (; change != rows.end() && change->fileId < item.fileId; ++change) {
-            if (change->present)
-                merged.append(change->fileId, change->name.data(), qsizetype(change->name.size()), change->columnId,
-                              change->classId);
-        }
-        if (change != rows.end() && change->fileId == item.fileId) {
-            if (change->present)
-                merged.append(change->fileId, change->name.data(), qsizetype(change->name.size()), change->columnId,
-                              change->classId);
-            ++change;
+        if (item.column == kGone)
             continue;
-        }
-        merged.append(item.fileId, m_text.data() + item.start, item.length, m_columnIds[size_t(item.column)],
-                      m_classIds[size_t(item.classId)]);
+        takeSide(item.fileId);
+        merged.appendSlots(item.fileId, m_text.data() + item.start, item.length, item.column, item.classId);
     }
-    for (; change != rows.end(); ++change) {
-        if (change->present)
-            merged.append(change->fileId, change->name.data(), qsizetype(change->name.size()), change->columnId,
-                          change->classId);
-    }
+    takeSide(std::numeric_limits<qint64>::max());
     *this = std::move(merged);
 }
 
@@ -422,17 +485,35 @@ std::vector<qint64> NameIndex::find(QStringView keyword, const Narrowing &narrow
         return (!narrowing.byColumn || columns[size_t(item.column)]) &&
                (!narrowing.byClass || classes[size_t(item.classId)]);
     };
+    const std::u16string key = foldKeyword(keyword);
+    if (key.find(kSeparator) != std::u16string::npos)
+        return {};
+    std::vector<qint64> out = findInText(key, passes);
+    // The names kept aside, merged in by item number.
+    const size_t inText = out.size();
+    for (const Side &side : m_side) {
+        if ((!narrowing.byColumn || columns[size_t(side.column)]) &&
+            (!narrowing.byClass || classes[size_t(side.classId)]) && side.name.find(key) != std::u16string::npos)
+            out.push_back(side.fileId);
+    }
+    if (out.size() > inText)
+        std::inplace_merge(out.begin(), out.begin() + qsizetype(inText), out.end());
+    return out;
+}
+
+template <typename Passes>
+std::vector<qint64> NameIndex::findInText(const std::u16string &key, const Passes &passes) const
+{
     std::vector<qint64> out;
-    if (keyword.isEmpty()) {
+    if (key.empty()) {
         out.reserve(m_items.size());
         for (const Item &item : m_items) {
-            if (passes(item))
+            if (item.column != kGone && passes(item))
                 out.push_back(item.fileId);
         }
         return out;
     }
-    const std::u16string key = foldKeyword(keyword);
-    if (key.find(kSeparator) != std::u16string::npos || m_frequency.empty())
+    if (m_frequency.empty())
         return out;
     // The keyword's rarest character decides how to look.
     size_t pivot = 0;
@@ -475,11 +556,19 @@ std::vector<qint64> NameIndex::find(QStringView keyword, const Narrowing &narrow
     return out;
 }
 
+qsizetype NameIndex::size() const
+{
+    return qsizetype(m_items.size() - m_gone + m_side.size());
+}
+
 qsizetype NameIndex::memoryBytes() const
 {
-    return qsizetype(m_text.capacity() * sizeof(char16_t) + m_items.capacity() * sizeof(Item) +
-                     m_frequency.capacity() * sizeof(quint32) +
-                     (m_columnIds.capacity() + m_classIds.capacity()) * sizeof(qint64));
+    qsizetype side = qsizetype(m_side.capacity() * sizeof(Side));
+    for (const Side &s : m_side)
+        side += qsizetype(s.name.capacity() * sizeof(char16_t));
+    return side + qsizetype(m_text.capacity() * sizeof(char16_t) + m_items.capacity() * sizeof(Item) +
+                            m_frequency.capacity() * sizeof(quint32) +
+                            (m_columnIds.capacity() + m_classIds.capacity()) * sizeof(qint64));
 }
 
 } // namespace search

@@ -49,7 +49,7 @@ public:
     // item for an empty keyword) and that pass `narrowing`.
     std::vector<qint64> find(QStringView keyword, const Narrowing &narrowing) const;
 
-    qsizetype size() const { return qsizetype(m_items.size()); }
+    qsizetype size() const;
     // Bytes of memory the index holds.
     qsizetype memoryBytes() const;
     // The last change of the log that the index has taken in.
@@ -61,8 +61,18 @@ private:
         qint64 fileId;
         quint32 start;  // first character in m_text
         quint32 length; // characters of the name
-        qint32 column;  // index in m_columnIds
+        qint32 column;  // index in m_columnIds; kGone when the item is left out
         qint32 classId; // index in m_classIds
+    };
+    static constexpr qint32 kGone = -1;
+    // An item whose name no longer fits its place in the text, or that was
+    // added among the others.
+    struct Side
+    {
+        qint64 fileId;
+        std::u16string name; // folded
+        qint32 column;
+        qint32 classId;
     };
     struct Row
     {
@@ -74,7 +84,14 @@ private:
     };
 
     void append(qint64 fileId, const char16_t *name, qsizetype length, qint64 columnId, qint64 classId);
+    void appendSlots(qint64 fileId, const char16_t *name, qsizetype length, qint32 column, qint32 cls);
+    void readNames(sqlite3 *db, qint64 first, qint64 last, const Progress &progress);
+    qint32 columnSlot(qint64 columnId);
+    qint32 classSlot(qint64 classId);
     void apply(std::vector<Row> rows);
+    // Writes the text afresh in item order, the names kept aside merged in.
+    void compact();
+    template <typename Passes> std::vector<qint64> findInText(const std::u16string &key, const Passes &passes) const;
     std::vector<char> passing(const std::vector<qint64> &ids, const std::vector<qint64> &known) const;
 
     std::u16string m_text;            // every name, each followed by a separator
@@ -82,6 +99,8 @@ private:
     std::vector<qint64> m_columnIds;  // distinct ColumeID values seen, by slot
     std::vector<qint64> m_classIds;   // distinct ClassID values seen, by slot
     std::vector<quint32> m_frequency; // of each UTF-16 unit in m_text
+    std::vector<Side> m_side;         // by item number
+    size_t m_gone = 0;                // items of m_items left out
     qint64 m_lastSeq = 0;
 };
 

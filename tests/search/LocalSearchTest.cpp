@@ -120,6 +120,13 @@ TEST_F(LocalSearch, FindsWhatTheStatementFindsAndTypedCharactersMatchThemselves)
         search::LocalSearch(dm, index, QStringLiteral("快乐"), QStringLiteral("MTV精选"), kAll);
     EXPECT_EQ(r.statusTexts, (QStringList{QStringLiteral("类别:MTV精选"), QStringLiteral("栏目:所有"),
                                           QStringLiteral("关键字:快乐"), QStringLiteral("共3条")}));
+
+    // The names are read from their index in name order; without it (a bulk
+    // load drops it) from the item rows. Both give the same index.
+    catalogue.exec(QStringLiteral("DROP INDEX ix_Files_Name"));
+    index.load(catalogue.path());
+    EXPECT_EQ(index.size(), 15);
+    expectAgreement("loaded without the names' index");
 }
 
 TEST_F(LocalSearch, FollowsWhatOtherConnectionsWrite)
@@ -150,6 +157,17 @@ TEST_F(LocalSearch, FollowsWhatOtherConnectionsWrite)
     dm.ac_info.exec(QStringLiteral("UPDATE tb_Files SET HasDownloaded = 1, HasViewed = 1 WHERE FileID = 103"));
     found(QString());
     EXPECT_EQ(index.lastChange(), before);
+
+    // Thousands of items among the others: more than the index keeps aside,
+    // so its text is written afresh.
+    catalogue.addItem(100000, 31, QStringLiteral("最后的快乐"), QStringLiteral("2003-03-01"));
+    found(QString());
+    catalogue.exec(QStringLiteral("INSERT INTO tb_Files (FileID, ColumeID, DisplayName, UploadDate)"
+                                  " WITH RECURSIVE n(i) AS (SELECT 10000 UNION ALL SELECT i + 1 FROM n WHERE i < 14999)"
+                                  " SELECT i, 31 + i % 2, '批量' || i || (CASE WHEN i % 7 = 0 THEN '快乐' ELSE '' END),"
+                                  " '2003-03-01' FROM n"));
+    expectAgreement("after thousands of items added among the others");
+    EXPECT_EQ(index.size(), qsizetype(statement(QString(), kAll, kAll).size()));
 }
 
 TEST_F(LocalSearch, AnOlderCatalogueGetsItsChangeLogOnFirstOpenAndKeepsItsMarks)
