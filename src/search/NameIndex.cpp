@@ -213,6 +213,12 @@ void NameIndex::append(qint64 fileId, const char16_t *name, qsizetype length, qi
 
 void NameIndex::appendSlots(qint64 fileId, const char16_t *name, qsizetype length, qint32 column, qint32 cls)
 {
+    const quint32 start = writeName(name, length);
+    m_items.push_back({fileId, start, quint32(length), column, cls});
+}
+
+quint32 NameIndex::writeName(const char16_t *name, qsizetype length)
+{
     const auto start = quint32(m_text.size());
     m_text.resize(m_text.size() + size_t(length) + 1);
     char16_t *out = m_text.data() + start;
@@ -224,7 +230,7 @@ void NameIndex::appendSlots(qint64 fileId, const char16_t *name, qsizetype lengt
         ++frequency[c];
     }
     out[length] = kSeparator;
-    m_items.push_back({fileId, start, quint32(length), column, cls});
+    return start;
 }
 
 void NameIndex::load(const QString &databasePath, const Progress &progress)
@@ -276,12 +282,53 @@ void NameIndex::load(sqlite3 *db, const Progress &progress)
         progress(100);
 }
 
+void NameIndex::putInItemOrder(qint64 first, size_t span)
+{
+    const size_t n = m_items.size();
+    // Where each item goes: by its place in the range of item numbers when
+    // they are dense enough, else by sorting.
+    std::vector<quint32> order(n);
+    if (n > 0 && span <= n * 4) {
+        std::vector<qint32> slot(span, -1);
+        for (size_t i = 0; i < n; ++i)
+            slot[size_t(m_items[i].fileId - first)] = qint32(i);
+        size_t placed = 0;
+        for (qint32 i : slot) {
+            if (i >= 0)
+                order[placed++] = quint32(i);
+        }
+    } else {
+        for (size_t i = 0; i < n; ++i)
+            order[i] = quint32(i);
+        std::sort(order.begin(), order.end(),
+                  [this](quint32 a, quint32 b) { return m_items[a].fileId < m_items[b].fileId; });
+    }
+    // Place i takes the item at order[i]: moved in place, a cycle at a time.
+    std::vector<bool> done(n, false);
+    for (size_t i = 0; i < n; ++i) {
+        if (done[i])
+            continue;
+        const Item held = m_items[i];
+        size_t to = i;
+        for (;;) {
+            done[to] = true;
+            const size_t from = order[to];
+            if (from == i) {
+                m_items[to] = held;
+                break;
+            }
+            m_items[to] = m_items[from];
+            to = from;
+        }
+    }
+}
+
 void NameIndex::readNames(sqlite3 *db, qint64 first, qint64 last, const Progress &progress)
 {
     // The names come from their index, a sixth of the item rows' size, in
     // the order of the names; a catalogue without it (a bulk load drops it)
-    // is read from the rows. Either way they are gathered first and then
-    // written in item order.
+    // is read from the rows. Either way the items are gathered first, then
+    // put in item order with their names written afresh in that order.
     std::unique_ptr<Statement> rows;
     try {
         rows = std::make_unique<Statement>(db, "SELECT FileID, DisplayName, ColumeID, ClassID FROM tb_Files"
@@ -290,18 +337,10 @@ void NameIndex::readNames(sqlite3 *db, qint64 first, qint64 last, const Progress
         rows = std::make_unique<Statement>(db, "SELECT FileID, DisplayName, ColumeID, ClassID FROM tb_Files"
                                                " WHERE Deleted = 0");
     }
-    struct Gathered
-    {
-        qint64 fileId;
-        quint32 start;
-        quint32 length;
-        qint32 column;
-        qint32 classId;
-    };
     const auto span = size_t(std::clamp<qint64>(last - first + 1, 0, 50'000'000));
-    std::vector<Gathered> gathered;
-    gathered.reserve(span);
-    std::u16string text(span * 10, kSeparator);
+    // Room for the items and their names (about ten characters each).
+    m_items.reserve(std::min<size_t>(span, 4'000'000));
+    std::u16string gathered(std::min<size_t>(span, 4'000'000) * 10, kSeparator);
     size_t used = 0;
     qint32 column = -1;
     qint32 cls = -1;
@@ -309,48 +348,28 @@ void NameIndex::readNames(sqlite3 *db, qint64 first, qint64 last, const Progress
     while (rows->step()) {
         // Decoded here from SQLite's own UTF-8: much quicker than asking it for UTF-16.
         const QByteArrayView utf8 = rows->utf8(1);
-        const size_t start = used;
-        if (start + size_t(utf8.size()) > text.size())
-            text.resize(std::max(text.size() * 2, start + size_t(utf8.size())));
-        const qsizetype length = decodeUtf8(utf8, text.data() + start);
-        used += size_t(length);
+        if (used + size_t(utf8.size()) > gathered.size())
+            gathered.resize(std::max(gathered.size() + gathered.size() / 4, used + size_t(utf8.size())));
+        const qsizetype length = decodeUtf8(utf8, gathered.data() + used);
         const qint64 columnId = rows->integer(2);
         const qint64 classId = rows->isNull(3) ? kNoClass : rows->integer(3);
         if (column < 0 || m_columnIds[size_t(column)] != columnId)
             column = columnSlot(columnId);
         if (cls < 0 || m_classIds[size_t(cls)] != classId)
             cls = classSlot(classId);
-        gathered.push_back({rows->integer(0), quint32(start), quint32(length), column, cls});
-        if (progress && (gathered.size() & 0x3fff) == 0 && span > 0) {
-            const int percent = int(std::min<size_t>(99, gathered.size() * 100 / span));
+        m_items.push_back({rows->integer(0), quint32(used), quint32(length), column, cls});
+        used += size_t(length);
+        if (progress && (m_items.size() & 0x3fff) == 0 && span > 0) {
+            const int percent = int(std::min<size_t>(99, m_items.size() * 100 / span));
             if (percent != reported)
                 progress(reported = percent);
         }
     }
-    // Item order: by place in the range of item numbers when they are dense
-    // enough, else by sorting.
-    std::vector<quint32> order(gathered.size());
-    if (!gathered.empty() && span <= gathered.size() * 4) {
-        std::vector<qint32> slot(span, -1);
-        for (size_t i = 0; i < gathered.size(); ++i)
-            slot[size_t(gathered[i].fileId - first)] = qint32(i);
-        size_t n = 0;
-        for (qint32 i : slot) {
-            if (i >= 0)
-                order[n++] = quint32(i);
-        }
-    } else {
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = quint32(i);
-        std::sort(order.begin(), order.end(),
-                  [&](quint32 a, quint32 b) { return gathered[a].fileId < gathered[b].fileId; });
-    }
-    m_items.reserve(gathered.size());
-    m_text.reserve(used + gathered.size());
-    for (quint32 i : order) {
-        const Gathered &g = gathered[i];
-        appendSlots(g.fileId, text.data() + g.start, g.length, g.column, g.classId);
-    }
+    const size_t n = m_items.size();
+    putInItemOrder(first, span);
+    m_text.reserve(used + n);
+    for (Item &item : m_items)
+        item.start = writeName(gathered.data() + item.start, item.length);
 }
 
 void NameIndex::refresh(sqlite3 *db)

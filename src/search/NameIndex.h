@@ -85,7 +85,11 @@ private:
 
     void append(qint64 fileId, const char16_t *name, qsizetype length, qint64 columnId, qint64 classId);
     void appendSlots(qint64 fileId, const char16_t *name, qsizetype length, qint32 column, qint32 cls);
+    // Writes a name, folded, at the end of the text; answers where it starts.
+    quint32 writeName(const char16_t *name, qsizetype length);
     void readNames(sqlite3 *db, qint64 first, qint64 last, const Progress &progress);
+    // Sorts the items by item number; `span` is the range of the numbers from `first`.
+    void putInItemOrder(qint64 first, size_t span);
     qint32 columnSlot(qint64 columnId);
     qint32 classSlot(qint64 classId);
     void apply(std::vector<Row> rows);
