@@ -77,14 +77,24 @@ int colourCount(const QImage &picture)
     return int(colours.size());
 }
 
-TEST(Screenshots, MainWindowAndItemList)
+// The main window on the demo home, shown.
+class Screenshots : public ::testing::Test
 {
-    CurrentDir here(sharedDemoHome());
+protected:
+    Screenshots()
+    {
+        window.setDataModule(&dm);
+        window.show();
+    }
+
+    CurrentDir here{sharedDemoHome()};
     ScriptedPrompter prompter;
     TDM_CDS dm;
-    TFrm_Main window(prompter, QStringLiteral("http://127.0.0.1:8731/"));
-    window.setDataModule(&dm);
-    window.show();
+    TFrm_Main window{prompter, QStringLiteral("http://127.0.0.1:8731/")};
+};
+
+TEST_F(Screenshots, MainWindowAndItemList)
+{
     const QImage main = saveAndReadBack(window, QStringLiteral("main-window.png"));
     EXPECT_GT(colourCount(main), 50) << "the frame, the buttons and their pictures are drawn";
 
@@ -118,15 +128,8 @@ TEST(Screenshots, MainWindowAndItemList)
 
 // The subscription panel with a class chosen, and the two recommendation
 // panels, as a person reaches them from the main window.
-TEST(Screenshots, SubscriptionAndRecommendationPanels)
+TEST_F(Screenshots, SubscriptionAndRecommendationPanels)
 {
-    CurrentDir here(sharedDemoHome());
-    ScriptedPrompter prompter;
-    TDM_CDS dm;
-    TFrm_Main window(prompter, QStringLiteral("http://127.0.0.1:8731/"));
-    window.setDataModule(&dm);
-    window.show();
-
     window.ListItems(QStringLiteral("游戏世界"), 3, 1);
     window.sb_subscribe->click();
     subscribe::SubscribePanel *subscribe = window.pal_Subscribe;
