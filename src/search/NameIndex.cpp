@@ -166,6 +166,17 @@ template <typename Hit> void forEachOccurrence(const std::u16string &text, char1
     }
 }
 
+// The slot of `id` among the distinct ids seen so far, a new one for an id
+// not seen yet.
+qint32 slotOf(std::vector<qint64> &ids, qint64 id)
+{
+    const auto found = std::find(ids.begin(), ids.end(), id);
+    if (found != ids.end())
+        return qint32(found - ids.begin());
+    ids.push_back(id);
+    return qint32(ids.size() - 1);
+}
+
 } // namespace
 
 std::u16string foldKeyword(QStringView keyword)
@@ -176,24 +187,6 @@ std::u16string foldKeyword(QStringView keyword)
     return out;
 }
 
-qint32 NameIndex::columnSlot(qint64 columnId)
-{
-    const auto found = std::find(m_columnIds.begin(), m_columnIds.end(), columnId);
-    if (found != m_columnIds.end())
-        return qint32(found - m_columnIds.begin());
-    m_columnIds.push_back(columnId);
-    return qint32(m_columnIds.size() - 1);
-}
-
-qint32 NameIndex::classSlot(qint64 classId)
-{
-    const auto found = std::find(m_classIds.begin(), m_classIds.end(), classId);
-    if (found != m_classIds.end())
-        return qint32(found - m_classIds.begin());
-    m_classIds.push_back(classId);
-    return qint32(m_classIds.size() - 1);
-}
-
 void NameIndex::append(qint64 fileId, const char16_t *name, qsizetype length, qint64 columnId, qint64 classId)
 {
     // Consecutive items mostly share their column: look the slot up only on a change.
@@ -202,12 +195,12 @@ void NameIndex::append(qint64 fileId, const char16_t *name, qsizetype length, qi
     if (previous && m_columnIds[size_t(m_items.back().column)] == columnId)
         column = m_items.back().column;
     else
-        column = columnSlot(columnId);
+        column = slotOf(m_columnIds, columnId);
     qint32 cls = 0;
     if (previous && m_classIds[size_t(m_items.back().classId)] == classId)
         cls = m_items.back().classId;
     else
-        cls = classSlot(classId);
+        cls = slotOf(m_classIds, classId);
     appendSlots(fileId, name, length, column, cls);
 }
 
@@ -354,9 +347,9 @@ void NameIndex::readNames(sqlite3 *db, qint64 first, qint64 last, const Progress
         const qint64 columnId = rows->integer(2);
         const qint64 classId = rows->isNull(3) ? kNoClass : rows->integer(3);
         if (column < 0 || m_columnIds[size_t(column)] != columnId)
-            column = columnSlot(columnId);
+            column = slotOf(m_columnIds, columnId);
         if (cls < 0 || m_classIds[size_t(cls)] != classId)
-            cls = classSlot(classId);
+            cls = slotOf(m_classIds, classId);
         m_items.push_back({rows->integer(0), quint32(used), quint32(length), column, cls});
         used += size_t(length);
         if (progress && (m_items.size() & 0x3fff) == 0 && span > 0) {
@@ -426,8 +419,8 @@ void NameIndex::apply(std::vector<Row> rows)
                 continue;
             }
             side->name = std::move(row.name);
-            side->column = columnSlot(row.columnId);
-            side->classId = classSlot(row.classId);
+            side->column = slotOf(m_columnIds, row.columnId);
+            side->classId = slotOf(m_classIds, row.classId);
             continue;
         }
         const auto it = std::lower_bound(m_items.begin(), m_items.end(), row.fileId,
@@ -443,8 +436,8 @@ void NameIndex::apply(std::vector<Row> rows)
                 for (char16_t c : row.name)
                     ++m_frequency[c];
                 it->length = quint32(row.name.size());
-                it->column = columnSlot(row.columnId);
-                it->classId = classSlot(row.classId);
+                it->column = slotOf(m_columnIds, row.columnId);
+                it->classId = slotOf(m_classIds, row.classId);
                 continue;
             }
             it->column = kGone;
@@ -457,7 +450,8 @@ void NameIndex::apply(std::vector<Row> rows)
             continue;
         }
         // A longer name, or an item among the others: kept aside.
-        m_side.insert(side, Side{row.fileId, std::move(row.name), columnSlot(row.columnId), classSlot(row.classId)});
+        m_side.insert(side, Side{row.fileId, std::move(row.name), slotOf(m_columnIds, row.columnId),
+                                 slotOf(m_classIds, row.classId)});
     }
     if (m_side.size() + m_gone > std::max<size_t>(4096, m_items.size() / 64))
         compact();

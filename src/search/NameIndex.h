@@ -90,8 +90,6 @@ private:
     void readNames(sqlite3 *db, qint64 first, qint64 last, const Progress &progress);
     // Sorts the items by item number; `span` is the range of the numbers from `first`.
     void putInItemOrder(qint64 first, size_t span);
-    qint32 columnSlot(qint64 columnId);
-    qint32 classSlot(qint64 classId);
     void apply(std::vector<Row> rows);
     // Writes the text afresh in item order, the names kept aside merged in.
     void compact();
