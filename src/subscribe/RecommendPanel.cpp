@@ -22,7 +22,8 @@ RecommendPanel::RecommendPanel(QPoint &listMousePos, QWidget *parent)
     lv_Recommend->setMovement(QListView::Static);
     lv_Recommend->setResizeMode(QListView::Adjust);
     lv_Recommend->setIconSize(QSize(32, 27));
-    lv_Recommend->setGridSize(QSize(76, 60));
+    // Three to a row, with room for the scroll bar.
+    lv_Recommend->setGridSize(QSize(72, 60));
     lv_Recommend->setWordWrap(true);
     lv_Recommend->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lv_Recommend->setSelectionMode(QAbstractItemView::SingleSelection);
