@@ -15,19 +15,7 @@ ClubPanel::ClubPanel(QPoint &listMousePos, const LoginState &login, const QStrin
       m_login(login)
 {
     lab_Club = titleLabel();
-    lv_Club = new QListWidget(this);
-    lv_Club->setObjectName(QStringLiteral("lv_Club"));
-    lv_Club->setGeometry(1, kTitleHeight + 1, kWidth - 2, kHeight - kTitleHeight - 2);
-    lv_Club->setFrameShape(QFrame::NoFrame);
-    lv_Club->setViewMode(QListView::IconMode);
-    lv_Club->setMovement(QListView::Static);
-    lv_Club->setResizeMode(QListView::Adjust);
-    lv_Club->setIconSize(QSize(32, 27));
-    // Three to a row, with room for the scroll bar.
-    lv_Club->setGridSize(QSize(72, 62));
-    lv_Club->setWordWrap(true);
-    lv_Club->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lv_Club->setSelectionMode(QAbstractItemView::SingleSelection);
+    lv_Club = iconList("lv_Club");
     new skin::ListPointer(
         lv_Club, [this](const QPoint &position) { lv_RecommendMouseMove(position); }, [this] { lv_ClubDblClick(); });
     for (const ClubEntry &entry : clubEntries()) {

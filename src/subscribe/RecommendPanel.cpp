@@ -14,19 +14,7 @@ RecommendPanel::RecommendPanel(QPoint &listMousePos, QWidget *parent)
     : TitledPanel("pal_Recommend", QStringLiteral("特别推荐"), "lab_Recommend", parent), m_listMousePos(listMousePos)
 {
     lab_Recommend = titleLabel();
-    lv_Recommend = new QListWidget(this);
-    lv_Recommend->setObjectName(QStringLiteral("lv_Recommend"));
-    lv_Recommend->setGeometry(1, 23, 236, 242);
-    lv_Recommend->setFrameShape(QFrame::NoFrame);
-    lv_Recommend->setViewMode(QListView::IconMode);
-    lv_Recommend->setMovement(QListView::Static);
-    lv_Recommend->setResizeMode(QListView::Adjust);
-    lv_Recommend->setIconSize(QSize(32, 27));
-    // Three to a row, with room for the scroll bar.
-    lv_Recommend->setGridSize(QSize(72, 60));
-    lv_Recommend->setWordWrap(true);
-    lv_Recommend->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lv_Recommend->setSelectionMode(QAbstractItemView::SingleSelection);
+    lv_Recommend = iconList("lv_Recommend");
     new skin::ListPointer(
         lv_Recommend, [this](const QPoint &position) { lv_RecommendMouseMove(position); },
         [this] { lv_RecommendDblClick(); });

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QLabel;
+class QListWidget;
 
 namespace skin {
 
@@ -22,6 +23,11 @@ public:
     QLabel *titleLabel() const { return m_title; }
     // Sets the title; the label sizes itself to it and is centred in the panel.
     void setTitle(const QString &title);
+
+protected:
+    // A read-only list of large icons under the title, three to a row,
+    // named `name`.
+    QListWidget *iconList(const char *name);
 
 private:
     QLabel *m_title;
