@@ -44,6 +44,7 @@ void DataSet::close()
     m_changes.clear();
     m_keys.clear();
     m_keys.shrink_to_fit();
+    m_walk.reset();
     m_keyed = false;
     m_state = State::Inactive;
 }

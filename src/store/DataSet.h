@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/ColumnWalk.h"
 #include "store/Field.h"
 
 #include <QDateTime>
@@ -26,7 +27,10 @@ class Connection;
 // Rows are read ahead in small batches, so a row can be written while the
 // statement that produced it is still being walked. A result of items is
 // fixed when it opens, as a static cursor is: its item numbers are read
-// first, which also gives its count and lets it skip at no cost.
+// first, which also gives its count and lets it skip at no cost. The list
+// of some columns' items (a class's list) is counted from its columns'
+// counts instead, and its item numbers read a batch at a time as it is
+// walked (ColumnWalk).
 class DataSet final
 {
 public:
@@ -88,6 +92,7 @@ private:
     void fetch();
     bool fillBuffer();
     void fillKeyedBuffer();
+    qsizetype keyCount() const;
     void fillTableBuffer(const QString &condition, const QVariantList &binds, qsizetype offset);
     // The located row of a table (DataSetLocate.cpp).
     void settlePosition();
@@ -123,6 +128,7 @@ private:
     // are then read a batch at a time by number.
     bool m_keyed = false;
     std::vector<qint64> m_keys;
+    std::optional<ColumnWalk> m_walk; // in place of m_keys for a list of columns' items
     qsizetype m_nextKey = 0;
     QList<std::pair<QString, QVariant>> m_changes;
 };

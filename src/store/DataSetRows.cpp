@@ -60,8 +60,8 @@ void DataSet::runFrom(qsizetype offset, const QString &extraCondition, const QVa
 {
     if (m_keyed) {
         m_buffer.clear();
-        m_nextKey = std::min<qsizetype>(offset, qsizetype(m_keys.size()));
-        m_queryDone = m_nextKey >= qsizetype(m_keys.size());
+        m_nextKey = std::min(offset, keyCount());
+        m_queryDone = m_nextKey >= keyCount();
         return;
     }
     m_locatedRowId.reset();
@@ -105,12 +105,31 @@ void DataSet::fillTableBuffer(const QString &condition, const QVariantList &bind
         m_lastRowId = m_buffer.back().value(kRowIdField).toLongLong();
 }
 
+qsizetype DataSet::keyCount() const
+{
+    return m_walk ? m_walk->size() : qsizetype(m_keys.size());
+}
+
 void DataSet::fillKeyedBuffer()
 {
-    const qsizetype end = std::min<qsizetype>(m_nextKey + kReadAhead, qsizetype(m_keys.size()));
+    std::vector<qint64> batch;
+    qsizetype end = 0;
+    if (m_walk) {
+        ColumnWalk::Batch read = m_walk->read(m_connection.database(), m_nextKey, kReadAhead);
+        batch = std::move(read.keys);
+        end = m_nextKey + std::max<qsizetype>(read.places, 1);
+    } else {
+        end = std::min<qsizetype>(m_nextKey + kReadAhead, qsizetype(m_keys.size()));
+        batch.assign(m_keys.begin() + m_nextKey, m_keys.begin() + end);
+    }
+    if (batch.empty()) { // every row of these places has gone
+        m_nextKey = end;
+        m_queryDone = m_nextKey >= keyCount();
+        return;
+    }
     QStringList keys;
-    for (qsizetype i = m_nextKey; i < end; ++i)
-        keys << QString::number(m_keys[size_t(i)]);
+    for (qint64 key : batch)
+        keys << QString::number(key);
     const QString sql = QStringLiteral("SELECT * FROM (%1) WHERE FileID IN (%2)").arg(rowStatement(), keys.join(u','));
     QSqlQuery q = runStatement(m_connection.database(), sql, {});
     QHash<qint64, QSqlRecord> rows;
@@ -120,13 +139,13 @@ void DataSet::fillKeyedBuffer()
         throw statementError(q, sql);
     // Rows come in the order of the keys; a row gone since the keys were
     // read (another process deleted it) is left out.
-    for (qsizetype i = m_nextKey; i < end; ++i) {
-        const auto found = rows.constFind(m_keys[size_t(i)]);
+    for (qint64 key : batch) {
+        const auto found = rows.constFind(key);
         if (found != rows.constEnd())
             m_buffer.push_back(*found);
     }
     m_nextKey = end;
-    m_queryDone = m_nextKey >= qsizetype(m_keys.size());
+    m_queryDone = m_nextKey >= keyCount();
 }
 
 bool DataSet::fillBuffer()
@@ -183,8 +202,10 @@ void DataSet::open()
     m_keyed = m_kind == Kind::Query && readsItemsByKey(rowStatement());
     if (m_keyed) {
         const QString rows = rowStatement();
-        m_keys = readIds(m_connection.handle(), QStringLiteral("SELECT FileID FROM (%1)").arg(rows));
-        m_count = int(m_keys.size());
+        m_walk = ColumnWalk::plan(m_connection.database(), rows);
+        if (!m_walk)
+            m_keys = readIds(m_connection.handle(), QStringLiteral("SELECT FileID FROM (%1)").arg(rows));
+        m_count = int(keyCount());
         QSqlQuery shape =
             runStatement(m_connection.database(), QStringLiteral("SELECT * FROM (%1) LIMIT 0").arg(rows), {});
         m_structure = shape.record();

@@ -1,79 +1,13 @@
 #include "store/JetSql.h"
 
 #include "store/Schema.h"
+#include "store/SqlTokens.h"
 
 #include <QList>
 #include <QRegularExpression>
 
 namespace store {
 namespace {
-
-struct Token
-{
-    enum Kind { Word, Number, Text, Space, Symbol } kind;
-    QString text;
-};
-
-bool isWordChar(QChar c)
-{
-    return c.isLetterOrNumber() || c == u'_';
-}
-
-// Splits a statement into words, numbers, quoted texts, blanks and symbols;
-// quoted texts keep their quotes and doubled quotes.
-QList<Token> tokenize(const QString &sql)
-{
-    QList<Token> tokens;
-    qsizetype i = 0;
-    const qsizetype n = sql.size();
-    while (i < n) {
-        const QChar c = sql.at(i);
-        qsizetype j = i + 1;
-        Token::Kind kind = Token::Symbol;
-        if (c == u'\'') {
-            kind = Token::Text;
-            while (j < n) {
-                if (sql.at(j) == u'\'') {
-                    if (j + 1 < n && sql.at(j + 1) == u'\'') {
-                        j += 2;
-                        continue;
-                    }
-                    ++j;
-                    break;
-                }
-                ++j;
-            }
-        } else if (c.isSpace()) {
-            kind = Token::Space;
-            while (j < n && sql.at(j).isSpace())
-                ++j;
-        } else if (c.isDigit()) {
-            kind = Token::Number;
-            while (j < n && isWordChar(sql.at(j)))
-                ++j;
-        } else if (isWordChar(c)) {
-            kind = Token::Word;
-            while (j < n && isWordChar(sql.at(j)))
-                ++j;
-        }
-        tokens.append({kind, sql.mid(i, j - i)});
-        i = j;
-    }
-    return tokens;
-}
-
-bool is(const Token &t, QLatin1StringView word)
-{
-    return t.kind == Token::Word && t.text.compare(word, Qt::CaseInsensitive) == 0;
-}
-
-// Index of the next token that is not a blank, or tokens.size().
-qsizetype nextSolid(const QList<Token> &tokens, qsizetype from)
-{
-    while (from < tokens.size() && tokens.at(from).kind == Token::Space)
-        ++from;
-    return from;
-}
 
 QString storedQueryName(const QString &word)
 {
@@ -118,13 +52,12 @@ QString newestPerColumn(const QList<Token> &tokens, const QString &limit)
         i = nextSolid(tokens, i + 1);
         return true;
     };
-    const bool shape = take([](const Token &t) { return is(t, QLatin1StringView("select")); })
-                       && take([](const Token &t) { return t.text == QLatin1String("*"); })
-                       && take([](const Token &t) { return is(t, QLatin1StringView("from")); })
-                       && take([](const Token &t) {
-                              return t.kind == Token::Word
-                                     && storedQueryName(t.text) == QLatin1String("qry_FilesLast");
-                          });
+    const bool shape = take([](const Token &t) { return is(t, QLatin1StringView("select")); }) &&
+                       take([](const Token &t) { return t.text == QLatin1String("*"); }) &&
+                       take([](const Token &t) { return is(t, QLatin1StringView("from")); }) &&
+                       take([](const Token &t) {
+                           return t.kind == Token::Word && storedQueryName(t.text) == QLatin1String("qry_FilesLast");
+                       });
     if (!shape)
         return {};
     QString condition;
@@ -199,8 +132,8 @@ QString translateJet(const QString &jetSql, Purpose purpose)
         } else if (is(t, QLatin1StringView("group"))) {
             const qsizetype k = nextSolid(tokens, i + 1);
             const qsizetype m = nextSolid(tokens, k + 1);
-            if (k < tokens.size() && is(tokens.at(k), QLatin1StringView("by")) && m < tokens.size()
-                && tokens.at(m).kind == Token::Word) {
+            if (k < tokens.size() && is(tokens.at(k), QLatin1StringView("by")) && m < tokens.size() &&
+                tokens.at(m).kind == Token::Word) {
                 hasGroupBy = true;
                 groupKey = tokens.at(m).text;
             }
@@ -219,9 +152,9 @@ QString translateJet(const QString &jetSql, Purpose purpose)
             // The unordered item list of subscribed columns reads its twin
             // too, column by column: a class's list is then the items of
             // its subscribed columns, each column's from its own index.
-            const bool useSet = !stored.isEmpty()
-                                && (hasGroupBy || (purpose == Purpose::Counting && isOrderedStoredQuery(stored))
-                                    || (bySubscription && !isOrderedStoredQuery(stored)));
+            const bool useSet =
+                !stored.isEmpty() && (hasGroupBy || (purpose == Purpose::Counting && isOrderedStoredQuery(stored)) ||
+                                      (bySubscription && !isOrderedStoredQuery(stored)));
             out += useSet ? setViewName(stored) : t.text;
         } else {
             out += t.text;

@@ -21,12 +21,12 @@ void exec(QSqlDatabase &db, const QString &sql)
 // The thirteen columns every stored query exposes, over tb_Files f, tb_Colume c
 // and tb_Class k. An item's class and subscription are its column's, read
 // from tb_Colume: saving a subscription writes one row per column.
-const QString kItemColumns = QStringLiteral(
-    "f.FileID AS FileID, f.DisplayName AS DisplayName, f.Filename AS Filename, "
-    "f.URL AS URL, f.FileDesc AS FileDesc, f.Owner AS Owner, "
-    "f.UploadDate AS UploadDate, c.ColumeName AS ColumeName, c.ColumeParent AS ClassID, "
-    "k.classname AS classname, c.Subscribed AS Subscribed, f.HasViewed AS HasViewed, "
-    "f.HasDownloaded AS HasDownloaded");
+const QString kItemColumns =
+    QStringLiteral("f.FileID AS FileID, f.DisplayName AS DisplayName, f.Filename AS Filename, "
+                   "f.URL AS URL, f.FileDesc AS FileDesc, f.Owner AS Owner, "
+                   "f.UploadDate AS UploadDate, c.ColumeName AS ColumeName, c.ColumeParent AS ClassID, "
+                   "k.classname AS classname, c.Subscribed AS Subscribed, f.HasViewed AS HasViewed, "
+                   "f.HasDownloaded AS HasDownloaded");
 
 // Rows of the item views: items first, their column and class looked up. A
 // condition on the column (its class, its subscription) lets the planner
@@ -51,8 +51,8 @@ struct StoredQuery
 };
 
 // Items uploaded within 30 days of the catalogue's newest upload.
-const QString kRecentCondition = QStringLiteral(
-    " AND f.UploadDate >= (SELECT date(max(UploadDate), '-30 days') FROM tb_Files)");
+const QString kRecentCondition =
+    QStringLiteral(" AND f.UploadDate >= (SELECT date(max(UploadDate), '-30 days') FROM tb_Files)");
 // The 100 most-hit items of the subscribed columns: read most-hit first
 // until 100 of subscribed columns are found.
 const QString kTopCondition = QStringLiteral(
@@ -156,8 +156,8 @@ const char *const kListIndexes[] = {
     "CREATE INDEX IF NOT EXISTS ix_Files_Name ON tb_Files (Deleted, DisplayName, ColumeID, ClassID)",
 };
 
-const char *const kListIndexNames[] = {"ix_Files_Colume", "ix_Files_Latest", "ix_Files_Uploaded",
-                                       "ix_Files_Hits", "ix_Files_Name"};
+const char *const kListIndexNames[] = {"ix_Files_Colume", "ix_Files_Latest", "ix_Files_Uploaded", "ix_Files_Hits",
+                                       "ix_Files_Name"};
 
 // The search index lives in memory; these triggers log every item whose name,
 // column, class or presence changes, whoever writes the file, so that the
@@ -178,6 +178,68 @@ const char *const kSearchLog[] = {
 
 const char *const kSearchLogTriggers[] = {"tb_Files_search_insert", "tb_Files_search_delete", "tb_Files_search_update"};
 
+// Each column's number of items in each of the list views, kept by triggers
+// whoever writes the file: a list's length and its pages are then found
+// without walking its items.
+const char *const kColumnCountsTable =
+    "CREATE TABLE IF NOT EXISTS tb_ColumeCounts (ColumeID INTEGER PRIMARY KEY,"
+    " Items INTEGER NOT NULL DEFAULT 0, Viewed INTEGER NOT NULL DEFAULT 0, Unviewed INTEGER NOT NULL DEFAULT 0,"
+    " Downloaded INTEGER NOT NULL DEFAULT 0, Undownloaded INTEGER NOT NULL DEFAULT 0)";
+
+const char *const kColumnRecount[] = {
+    "DELETE FROM tb_ColumeCounts",
+    "INSERT INTO tb_ColumeCounts (ColumeID, Items, Viewed, Unviewed, Downloaded, Undownloaded)"
+    " SELECT ColumeID, count(*), sum(HasViewed = 1), sum(HasViewed = 0), sum(HasDownloaded = 1),"
+    " sum(HasDownloaded = 0) FROM tb_Files WHERE Deleted = 0 GROUP BY ColumeID",
+};
+
+const char *const kColumnCountTriggerNames[] = {"tb_Files_count_insert", "tb_Files_count_delete",
+                                                "tb_Files_count_update"};
+
+QStringList columnCountTriggers()
+{
+    // An item in the lists (not deleted) counts in its column.
+    const auto add = [](const char *row) {
+        return QStringLiteral(
+                   "INSERT INTO tb_ColumeCounts (ColumeID, Items, Viewed, Unviewed, Downloaded, Undownloaded)"
+                   " SELECT %1.ColumeID, 1, %1.HasViewed = 1, %1.HasViewed = 0, %1.HasDownloaded = 1,"
+                   " %1.HasDownloaded = 0 WHERE %1.Deleted = 0 ON CONFLICT (ColumeID) DO UPDATE SET"
+                   " Items = Items + 1, Viewed = Viewed + excluded.Viewed, Unviewed = Unviewed + excluded.Unviewed,"
+                   " Downloaded = Downloaded + excluded.Downloaded,"
+                   " Undownloaded = Undownloaded + excluded.Undownloaded;")
+            .arg(QLatin1String(row));
+    };
+    const auto remove = [](const char *row) {
+        return QStringLiteral(
+                   "UPDATE tb_ColumeCounts SET Items = Items - 1, Viewed = Viewed - (%1.HasViewed = 1),"
+                   " Unviewed = Unviewed - (%1.HasViewed = 0), Downloaded = Downloaded - (%1.HasDownloaded = 1),"
+                   " Undownloaded = Undownloaded - (%1.HasDownloaded = 0)"
+                   " WHERE ColumeID = %1.ColumeID AND %1.Deleted = 0;")
+            .arg(QLatin1String(row));
+    };
+    return {
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS tb_Files_count_insert AFTER INSERT ON tb_Files BEGIN %1 END")
+            .arg(add("NEW")),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS tb_Files_count_delete AFTER DELETE ON tb_Files BEGIN %1 END")
+            .arg(remove("OLD")),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS tb_Files_count_update AFTER UPDATE OF ColumeID, Deleted,"
+                       " HasViewed, HasDownloaded ON tb_Files WHEN OLD.ColumeID IS NOT NEW.ColumeID"
+                       " OR OLD.Deleted IS NOT NEW.Deleted OR OLD.HasViewed IS NOT NEW.HasViewed"
+                       " OR OLD.HasDownloaded IS NOT NEW.HasDownloaded BEGIN %1 %2 END")
+            .arg(remove("OLD"), add("NEW")),
+    };
+}
+
+// The counts table, filled from the items, and the triggers that keep it.
+QStringList columnCounts()
+{
+    QStringList out{QString::fromUtf8(kColumnCountsTable)};
+    for (const char *sql : kColumnRecount)
+        out << QString::fromUtf8(sql);
+    out << columnCountTriggers();
+    return out;
+}
+
 // Version 1 kept each column's subscription (and class) on every item, so
 // that saving a subscription rewrote all its items. Version 2 reads the
 // subscription from tb_Colume; the items' copies, their triggers and the
@@ -185,8 +247,8 @@ const char *const kSearchLogTriggers[] = {"tb_Files_search_insert", "tb_Files_se
 QStringList migrationFrom1()
 {
     QStringList out;
-    for (const char *name : {"tb_Files_column_insert", "tb_Files_column_update", "tb_Colume_insert",
-                             "tb_Colume_update", "tb_Colume_delete"})
+    for (const char *name : {"tb_Files_column_insert", "tb_Files_column_update", "tb_Colume_insert", "tb_Colume_update",
+                             "tb_Colume_delete"})
         out << QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(name));
     for (const char *name : kStoredQueries) {
         out << QStringLiteral("DROP VIEW IF EXISTS %1").arg(QLatin1String(name));
@@ -217,7 +279,8 @@ QStringList migrationFrom2()
     return out;
 }
 
-const Migration kMigrations[] = {{1, migrationFrom1}, {2, migrationFrom2}};
+// Version 4 adds the columns' item counts.
+const Migration kMigrations[] = {{1, migrationFrom1}, {2, migrationFrom2}, {3, columnCounts}};
 
 } // namespace
 
@@ -236,6 +299,7 @@ QStringList schemaStatements()
         out << QString::fromUtf8(sql);
     for (const char *sql : kSearchLog)
         out << QString::fromUtf8(sql);
+    out << columnCounts();
     out << viewStatements();
     out << QStringLiteral("INSERT INTO tb_SchemaVersion (Version) VALUES (%1)").arg(kSchemaVersion);
     return out;
@@ -262,6 +326,9 @@ void createListIndexes(QSqlDatabase &db)
         exec(db, QString::fromUtf8(sql));
     for (const char *sql : kSearchLog)
         exec(db, QString::fromUtf8(sql));
+    // The counts afresh, after a load that went without their triggers.
+    for (const QString &sql : columnCounts())
+        exec(db, sql);
 }
 
 void dropListIndexes(QSqlDatabase &db)
@@ -271,21 +338,22 @@ void dropListIndexes(QSqlDatabase &db)
     // A bulk load starts the search index afresh: nothing to log.
     for (const char *name : kSearchLogTriggers)
         exec(db, QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(name)));
+    for (const char *name : kColumnCountTriggerNames)
+        exec(db, QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(name)));
 }
 
 int checkSchema(QSqlDatabase &db)
 {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT max(Version) FROM tb_SchemaVersion")) || !q.next()) {
-        throw DatabaseError(QStringLiteral("数据库文件 %1 不是可用的目录数据库：%2")
-                                .arg(db.databaseName(), q.lastError().text()),
-                            q.lastError().nativeErrorCode().toInt());
+        throw DatabaseError(
+            QStringLiteral("数据库文件 %1 不是可用的目录数据库：%2").arg(db.databaseName(), q.lastError().text()),
+            q.lastError().nativeErrorCode().toInt());
     }
     const int version = q.value(0).toInt();
     if (version > kSchemaVersion) {
-        throw DatabaseError(QStringLiteral("数据库文件 %1 的版本 (%2) 比本程序新，请升级程序。")
-                                .arg(db.databaseName())
-                                .arg(version));
+        throw DatabaseError(
+            QStringLiteral("数据库文件 %1 的版本 (%2) 比本程序新，请升级程序。").arg(db.databaseName()).arg(version));
     }
     if (version < 1)
         throw DatabaseError(QStringLiteral("数据库文件 %1 没有版本记录。").arg(db.databaseName()));

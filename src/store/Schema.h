@@ -8,8 +8,9 @@ class QSqlDatabase;
 namespace store {
 
 // Version of the catalogue layout that this program writes and reads.
-// 2: subscriptions read from tb_Colume; 3: the search index's change log.
-inline constexpr int kSchemaVersion = 3;
+// 2: subscriptions read from tb_Colume; 3: the search index's change log;
+// 4: the columns' item counts.
+inline constexpr int kSchemaVersion = 4;
 
 // Creates every table, index, view and trigger of an empty catalogue and
 // records the schema version. Throws DatabaseError.

@@ -79,7 +79,7 @@ TEST(Migration, AVersion1CatalogueIsBroughtUpToDateKeepingItsMarks)
         EXPECT_EQ(column(dm, QStringLiteral("select * from qry_files where displayname like '%d%'"), "HasDownloaded"),
                   QStringList{QStringLiteral("1")});
     }
-    // What the file holds now: version 2, no copies on the items, the marks.
+    // What the file holds now: this version, no copies on the items, the marks.
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("migration-check"));
     db.setDatabaseName(path);
     ASSERT_TRUE(db.open());
@@ -101,6 +101,11 @@ TEST(Migration, AVersion1CatalogueIsBroughtUpToDateKeepingItsMarks)
         EXPECT_EQ(q.value(0).toString(), QStringLiteral("11=1 31=1 32=1"));
         ASSERT_TRUE(q.exec(QStringLiteral("SELECT Favorite FROM tb_Recommend")) && q.next());
         EXPECT_EQ(q.value(0).toInt(), 1);
+        // Each column's items, viewed, not viewed, downloaded, not downloaded.
+        ASSERT_TRUE(q.exec(QStringLiteral("SELECT group_concat(ColumeID || '=' || Items || Viewed || Unviewed"
+                                          " || Downloaded || Undownloaded, ' ') FROM tb_ColumeCounts")) &&
+                    q.next());
+        EXPECT_EQ(q.value(0).toString(), QStringLiteral("11=10101 31=21111 32=11010"));
     }
     db.close();
     db = QSqlDatabase();
