@@ -12,6 +12,7 @@
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 #include "ui/skin/Colours.h"
+#include "ui/skin/FittedText.h"
 #include "ui/skin/FlatButton.h"
 
 #include <QActionGroup>
@@ -266,7 +267,7 @@ void TFrm_Main::applyListPage(const browse::ListPage &page)
     sb_priorpage->setEnabled(page.paging.priorEnabled);
     sb_nextpage->setEnabled(page.paging.nextEnabled);
     sb_lastpage->setEnabled(page.paging.lastEnabled);
-    lab_pagenum->setText(page.paging.label);
+    skin::setFittedText(lab_pagenum, page.paging.label);
 }
 
 void TFrm_Main::rebuildColumnMenu(const QStringList &entries, bool enabled)

@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMenu>
@@ -152,6 +154,31 @@ TEST_F(ListPanel, AClassButtonListsItsItemsAndPages)
     window.close();
 }
 
+TEST_F(ListPanel, APageLabelOfTenThousandPagesShowsBothNumbersWhole)
+{
+    catalogue.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000)"
+                                  " INSERT INTO tb_Files (FileID, ColumeID, DisplayName, UploadDate)"
+                                  " SELECT 200000 + i, 31, '批量' || i, '2002-01-01' FROM n"));
+    window.show();
+    const QFont own = window.lab_pagenum->font();
+    const auto fits = [&] {
+        return QFontMetrics(window.lab_pagenum->font()).horizontalAdvance(window.lab_pagenum->text()) <= 63;
+    };
+    window.ListItems(QStringLiteral("游戏世界"), 3, browse::LastPage);
+    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("10003/10003页"));
+    EXPECT_TRUE(fits());
+    EXPECT_LT(QFontInfo(window.lab_pagenum->font()).pixelSize(), QFontInfo(own).pixelSize());
+    EXPECT_GE(QFontInfo(window.lab_pagenum->font()).pixelSize(), 8);
+    EXPECT_EQ(window.lab_pagenum->toolTip(), QStringLiteral("10003/10003页"));
+    EXPECT_EQ(window.lab_pagenum->geometry(), QRect(170, 7, 63, 12)) << "the label keeps its place and size";
+
+    window.ListItems(QStringLiteral("MTV精选"), 1, browse::FirstPage);
+    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("1/1页"));
+    EXPECT_EQ(window.lab_pagenum->font(), own) << "a short text is shown in the label's own font";
+    EXPECT_TRUE(window.lab_pagenum->toolTip().isEmpty());
+    window.close();
+}
+
 TEST_F(ListPanel, ViewsAndColumnsNarrowTheList)
 {
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
@@ -258,8 +285,8 @@ TEST_F(ListPanel, LongAndStrangeTextsAreShownShortened)
 {
     // Names and descriptions as another program may write them: very long,
     // with control characters, a right-to-left override, broken UTF-8, NUL.
-    const QString strange = QStringLiteral("\x01\x1b\t") + QChar(0x202E) + QString(100000, u'长') + QChar(0x200F)
-                            + QStringLiteral("末");
+    const QString strange =
+        QStringLiteral("\x01\x1b\t") + QChar(0x202E) + QString(100000, u'长') + QChar(0x200F) + QStringLiteral("末");
     catalogue.addColumn(33, 3, strange);
     for (int i = 1; i <= 10; ++i)
         catalogue.addItem(3300 + i, 33, strange, QStringLiteral("2003-02-%1 10:00:00").arg(i, 2, 10, QLatin1Char('0')));
