@@ -186,6 +186,14 @@ const char *const kColumnCountsTable =
     " Items INTEGER NOT NULL DEFAULT 0, Viewed INTEGER NOT NULL DEFAULT 0, Unviewed INTEGER NOT NULL DEFAULT 0,"
     " Downloaded INTEGER NOT NULL DEFAULT 0, Undownloaded INTEGER NOT NULL DEFAULT 0)";
 
+// The row an insert is about to replace. A writer's "INSERT OR REPLACE"
+// removes it without the delete trigger (unless it turned recursive triggers
+// on), so the insert trigger takes it out of the counts. At most one row: an
+// insert that was ignored leaves its row here until the next insert.
+const char *const kReplacedRowTable =
+    "CREATE TABLE IF NOT EXISTS tb_ColumeCountsReplaced (FileID INTEGER PRIMARY KEY, ColumeID INTEGER,"
+    " Deleted INTEGER, HasViewed INTEGER, HasDownloaded INTEGER)";
+
 const char *const kColumnRecount[] = {
     "DELETE FROM tb_ColumeCounts",
     "INSERT INTO tb_ColumeCounts (ColumeID, Items, Viewed, Unviewed, Downloaded, Undownloaded)"
@@ -193,8 +201,8 @@ const char *const kColumnRecount[] = {
     " sum(HasDownloaded = 0) FROM tb_Files WHERE Deleted = 0 GROUP BY ColumeID",
 };
 
-const char *const kColumnCountTriggerNames[] = {"tb_Files_count_insert", "tb_Files_count_delete",
-                                                "tb_Files_count_update"};
+const char *const kColumnCountTriggerNames[] = {"tb_Files_count_replace", "tb_Files_count_insert",
+                                                "tb_Files_count_delete", "tb_Files_count_update"};
 
 QStringList columnCountTriggers()
 {
@@ -209,19 +217,27 @@ QStringList columnCountTriggers()
                    " Undownloaded = Undownloaded + excluded.Undownloaded;")
             .arg(QLatin1String(row));
     };
-    const auto remove = [](const char *row) {
+    const auto remove = [](const char *row, const char *source = "") {
         return QStringLiteral(
                    "UPDATE tb_ColumeCounts SET Items = Items - 1, Viewed = Viewed - (%1.HasViewed = 1),"
                    " Unviewed = Unviewed - (%1.HasViewed = 0), Downloaded = Downloaded - (%1.HasDownloaded = 1),"
-                   " Undownloaded = Undownloaded - (%1.HasDownloaded = 0)"
-                   " WHERE ColumeID = %1.ColumeID AND %1.Deleted = 0;")
-            .arg(QLatin1String(row));
+                   " Undownloaded = Undownloaded - (%1.HasDownloaded = 0)%2"
+                   " WHERE tb_ColumeCounts.ColumeID = %1.ColumeID AND %1.Deleted = 0;")
+            .arg(QLatin1String(row), QLatin1String(source));
     };
+    const QString forgetReplaced = QStringLiteral("DELETE FROM tb_ColumeCountsReplaced WHERE FileID = %1.FileID;");
     return {
-        QStringLiteral("CREATE TRIGGER IF NOT EXISTS tb_Files_count_insert AFTER INSERT ON tb_Files BEGIN %1 END")
-            .arg(add("NEW")),
-        QStringLiteral("CREATE TRIGGER IF NOT EXISTS tb_Files_count_delete AFTER DELETE ON tb_Files BEGIN %1 END")
-            .arg(remove("OLD")),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS tb_Files_count_replace BEFORE INSERT ON tb_Files BEGIN"
+                       " DELETE FROM tb_ColumeCountsReplaced;"
+                       " INSERT INTO tb_ColumeCountsReplaced SELECT FileID, ColumeID, Deleted, HasViewed, HasDownloaded"
+                       " FROM tb_Files WHERE FileID = NEW.FileID; END"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS tb_Files_count_insert AFTER INSERT ON tb_Files BEGIN %1 %2 %3 END")
+            .arg(remove("r", " FROM (SELECT * FROM tb_ColumeCountsReplaced WHERE FileID = NEW.FileID) AS r"),
+                 forgetReplaced.arg(u"NEW"), add("NEW")),
+        // With recursive triggers a replaced row comes here first; the insert
+        // then finds nothing more to take out.
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS tb_Files_count_delete AFTER DELETE ON tb_Files BEGIN %1 %2 END")
+            .arg(remove("OLD"), forgetReplaced.arg(u"OLD")),
         QStringLiteral("CREATE TRIGGER IF NOT EXISTS tb_Files_count_update AFTER UPDATE OF ColumeID, Deleted,"
                        " HasViewed, HasDownloaded ON tb_Files WHEN OLD.ColumeID IS NOT NEW.ColumeID"
                        " OR OLD.Deleted IS NOT NEW.Deleted OR OLD.HasViewed IS NOT NEW.HasViewed"
@@ -233,7 +249,7 @@ QStringList columnCountTriggers()
 // The counts table, filled from the items, and the triggers that keep it.
 QStringList columnCounts()
 {
-    QStringList out{QString::fromUtf8(kColumnCountsTable)};
+    QStringList out{QString::fromUtf8(kColumnCountsTable), QString::fromUtf8(kReplacedRowTable)};
     for (const char *sql : kColumnRecount)
         out << QString::fromUtf8(sql);
     out << columnCountTriggers();

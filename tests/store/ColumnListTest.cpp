@@ -169,13 +169,25 @@ TEST_F(ColumnLists, CountsFollowEveryWriteAndABulkLoad)
         "INSERT INTO tb_Files (FileID, ColumeID, HasViewed, Deleted) VALUES (9001, 32, 1, 0), (9002, 32, 0, 1),"
         " (9003, 55, 0, 0)",
         "UPDATE tb_Files SET FileID = FileID + 10000 WHERE FileID BETWEEN 5200 AND 5210",
+        // Rows replaced, moved to another column with other marks; rows an
+        // insert leaves alone; an insert that updates instead.
+        "INSERT OR REPLACE INTO tb_Files (FileID, ColumeID, HasViewed, HasDownloaded, Deleted) SELECT FileID,"
+        " 43 - ColumeID, 1 - HasViewed, HasDownloaded, FileID % 19 = 0 FROM tb_Files WHERE FileID % 6 = 0",
+        "INSERT OR IGNORE INTO tb_Files (FileID, ColumeID, HasViewed) SELECT FileID, 31, 1 FROM tb_Files"
+        " WHERE FileID % 5 = 1",
+        "INSERT INTO tb_Files (FileID, ColumeID, HasDownloaded) SELECT FileID, 11, 1 FROM tb_Files WHERE FileID % 7 = 3"
+        " ON CONFLICT (FileID) DO UPDATE SET HasDownloaded = 1 - HasDownloaded",
+        "PRAGMA recursive_triggers = ON; INSERT OR REPLACE INTO tb_Files (FileID, ColumeID, HasViewed)"
+        " SELECT FileID, 12, 1 FROM tb_Files WHERE FileID % 8 = 0; PRAGMA recursive_triggers = OFF",
     };
     for (size_t i = 0; i < std::size(writes); ++i) {
-        if (i % 2 == 0) {
-            catalogue.exec(QLatin1String(writes[i]));
-        } else {
-            dm.aq_all.setSql(QLatin1String(writes[i]));
-            dm.aq_all.execSql();
+        for (const QString &statement : QString::fromUtf8(writes[i]).split(QStringLiteral("; "))) {
+            if (i % 2 == 0) {
+                catalogue.exec(statement);
+            } else {
+                dm.aq_all.setSql(statement);
+                dm.aq_all.execSql();
+            }
         }
         ASSERT_EQ(countsDisagreeing(), QString()) << writes[i];
     }
