@@ -4,6 +4,7 @@
 
 #include "browse/ListLoader.h"
 #include "browse/ListQuery.h"
+#include "browse/OpenItem.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 #include "store/Schema.h"
@@ -208,6 +209,28 @@ void BM_ListItemsEveryList(benchmark::State &state)
     state.SetLabel(title.toStdString());
 }
 
+// Args: items — marking an item viewed as opening it does: find the row,
+// write the mark, commit; the columns' counts follow in the same write.
+// Each mark is taken back, untimed.
+void BM_MarkViewed(benchmark::State &state)
+{
+    TDM_CDS &dm = moduleFor(int(state.range(0)));
+    QList<int> unviewed;
+    store::eachRow(
+        dm.aq_all2,
+        QStringLiteral("select FileID from tb_Files where HasViewed = 0 and Deleted = 0 and FileID % 97 = 0"),
+        [&unviewed](store::DataSet &q) { unviewed << q.fieldByName(u"FileID").asInteger(); });
+    qsizetype next = 0;
+    for (auto _ : state) {
+        const int fileId = unviewed.at(next++ % unviewed.size());
+        benchmark::DoNotOptimize(browse::markViewed(dm, fileId));
+        state.PauseTiming();
+        dm.aq_all2.setSql(QStringLiteral("update tb_Files set HasViewed = false where FileID = %1").arg(fileId));
+        dm.aq_all2.execSql();
+        state.ResumeTiming();
+    }
+}
+
 BENCHMARK(BM_ClassPage)->Apply([](auto *b) { sizes(b, {1, 0, -1}); });
 BENCHMARK(BM_ClassView)->Apply([](auto *b) { sizes(b, {0, 1, 2, 3, 4, 5}); });
 BENCHMARK(BM_ClassColumnView)->Apply([](auto *b) { sizes(b, {0, 1, 3}); });
@@ -222,6 +245,11 @@ BENCHMARK(BM_ListItems)->Apply([](auto *b) {
     b->Unit(benchmark::kMillisecond);
 });
 
+BENCHMARK(BM_MarkViewed)->Apply([](auto *b) {
+    for (int items : kSizes)
+        b->Arg(items);
+    b->Unit(benchmark::kMillisecond);
+});
 BENCHMARK(BM_SaveSubscriptions)->Apply([](auto *b) {
     for (int items : kSizes)
         b->Arg(items);
