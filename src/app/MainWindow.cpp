@@ -1,13 +1,16 @@
 #include "app/MainWindow.h"
 
+#include "app/Advertisement.h"
 #include "common/OpenAddress.h"
 #include "platform/Prompter.h"
 #include "server/LoginDialog.h"
+#include "server/SavedUsers.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 #include "ui/art/Artwork.h"
 #include "ui/skin/Colours.h"
 #include "ui/skin/FlatButton.h"
+#include "ui/skin/ListPointer.h"
 #include "ui/skin/TitledPanel.h"
 
 #include <QDesktopServices>
@@ -15,8 +18,8 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
 #include <QToolButton>
+#include <QTimer>
 #include <QToolTip>
 #include <QUrl>
 
@@ -101,10 +104,8 @@ TFrm_Main::TFrm_Main(platform::Prompter &prompter, const QString &site, QWidget 
     static_cast<QFrame *>(pal_Backgroud)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     skin::fillBackground(pal_Backgroud, kBackground);
 
-    CurrentPage = 1;
-    LoggedInUser.clear();
-    IsOnline = false;
     ProgramDir = QDir::currentPath();
+    listPointer = new skin::ListPointer(this);
 
     // Entries 0, 2 and 1 of the list's state icons.
     itemBitmaps = {QPixmap::fromImage(art::stateIcon(0)), QPixmap::fromImage(art::stateIcon(2)),
@@ -161,18 +162,8 @@ void TFrm_Main::buildFooter()
     fitFooterLabel();
     connect(lab_Footinfo, &LinkLabel::clicked, this, &TFrm_Main::lab_FootinfoClick);
 
-    tm_advertisement = new QTimer(this);
-    tm_advertisement->setObjectName(QStringLiteral("tm_advertisement"));
-    tm_advertisement->setInterval(20000);
-    connect(tm_advertisement, &QTimer::timeout, this, &TFrm_Main::tm_advertisementTimer);
-}
-
-QWidget *TFrm_Main::contentPanel(const char *name, const QString &title, const char *titleName, QLabel **titleLabel)
-{
-    auto *panel = new skin::TitledPanel(name, title, titleName, pal_Backgroud);
-    if (titleLabel)
-        *titleLabel = panel->titleLabel();
-    return panel;
+    advertisement = new app::Advertisement(this);
+    connect(advertisement, &app::Advertisement::shown, this, &TFrm_Main::showAdvertisement);
 }
 
 void TFrm_Main::buildPanels()
@@ -183,9 +174,8 @@ void TFrm_Main::buildPanels()
     pal_Main->setGeometry(1, 25, kPanelWidth, kPanelHeight);
     buildClassButtons();
 
-    pal_files = contentPanel("pal_files", QString(), "lab_Files", &lab_Files);
     buildFilesPanel();
-    pal_About = contentPanel("pal_About", QStringLiteral("关于"), "lab_About");
+    pal_About = new skin::TitledPanel("pal_About", QStringLiteral("关于"), "lab_About", pal_Backgroud);
     buildAboutPanel();
     buildSubscribePanels();
     buildClubPanel();
@@ -247,9 +237,8 @@ void TFrm_Main::showEvent(QShowEvent *event)
     if (m_shownOnce)
         return;
     m_shownOnce = true;
-    tm_advertisement->start();
-    CurrentView = 1;
-    smn_recent->setChecked(true);
+    advertisement->start();
+    pal_files->startWithLatest();
     QTimer::singleShot(0, this, &TFrm_Main::startupGate);
 }
 
@@ -282,10 +271,7 @@ void TFrm_Main::startupGate()
     try {
         if (!m_dm)
             throw DatabaseError(QStringLiteral("没有数据模块"));
-        m_dm->aq_all.close();
-        m_dm->aq_all.setSql(QStringLiteral("select * from tb_users order by logindate desc"));
-        m_dm->aq_all.open();
-        m_dm->aq_all.close();
+        server::listSavedUsers(*m_dm);
     } catch (const DatabaseError &) {
         m_prompter.showError(QStringLiteral("数据库读写失败，您的数据库不能正常打开！"));
         emit databaseUnavailable();
@@ -295,21 +281,11 @@ void TFrm_Main::startupGate()
     emit ready();
 }
 
-void TFrm_Main::tm_advertisementTimer()
+void TFrm_Main::showAdvertisement(const QString &text, const QString &address)
 {
-    if (!m_dm)
-        return;
-    store::DataSet &ads = m_dm->at_Adver;
-    if (!ads.active())
-        ads.open();
-    if (ads.eof())
-        ads.first();
-    if (ads.eof())
-        return;
-    lab_Footinfo->setText(ads.fieldByName(u"Context").asString());
+    lab_Footinfo->setText(text);
     fitFooterLabel();
-    lab_Footinfo->setHint(ads.fieldByName(u"URL").asString());
-    ads.next();
+    lab_Footinfo->setHint(address);
 }
 
 // The label sizes itself to its text, with room below for the underline.

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "browse/ItemListModel.h"
-#include "browse/ListLoader.h"
+#include "browse/ItemListPanel.h"
 #include "server/ClubPanel.h"
 #include "server/LoginState.h"
 #include "subscribe/RecommendItemPanel.h"
@@ -17,12 +16,7 @@
 #include <array>
 #include <functional>
 
-class QAction;
-class QActionGroup;
-class QMenu;
-class QTimer;
 class QToolButton;
-class QTreeView;
 class TDM_CDS;
 class TFrm_Browser;
 class TFrm_Login;
@@ -31,10 +25,12 @@ class TFrm_Sendto;
 namespace platform {
 class Prompter;
 }
-namespace download {
-class DownloadMenu;
+namespace skin {
+class ListPointer;
 }
-
+namespace app {
+class Advertisement;
+}
 
 // A label drawn as a link that opens its hint (an address) when clicked.
 class LinkLabel final : public QLabel
@@ -53,9 +49,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 };
 
-// The main window: header, the stack of content panels, footer. The item
-// list's state (title, class, view, column, page) is its own.
-class TFrm_Main final : public skin::SkinnedWindow, public browse::ListState, public server::LoginState
+// The main window: header, the stack of content panels, footer. It composes
+// the panels and keeps what they share: the home, the login, the panel
+// history and the pointer over the lists.
+class TFrm_Main final : public skin::SkinnedWindow
 {
     Q_OBJECT
 public:
@@ -79,9 +76,6 @@ public:
     // the offer of a fresh login first.
     void SendItemAsCard(int fileId, const QString &name);
 
-    // Asks where to save a file; gets the name to suggest, answers the chosen
-    // path or nothing. A save dialog unless replaced (tests).
-    std::function<QString(const QString &suggestedName)> saveFileChooser;
     // Hands an address to the desktop (web browser, mail program); the
     // desktop's own opener unless replaced (tests).
     std::function<bool(const QUrl &)> desktopOpener;
@@ -89,9 +83,6 @@ public:
     // Opens a web or mail address with the desktop. Anything else is not
     // opened, and a tip beside `near` says why. True when it went out.
     bool openWithDesktop(const QString &address, QWidget *near);
-
-    // Opens the focused item of a list when the pointer last rested on it.
-    void OpenFocusedItem(QTreeView *list);
 
     // Shows a content panel: it comes to the front and becomes current, and
     // "返回" leads to the start panel.
@@ -108,10 +99,15 @@ public:
 
     // Shared window state.
     QString ProgramDir;
+    server::LoginState login;
     QWidget *CurrentPanel = nullptr;
     QWidget *PreviousPanel = nullptr;
     // Row pictures: not downloaded, local copy, downloaded.
     std::array<QPixmap, 3> itemBitmaps;
+    // The last pointer position over the panels' lists.
+    skin::ListPointer *listPointer;
+    // The recommendation category listed last.
+    QString CurrentRecommendCategory;
 
     QWidget *pal_Backgroud;
     QWidget *pal_header;
@@ -124,57 +120,20 @@ public:
     QToolButton *sb_about;
     QToolButton *sb_exit;
     QWidget *pal_Main;
-    QWidget *pal_files;
+    browse::ItemListPanel *pal_files;
     QWidget *pal_About;
     subscribe::SubscribePanel *pal_Subscribe;
     subscribe::RecommendPanel *pal_Recommend;
     subscribe::RecommendItemPanel *pal_RecommendItem;
     server::ClubPanel *pal_Club;
-    QLabel *lab_Files;
-    QTimer *tm_advertisement;
-
-    // The item list panel.
-    QTreeView *lv_Files;
-    browse::ItemListModel *filesModel;
-    QToolButton *sb_firstpage;
-    QToolButton *sb_priorpage;
-    QToolButton *sb_nextpage;
-    QToolButton *sb_lastpage;
-    QToolButton *sb_subscribe;
-    QLabel *lab_pagenum;
-    QMenu *pm_Files;
-    QMenu *mni_view;
-    QMenu *mni_Colume;
-    QAction *smn_recent;
-    QAction *smn_all;
-    QAction *smn_clicked;
-    QAction *smn_noneclicked;
-    QAction *smn_downloaded;
-    QAction *smn_nonedownload;
-    QAction *mni_onlineview;
-    QAction *mni_deleteFile;
-    QAction *mni_saveas;
-    QAction *T1;
-    QAction *mni_antdownload;
-    QAction *mni_flashgetdownload;
-    QAction *mni_downall_ant;
-    QAction *mni_downall_flashget;
-    QAction *mni_Loadnetant;
-    QAction *mni_loadFlashget;
-    // The download commands of the context menu.
-    download::DownloadMenu *downloadMenu;
-    // Where the pointer last was over a list, and the list the menu was opened on.
-    QPoint ListMousePos;
-    QTreeView *PopupListView = nullptr;
-    // The recommendation category listed last.
-    QString CurrentRecommendCategory;
+    app::Advertisement *advertisement;
 
     // The About panel's links.
     LinkLabel *Label2;
     LinkLabel *Label3;
     LinkLabel *Label5;
 
-    // Handlers of the header, the class buttons and the list.
+    // Handlers of the header and the class buttons.
     void sb_backClick();
     void sb_refreshClick();
     void sb_setClick();
@@ -185,18 +144,6 @@ public:
     void sbt_c5Click();
     void sbt_c10Click();
     void sb_subscribeClick();
-    void sb_firstpageClick();
-    void sb_priorpageClick();
-    void sb_nextpageClick();
-    void sb_lastpageClick();
-    void SelectColumnFilter(const QString &caption);
-    void selectView(int view);
-    void lv_FilesContextPopup(const QPoint &position);
-    void lv_FilesDblClick();
-    void mni_onlineviewClick();
-    void mni_saveasClick();
-    void mni_deleteFileClick();
-    void T1Click();
 
 signals:
     // The first database access after showing failed; the program ends.
@@ -216,20 +163,14 @@ private:
     void buildPanels();
     void buildClassButtons();
     void buildFilesPanel();
-    void buildFilesMenu();
     void buildAboutPanel();
     void buildSubscribePanels();
     void buildClubPanel();
-    void applyListPage(const browse::ListPage &page);
-    void rebuildColumnMenu(const QStringList &entries, bool enabled);
-    QAction *viewAction(int view) const;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    QWidget *contentPanel(const char *name, const QString &title, const char *titleName, QLabel **titleLabel = nullptr);
     void bringToFront(QWidget *panel);
     // The state icons by image index 0, 1, 2.
     std::array<QPixmap, 3> itemIcons() const;
     void startupGate();
-    void tm_advertisementTimer();
+    void showAdvertisement(const QString &text, const QString &address);
     void lab_FootinfoClick();
     void fitFooterLabel();
 
@@ -241,6 +182,5 @@ private:
     TFrm_Sendto *m_sendto = nullptr;
     bool m_askLogin = true;
     QWidget *m_front = nullptr;
-    QActionGroup *m_views = nullptr;
     bool m_shownOnce = false;
 };

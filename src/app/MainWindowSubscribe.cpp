@@ -1,6 +1,7 @@
 // The main window's wiring of the subscription and recommendation panels.
 #include "app/MainWindow.h"
 
+#include "app/Advertisement.h"
 #include "browser/BrowserWindow.h"
 #include "subscribe/RecommendItemPanel.h"
 #include "subscribe/RecommendPanel.h"
@@ -11,8 +12,8 @@
 void TFrm_Main::buildSubscribePanels()
 {
     pal_Subscribe = new subscribe::SubscribePanel(pal_Backgroud);
-    pal_Recommend = new subscribe::RecommendPanel(ListMousePos, pal_Backgroud);
-    pal_RecommendItem = new subscribe::RecommendItemPanel(m_prompter, *pal_Recommend, ListMousePos,
+    pal_Recommend = new subscribe::RecommendPanel(*listPointer, pal_Backgroud);
+    pal_RecommendItem = new subscribe::RecommendItemPanel(m_prompter, *pal_Recommend, *listPointer,
                                                           CurrentRecommendCategory, pal_Backgroud);
     // The item menu opens where the window's own list menu would.
     pal_RecommendItem->popupPoint = [this](const QPoint &position) {
@@ -29,12 +30,14 @@ void TFrm_Main::buildSubscribePanels()
                 if (m_browser)
                     m_browser->ShowItemPage(address, name, 0);
             });
-    connect(sb_subscribe, &QToolButton::clicked, this, &TFrm_Main::sb_subscribeClick);
+    connect(pal_files->sb_subscribe, &QToolButton::clicked, this, &TFrm_Main::sb_subscribeClick);
 }
 
 void TFrm_Main::setDataModule(TDM_CDS *dataModule)
 {
     m_dm = dataModule;
+    pal_files->setDataModule(dataModule);
+    advertisement->setDataModule(dataModule);
     pal_Subscribe->setDataModule(dataModule);
     pal_Recommend->setDataModule(dataModule);
     pal_RecommendItem->setDataModule(dataModule);

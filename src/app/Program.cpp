@@ -16,7 +16,7 @@ Program::Program(platform::Prompter &prompter, const QString &site)
 {
     m_main = std::make_unique<TFrm_Main>(prompter, site);
     m_creationOrder << QStringLiteral("Frm_Main");
-    m_login = std::make_unique<TFrm_Login>(prompter, *m_main, site);
+    m_login = std::make_unique<TFrm_Login>(prompter, m_main->login, site);
     m_creationOrder << QStringLiteral("Frm_Login");
     m_dataModule = std::make_unique<TDM_CDS>();
     m_creationOrder << QStringLiteral("DM_CDS");

@@ -11,13 +11,14 @@
 #include "ui/art/Artwork.h"
 #include "ui/skin/Bars.h"
 #include "ui/skin/FlatButton.h"
+#include "ui/skin/ListPointer.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -159,7 +160,6 @@ void TFrm_Search::buildResultList()
     lv_Files->setSelectionMode(QAbstractItemView::SingleSelection);
     lv_Files->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lv_Files->setWordWrap(false);
-    lv_Files->setMouseTracking(true);
     lv_Files->verticalHeader()->hide();
     lv_Files->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     lv_Files->verticalHeader()->setDefaultSectionSize(19);
@@ -179,7 +179,8 @@ void TFrm_Search::buildResultList()
         if (kColumnWidths[size_t(i)] == 0)
             header->setSectionResizeMode(i, QHeaderView::Fixed);
     }
-    lv_Files->viewport()->installEventFilter(this);
+    listPointer = new skin::ListPointer(this);
+    listPointer->track(lv_Files, [this] { lv_FilesDblClick(); }, skin::ListPointer::Cursor::HandOverRows);
 }
 
 void TFrm_Search::buildStatusBar()
@@ -314,34 +315,13 @@ void TFrm_Search::SpeedButton2Click()
     m_browser.ShowPage(m_site + QStringLiteral("flash/colume.asp"), body, server::formHeader());
 }
 
-void TFrm_Search::lv_FilesMouseMove(const QPoint &position)
-{
-    ListMousePos = position;
-    lv_Files->viewport()->setCursor(lv_Files->indexAt(position).isValid() ? Qt::PointingHandCursor : Qt::ArrowCursor);
-}
-
 void TFrm_Search::lv_FilesDblClick()
 {
-    const QModelIndex focused = lv_Files->currentIndex();
-    const QModelIndex pointed = lv_Files->indexAt(ListMousePos);
-    if (!focused.isValid() || !pointed.isValid() || pointed.row() != focused.row())
+    // The press before a double-click has made the row under the pointer the focused one.
+    const QModelIndex focused = listPointer->focusedUnderPointer(lv_Files);
+    if (!focused.isValid())
         return;
     const browse::ItemRow &row = filesModel->row(focused.row());
     m_browser.ShowItemPage(browse::itemAddress(row, m_programDir, m_site), row.caption, row.fileId.toInt());
     lv_Files->viewport()->update();
-}
-
-bool TFrm_Search::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == lv_Files->viewport()) {
-        if (event->type() == QEvent::MouseMove)
-            lv_FilesMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
-        else if (event->type() == QEvent::MouseButtonDblClick) {
-            lv_FilesMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
-            // The press before it has made the row under the pointer the focused one.
-            lv_FilesDblClick();
-            return true;
-        }
-    }
-    return SkinnedWindow::eventFilter(watched, event);
 }

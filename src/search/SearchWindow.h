@@ -4,7 +4,6 @@
 #include "ui/skin/SkinnedWindow.h"
 
 #include <QElapsedTimer>
-#include <QPoint>
 #include <QString>
 
 class QComboBox;
@@ -22,6 +21,9 @@ namespace search {
 class IndexLoader;
 class SearchResultModel;
 } // namespace search
+namespace skin {
+class ListPointer;
+}
 
 // The search window: a class tree, class and column boxes and a keyword;
 // the local search lists the items found, the online search asks the site.
@@ -50,7 +52,6 @@ public:
     void tv_classChange(QTreeWidgetItem *node);
     void SpeedButton1Click();
     void SpeedButton2Click();
-    void lv_FilesMouseMove(const QPoint &position);
     void lv_FilesDblClick();
 
     QComboBox *cb_class;
@@ -64,8 +65,8 @@ public:
     search::SearchResultModel *filesModel;
     QWidget *StatusBar2;
     QLabel *statusPanels[4];
-    // Where the pointer last was over the list (its viewport's coordinates).
-    QPoint ListMousePos;
+    // Where the pointer last was over the list.
+    skin::ListPointer *listPointer;
 
 signals:
     // A local search has filled the first screen of the list.
@@ -73,7 +74,6 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildTopBar(QWidget *bar);

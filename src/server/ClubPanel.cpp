@@ -10,14 +10,13 @@
 
 namespace server {
 
-ClubPanel::ClubPanel(QPoint &listMousePos, const LoginState &login, const QString &site, QWidget *parent)
-    : TitledPanel("pal_Club", QStringLiteral("Zanto社区-列表"), "lab_Club", parent), m_listMousePos(listMousePos),
+ClubPanel::ClubPanel(skin::ListPointer &pointer, const LoginState &login, const QString &site, QWidget *parent)
+    : TitledPanel("pal_Club", QStringLiteral("Zanto社区-列表"), "lab_Club", parent), m_pointer(pointer),
       m_login(login)
 {
     lab_Club = titleLabel();
     lv_Club = iconList("lv_Club");
-    new skin::ListPointer(
-        lv_Club, [this](const QPoint &position) { lv_RecommendMouseMove(position); }, [this] { lv_ClubDblClick(); });
+    pointer.track(lv_Club, [this] { lv_ClubDblClick(); });
     for (const ClubEntry &entry : clubEntries()) {
         auto *item = new QListWidgetItem(QIcon(QPixmap::fromImage(art::listImage(entry.icon))), entry.caption);
         item->setData(Qt::UserRole, site + entry.path);
@@ -26,17 +25,12 @@ ClubPanel::ClubPanel(QPoint &listMousePos, const LoginState &login, const QStrin
     }
 }
 
-void ClubPanel::lv_RecommendMouseMove(const QPoint &position)
-{
-    m_listMousePos = position;
-}
-
 void ClubPanel::lv_ClubDblClick()
 {
-    const QListWidgetItem *focused = lv_Club->currentItem();
-    if (!focused || lv_Club->itemAt(m_listMousePos) != focused || !m_browser)
+    const QModelIndex focused = m_pointer.focusedUnderPointer(lv_Club);
+    if (!focused.isValid() || !m_browser)
         return;
-    m_browser->ShowPage(focused->data(Qt::UserRole).toString(), buildFormBody(clubLoginForm(m_login)), formHeader());
+    m_browser->ShowPage(focused.data(Qt::UserRole).toString(), buildFormBody(clubLoginForm(m_login)), formHeader());
 }
 
 } // namespace server

@@ -2,12 +2,15 @@
 
 #include "ui/skin/TitledPanel.h"
 
-#include <QPoint>
 #include <QString>
 
 class QLabel;
 class QListWidget;
 class TFrm_Browser;
+
+namespace skin {
+class ListPointer;
+}
 
 namespace server {
 
@@ -20,20 +23,19 @@ class ClubPanel final : public skin::TitledPanel
 {
     Q_OBJECT
 public:
-    // `listMousePos` is the main window's last pointer position over a list;
-    // `login` is read at each double-click.
-    ClubPanel(QPoint &listMousePos, const LoginState &login, const QString &site, QWidget *parent = nullptr);
+    // `pointer` follows the pointer over the main window's lists; `login` is
+    // read at each double-click.
+    ClubPanel(skin::ListPointer &pointer, const LoginState &login, const QString &site, QWidget *parent = nullptr);
 
     void setBrowser(TFrm_Browser *browser) { m_browser = browser; }
 
     QLabel *lab_Club;
     QListWidget *lv_Club;
 
-    void lv_RecommendMouseMove(const QPoint &position);
     void lv_ClubDblClick();
 
 private:
-    QPoint &m_listMousePos;
+    skin::ListPointer &m_pointer;
     const LoginState &m_login;
     TFrm_Browser *m_browser = nullptr;
 };

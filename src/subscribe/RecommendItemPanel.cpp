@@ -4,13 +4,13 @@
 #include "store/DatabaseError.h"
 #include "subscribe/RecommendPanel.h"
 #include "ui/art/Artwork.h"
+#include "ui/skin/ListPointer.h"
 
 #include <QActionGroup>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QToolTip>
 #include <QTreeWidget>
 
@@ -21,10 +21,10 @@ constexpr int kRowRole = Qt::UserRole;
 
 } // namespace
 
-RecommendItemPanel::RecommendItemPanel(platform::Prompter &prompter, RecommendPanel &categories, QPoint &listMousePos,
+RecommendItemPanel::RecommendItemPanel(platform::Prompter &prompter, RecommendPanel &categories, skin::ListPointer &pointer,
                                        QString &currentCategory, QWidget *parent)
     : TitledPanel("pal_RecommendItem", QStringLiteral("特别推荐"), "lab_RecommendItem", parent), m_prompter(prompter),
-      m_categories(categories), m_listMousePos(listMousePos), m_currentCategory(currentCategory)
+      m_categories(categories), m_pointer(pointer), m_currentCategory(currentCategory)
 {
     lab_RecommendItem = titleLabel();
     lv_RecommendItem = new QTreeWidget(this);
@@ -45,7 +45,6 @@ RecommendItemPanel::RecommendItemPanel(platform::Prompter &prompter, RecommendPa
     lv_RecommendItem->setSelectionMode(QAbstractItemView::SingleSelection);
     lv_RecommendItem->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lv_RecommendItem->setIconSize(QSize(24, 19));
-    lv_RecommendItem->setMouseTracking(true);
     lv_RecommendItem->setContextMenuPolicy(Qt::CustomContextMenu);
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(12);
@@ -53,6 +52,7 @@ RecommendItemPanel::RecommendItemPanel(platform::Prompter &prompter, RecommendPa
     QPalette p = lv_RecommendItem->palette();
     p.setColor(QPalette::Text, QColor(0, 128, 0));
     lv_RecommendItem->setPalette(p);
+    pointer.track(lv_RecommendItem, [this] { lv_RecommendItemDblClick(); }, skin::ListPointer::Cursor::HandOverRows);
     lv_RecommendItem->viewport()->installEventFilter(this);
     connect(lv_RecommendItem, &QTreeWidget::customContextMenuRequested, this,
             &RecommendItemPanel::lv_RecommendItemContextPopup);
@@ -143,19 +143,11 @@ QString RecommendItemPanel::lv_RecommendItemInfoTip(QTreeWidgetItem *item) const
     return recommendTip(rowOf(item));
 }
 
-void RecommendItemPanel::lv_RecommendItemMouseMove(const QPoint &position)
-{
-    m_listMousePos = position;
-    lv_RecommendItem->viewport()->setCursor(lv_RecommendItem->itemAt(position) ? Qt::PointingHandCursor
-                                                                               : Qt::ArrowCursor);
-}
-
 void RecommendItemPanel::lv_RecommendItemDblClick()
 {
-    QTreeWidgetItem *focused = lv_RecommendItem->currentItem();
-    if (!focused || lv_RecommendItem->itemAt(m_listMousePos) != focused)
+    if (!m_pointer.focusedUnderPointer(lv_RecommendItem).isValid())
         return;
-    const RecommendRow row = rowOf(focused);
+    const RecommendRow row = rowOf(lv_RecommendItem->currentItem());
     emit openItemPage(row.url, row.caption);
 }
 
@@ -221,15 +213,8 @@ void RecommendItemPanel::mni_Recommend_AddToFavoriteClick()
 bool RecommendItemPanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == lv_RecommendItem->viewport()) {
-        switch (event->type()) {
-        case QEvent::MouseMove:
-            lv_RecommendItemMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
-            break;
-        case QEvent::MouseButtonDblClick:
-            m_listMousePos = static_cast<QMouseEvent *>(event)->position().toPoint();
-            lv_RecommendItemDblClick();
-            break;
-        case QEvent::ToolTip: {
+        // Its tips: the pointer and double-clicks are followed by the pointer tracker.
+        if (event->type() == QEvent::ToolTip) {
             auto *help = static_cast<QHelpEvent *>(event);
             if (QTreeWidgetItem *item = lv_RecommendItem->itemAt(help->pos())) {
                 // Shown without the carriage returns, which a tip would draw as boxes.
@@ -239,9 +224,6 @@ bool RecommendItemPanel::eventFilter(QObject *watched, QEvent *event)
                 QToolTip::hideText();
             }
             return true;
-        }
-        default:
-            break;
         }
     }
     return TitledPanel::eventFilter(watched, event);

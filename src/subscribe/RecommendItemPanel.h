@@ -3,8 +3,6 @@
 #include "subscribe/Recommendations.h"
 #include "ui/skin/TitledPanel.h"
 
-#include <QPoint>
-
 #include <functional>
 
 class QAction;
@@ -16,6 +14,9 @@ class TDM_CDS;
 
 namespace platform {
 class Prompter;
+}
+namespace skin {
+class ListPointer;
 }
 
 namespace subscribe {
@@ -29,9 +30,9 @@ class RecommendItemPanel final : public skin::TitledPanel
 {
     Q_OBJECT
 public:
-    // The category is the focused one of `categories`; `listMousePos` and
-    // `currentCategory` are the main window's.
-    RecommendItemPanel(platform::Prompter &prompter, RecommendPanel &categories, QPoint &listMousePos,
+    // The category is the focused one of `categories`; `pointer` follows the
+    // pointer over the main window's lists; `currentCategory` is the main window's.
+    RecommendItemPanel(platform::Prompter &prompter, RecommendPanel &categories, skin::ListPointer &pointer,
                        QString &currentCategory, QWidget *parent = nullptr);
 
     void setDataModule(TDM_CDS *dataModule) { m_dm = dataModule; }
@@ -52,7 +53,6 @@ public:
 
     void LoadRecommendItems(int view);
     QString lv_RecommendItemInfoTip(QTreeWidgetItem *item) const;
-    void lv_RecommendItemMouseMove(const QPoint &position);
     void lv_RecommendItemDblClick();
     // Opens the menu for a position in the list; returns where it opened.
     QPoint lv_RecommendItemContextPopup(const QPoint &position);
@@ -78,7 +78,7 @@ private:
 
     platform::Prompter &m_prompter;
     RecommendPanel &m_categories;
-    QPoint &m_listMousePos;
+    skin::ListPointer &m_pointer;
     QString &m_currentCategory;
     TDM_CDS *m_dm = nullptr;
 };

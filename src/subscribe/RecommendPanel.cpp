@@ -10,14 +10,12 @@
 
 namespace subscribe {
 
-RecommendPanel::RecommendPanel(QPoint &listMousePos, QWidget *parent)
-    : TitledPanel("pal_Recommend", QStringLiteral("特别推荐"), "lab_Recommend", parent), m_listMousePos(listMousePos)
+RecommendPanel::RecommendPanel(skin::ListPointer &pointer, QWidget *parent)
+    : TitledPanel("pal_Recommend", QStringLiteral("特别推荐"), "lab_Recommend", parent), m_pointer(pointer)
 {
     lab_Recommend = titleLabel();
     lv_Recommend = iconList("lv_Recommend");
-    new skin::ListPointer(
-        lv_Recommend, [this](const QPoint &position) { lv_RecommendMouseMove(position); },
-        [this] { lv_RecommendDblClick(); });
+    pointer.track(lv_Recommend, [this] { lv_RecommendDblClick(); });
     // The categories the panel shows until the catalogue's replace them.
     for (const char16_t *name : {u"精彩网站", u"影碟", u"图书", u"音碟", u"软件", u"游戏"})
         lv_Recommend->addItem(
@@ -43,15 +41,9 @@ QString RecommendPanel::focusedCategory() const
     return item ? item->text() : QString();
 }
 
-void RecommendPanel::lv_RecommendMouseMove(const QPoint &position)
-{
-    m_listMousePos = position;
-}
-
 void RecommendPanel::lv_RecommendDblClick()
 {
-    const QListWidgetItem *focused = lv_Recommend->currentItem();
-    if (!focused || lv_Recommend->itemAt(m_listMousePos) != focused)
+    if (!m_pointer.focusedUnderPointer(lv_Recommend).isValid())
         return;
     emit categoryOpened();
 }

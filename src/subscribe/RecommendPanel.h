@@ -2,11 +2,13 @@
 
 #include "ui/skin/TitledPanel.h"
 
-#include <QPoint>
-
 class QLabel;
 class QListWidget;
 class TDM_CDS;
+
+namespace skin {
+class ListPointer;
+}
 
 namespace subscribe {
 
@@ -16,9 +18,8 @@ class RecommendPanel final : public skin::TitledPanel
 {
     Q_OBJECT
 public:
-    // `listMousePos` is the main window's last pointer position over a list,
-    // which the list's mouse moves write and its double-click reads.
-    explicit RecommendPanel(QPoint &listMousePos, QWidget *parent = nullptr);
+    // `pointer` follows the pointer over the main window's lists.
+    explicit RecommendPanel(skin::ListPointer &pointer, QWidget *parent = nullptr);
 
     void setDataModule(TDM_CDS *dataModule) { m_dm = dataModule; }
 
@@ -30,7 +31,6 @@ public:
     // The caption of the focused category, or nothing.
     QString focusedCategory() const;
 
-    void lv_RecommendMouseMove(const QPoint &position);
     void lv_RecommendDblClick();
 
 signals:
@@ -38,7 +38,7 @@ signals:
     void categoryOpened();
 
 private:
-    QPoint &m_listMousePos;
+    skin::ListPointer &m_pointer;
     TDM_CDS *m_dm = nullptr;
 };
 

@@ -143,7 +143,7 @@ TEST_F(Cards, AnOfflineUserIsOfferedALoginAndGetsTheDialogOnlyOnceOnline)
         recommendRow(0);
     }
     EXPECT_EQ(script.pending(), 1) << "both logins were shown";
-    EXPECT_FALSE(main->IsOnline);
+    EXPECT_FALSE(main->login.IsOnline);
     EXPECT_EQ(prompter.asked.size(), 3);
 
     // Yes, then an online login: the dialog comes for the same item, empty.
@@ -164,8 +164,8 @@ TEST_F(Cards, AnOfflineUserIsOfferedALoginAndGetsTheDialogOnlyOnceOnline)
     prompter.answers = {platform::Prompter::Answer::Yes};
     recommendRow(2);
     EXPECT_TRUE(script.finished());
-    EXPECT_TRUE(main->IsOnline);
-    EXPECT_EQ(main->LoggedInUser, QStringLiteral("demo"));
+    EXPECT_TRUE(main->login.IsOnline);
+    EXPECT_EQ(main->login.LoggedInUser, QStringLiteral("demo"));
 
     // Online now: straight to the dialog, whose inputs start empty again.
     script.clear();
@@ -187,7 +187,7 @@ TEST_F(Cards, SendingChecksTheInputsPostsThemByteExactAndRecordsEachCard)
 {
     // A site that does not know the session refuses the card: nothing is
     // recorded and the inputs stay.
-    main->IsOnline = true;
+    main->login.IsOnline = true;
     ModalScript script;
     script.then(QStringLiteral("Frm_Sendto"), [&](QWidget *w) {
         type(kMail, kName, kBody, kFrom);
@@ -200,7 +200,7 @@ TEST_F(Cards, SendingChecksTheInputsPostsThemByteExactAndRecordsEachCard)
     recommendRow(0);
     ASSERT_TRUE(script.finished());
     EXPECT_TRUE(sentCards().isEmpty());
-    main->IsOnline = false;
+    main->login.IsOnline = false;
 
     const QString item = rowName(3);
     const QByteArray expectedBody = "FileID=" + QByteArray::number(rowId(3)) + kEncodedTexts;

@@ -107,7 +107,7 @@ TEST_F(Community, EachPageIsPostedWithTheLoginOfTheMoment)
     prompter.answers = {platform::Prompter::Answer::Yes};
     recommendRow(0);
     ASSERT_TRUE(script.finished());
-    ASSERT_TRUE(main->IsOnline);
+    ASSERT_TRUE(main->login.IsOnline);
 
     main->sbt_c5Click();
     const QByteArray body = "username=%C9%C1%BF%CD+%D0%A1%C3%F7&password=p%26w%3D1";

@@ -63,13 +63,13 @@ protected:
     void recommendRow(int row)
     {
         main->sbt_c6Click();
-        const QModelIndex index = main->filesModel->index(row, 0);
-        main->lv_FilesContextPopup(main->lv_Files->visualRect(index).center());
-        main->pm_Files->hide();
-        main->T1->trigger();
+        const QModelIndex index = main->pal_files->filesModel->index(row, 0);
+        main->pal_files->lv_FilesContextPopup(main->pal_files->lv_Files->visualRect(index).center());
+        main->pal_files->pm_Files->hide();
+        main->pal_files->T1->trigger();
     }
-    QString rowName(int row) const { return main->filesModel->row(row).caption; }
-    int rowId(int row) const { return main->filesModel->row(row).fileId.toInt(); }
+    QString rowName(int row) const { return main->pal_files->filesModel->row(row).caption; }
+    int rowId(int row) const { return main->pal_files->filesModel->row(row).fileId.toInt(); }
 
     // Fills in the login dialog and presses "登陆(&O)".
     static void logIn(QWidget *window, const QString &name, const QString &password, bool offline)

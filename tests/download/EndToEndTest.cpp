@@ -66,16 +66,16 @@ TEST(EndToEnd, ThePageCommandBringsTheFilesIntoLocal)
     window.ProgramDir = home.path();
     window.show();
     window.ListItems(QStringLiteral("MTV 精选"), 1, browse::FirstPage);
-    const QList<browse::ItemRow> rows = window.filesModel->rows();
+    const QList<browse::ItemRow> rows = window.pal_files->filesModel->rows();
     ASSERT_EQ(rows.size(), 10);
     prompter.asked.clear();
 
-    window.PopupListView = window.lv_Files;
-    window.mni_downall_flashget->trigger();
+    window.pal_files->PopupListView = window.pal_files->lv_Files;
+    window.pal_files->mni_downall_flashget->trigger();
     ASSERT_EQ(prompter.asked.size(), 1);
     EXPECT_EQ(prompter.asked[0].text, QStringLiteral("文件成功添加到网际快车的下载列表中。"));
     for (int i = 0; i < rows.size(); ++i)
-        EXPECT_GE(window.filesModel->row(i).imageIndex, 1);
+        EXPECT_GE(window.pal_files->filesModel->row(i).imageIndex, 1);
 
     // The files arrive; the next load finds every one as a local copy.
     const auto allThere = [&] {
@@ -87,8 +87,8 @@ TEST(EndToEnd, ThePageCommandBringsTheFilesIntoLocal)
     };
     EXPECT_TRUE(waitFor(allThere, 60000));
     window.ListItems(QStringLiteral("MTV 精选"), 1, browse::FirstPage);
-    for (int i = 0; i < window.filesModel->rowCount(); ++i)
-        EXPECT_EQ(window.filesModel->row(i).imageIndex, 2) << window.filesModel->row(i).fileName.toStdString();
+    for (int i = 0; i < window.pal_files->filesModel->rowCount(); ++i)
+        EXPECT_EQ(window.pal_files->filesModel->row(i).imageIndex, 2) << window.pal_files->filesModel->row(i).fileName.toStdString();
     QFile swf(home.path() + rows.at(0).localLocation);
     ASSERT_TRUE(swf.open(QIODevice::ReadOnly));
     const QByteArray signature = swf.read(3);

@@ -4,6 +4,7 @@
 #include "TempCatalogue.h"
 
 #include "app/MainWindow.h"
+#include "ui/skin/ListPointer.h"
 #include "browse/ListQuery.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
@@ -50,7 +51,7 @@ protected:
     QStringList columnEntries()
     {
         QStringList out;
-        for (QAction *a : window.mni_Colume->actions())
+        for (QAction *a : window.pal_files->mni_Colume->actions())
             out << a->data().toString();
         return out;
     }
@@ -67,7 +68,7 @@ protected:
     // Enabled paging buttons read navy, disabled ones etched grey.
     void expectPagingLooks()
     {
-        for (QToolButton *b : {window.sb_firstpage, window.sb_priorpage, window.sb_nextpage, window.sb_lastpage}) {
+        for (QToolButton *b : {window.pal_files->sb_firstpage, window.pal_files->sb_priorpage, window.pal_files->sb_nextpage, window.pal_files->sb_lastpage}) {
             SCOPED_TRACE(b->objectName().toStdString());
             const int navy = pixelsOf(b, QColor(0, 0, 128));
             const int grey = pixelsOf(b, QColor(128, 128, 128));
@@ -84,8 +85,8 @@ protected:
     }
     bool pagingEnabled(bool first, bool prior, bool next, bool last)
     {
-        return window.sb_firstpage->isEnabled() == first && window.sb_priorpage->isEnabled() == prior &&
-               window.sb_nextpage->isEnabled() == next && window.sb_lastpage->isEnabled() == last;
+        return window.pal_files->sb_firstpage->isEnabled() == first && window.pal_files->sb_priorpage->isEnabled() == prior &&
+               window.pal_files->sb_nextpage->isEnabled() == next && window.pal_files->sb_lastpage->isEnabled() == last;
     }
 
     TempCatalogue catalogue;
@@ -96,18 +97,18 @@ protected:
 
 TEST_F(ListPanel, LayoutBeforeTheFirstLoad)
 {
-    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("第1页"));
-    EXPECT_EQ(window.lv_Files->geometry(), QRect(1, 23, 236, 221));
-    EXPECT_EQ(window.lv_Files->header()->sectionSize(0), 150);
-    EXPECT_EQ(window.lv_Files->header()->sectionSize(1), 85);
-    EXPECT_FALSE(window.lv_Files->header()->sectionsClickable());
+    EXPECT_EQ(window.pal_files->lab_pagenum->text(), QStringLiteral("第1页"));
+    EXPECT_EQ(window.pal_files->lv_Files->geometry(), QRect(1, 23, 236, 221));
+    EXPECT_EQ(window.pal_files->lv_Files->header()->sectionSize(0), 150);
+    EXPECT_EQ(window.pal_files->lv_Files->header()->sectionSize(1), 85);
+    EXPECT_FALSE(window.pal_files->lv_Files->header()->sectionsClickable());
     const int lefts[] = {6, 39, 72, 105, 137};
     const char *names[] = {"sb_firstpage", "sb_priorpage", "sb_nextpage", "sb_lastpage", "sb_subscribe"};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(button(names[i])->geometry(), QRect(lefts[i], 1, 32, 22)) << names[i];
-    EXPECT_EQ(window.lab_pagenum->geometry(), QRect(170, 7, 63, 12));
+    EXPECT_EQ(window.pal_files->lab_pagenum->geometry(), QRect(170, 7, 63, 12));
     QStringList menu;
-    for (QAction *a : window.pm_Files->actions())
+    for (QAction *a : window.pal_files->pm_Files->actions())
         menu << (a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(menu, (QStringList{QStringLiteral("查看"), QStringLiteral("栏目"), QStringLiteral("打开(&O)"),
                                  QStringLiteral("删除(&R)"), QStringLiteral("文件另存(&S)"),
@@ -117,7 +118,7 @@ TEST_F(ListPanel, LayoutBeforeTheFirstLoad)
                                  QStringLiteral("下载所有未下载条目->网际快车(&I)"), QStringLiteral("-"),
                                  QStringLiteral("启动网络蚂蚁(&A)"), QStringLiteral("启动网际快车[&G]")}));
     QStringList views;
-    for (QAction *a : window.mni_view->actions())
+    for (QAction *a : window.pal_files->mni_view->actions())
         views << a->text() + (a->isChecked() ? QStringLiteral("*") : QString());
     EXPECT_EQ(views,
               (QStringList{QStringLiteral("最新10条"), QStringLiteral("全部条目*"), QStringLiteral("已点击条目"),
@@ -127,30 +128,30 @@ TEST_F(ListPanel, LayoutBeforeTheFirstLoad)
 TEST_F(ListPanel, AClassButtonListsItsItemsAndPages)
 {
     window.show();
-    EXPECT_EQ(window.CurrentView, 1);
-    EXPECT_TRUE(window.smn_recent->isChecked());
+    EXPECT_EQ(window.pal_files->state.CurrentView, 1);
+    EXPECT_TRUE(window.pal_files->smn_recent->isChecked());
     button("sbt_c3")->click();
     EXPECT_EQ(window.frontPanel(), window.pal_files);
     EXPECT_EQ(window.CurrentPanel, window.pal_files);
     EXPECT_EQ(window.PreviousPanel, window.pal_Main);
-    EXPECT_EQ(window.CurrentView, 0) << "a new class shows all items";
-    EXPECT_TRUE(window.smn_all->isChecked());
-    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("游戏世界-全部条目"));
-    EXPECT_EQ(window.lab_Files->x(), (238 - window.lab_Files->width()) / 2);
-    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("1/3页"));
-    EXPECT_EQ(window.filesModel->rowCount(), 10);
+    EXPECT_EQ(window.pal_files->state.CurrentView, 0) << "a new class shows all items";
+    EXPECT_TRUE(window.pal_files->smn_all->isChecked());
+    EXPECT_EQ(window.pal_files->lab_Files->text(), QStringLiteral("游戏世界-全部条目"));
+    EXPECT_EQ(window.pal_files->lab_Files->x(), (238 - window.pal_files->lab_Files->width()) / 2);
+    EXPECT_EQ(window.pal_files->lab_pagenum->text(), QStringLiteral("1/3页"));
+    EXPECT_EQ(window.pal_files->filesModel->rowCount(), 10);
     EXPECT_TRUE(pagingEnabled(false, false, true, true));
     expectPagingLooks();
 
-    window.sb_lastpage->click();
-    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("3/3页"));
-    EXPECT_EQ(window.filesModel->rowCount(), 5);
+    window.pal_files->sb_lastpage->click();
+    EXPECT_EQ(window.pal_files->lab_pagenum->text(), QStringLiteral("3/3页"));
+    EXPECT_EQ(window.pal_files->filesModel->rowCount(), 5);
     EXPECT_TRUE(pagingEnabled(true, true, false, false));
-    window.sb_priorpage->click();
-    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("2/3页"));
+    window.pal_files->sb_priorpage->click();
+    EXPECT_EQ(window.pal_files->lab_pagenum->text(), QStringLiteral("2/3页"));
     EXPECT_TRUE(pagingEnabled(true, true, true, true));
-    window.sb_firstpage->click();
-    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("1/3页"));
+    window.pal_files->sb_firstpage->click();
+    EXPECT_EQ(window.pal_files->lab_pagenum->text(), QStringLiteral("1/3页"));
     window.close();
 }
 
@@ -160,22 +161,22 @@ TEST_F(ListPanel, APageLabelOfTenThousandPagesShowsBothNumbersWhole)
                                   " INSERT INTO tb_Files (FileID, ColumeID, DisplayName, UploadDate)"
                                   " SELECT 200000 + i, 31, '批量' || i, '2002-01-01' FROM n"));
     window.show();
-    const QFont own = window.lab_pagenum->font();
+    const QFont own = window.pal_files->lab_pagenum->font();
     const auto fits = [&] {
-        return QFontMetrics(window.lab_pagenum->font()).horizontalAdvance(window.lab_pagenum->text()) <= 63;
+        return QFontMetrics(window.pal_files->lab_pagenum->font()).horizontalAdvance(window.pal_files->lab_pagenum->text()) <= 63;
     };
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::LastPage);
-    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("10003/10003页"));
+    EXPECT_EQ(window.pal_files->lab_pagenum->text(), QStringLiteral("10003/10003页"));
     EXPECT_TRUE(fits());
-    EXPECT_LT(QFontInfo(window.lab_pagenum->font()).pixelSize(), QFontInfo(own).pixelSize());
-    EXPECT_GE(QFontInfo(window.lab_pagenum->font()).pixelSize(), 8);
-    EXPECT_EQ(window.lab_pagenum->toolTip(), QStringLiteral("10003/10003页"));
-    EXPECT_EQ(window.lab_pagenum->geometry(), QRect(170, 7, 63, 12)) << "the label keeps its place and size";
+    EXPECT_LT(QFontInfo(window.pal_files->lab_pagenum->font()).pixelSize(), QFontInfo(own).pixelSize());
+    EXPECT_GE(QFontInfo(window.pal_files->lab_pagenum->font()).pixelSize(), 8);
+    EXPECT_EQ(window.pal_files->lab_pagenum->toolTip(), QStringLiteral("10003/10003页"));
+    EXPECT_EQ(window.pal_files->lab_pagenum->geometry(), QRect(170, 7, 63, 12)) << "the label keeps its place and size";
 
     window.ListItems(QStringLiteral("MTV精选"), 1, browse::FirstPage);
-    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("1/1页"));
-    EXPECT_EQ(window.lab_pagenum->font(), own) << "a short text is shown in the label's own font";
-    EXPECT_TRUE(window.lab_pagenum->toolTip().isEmpty());
+    EXPECT_EQ(window.pal_files->lab_pagenum->text(), QStringLiteral("1/1页"));
+    EXPECT_EQ(window.pal_files->lab_pagenum->font(), own) << "a short text is shown in the label's own font";
+    EXPECT_TRUE(window.pal_files->lab_pagenum->toolTip().isEmpty());
     window.close();
 }
 
@@ -183,98 +184,98 @@ TEST_F(ListPanel, ViewsAndColumnsNarrowTheList)
 {
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
     EXPECT_EQ(columnEntries(), (QStringList{browse::kAllColumns, QStringLiteral("益智游戏"), QStringLiteral("动作")}));
-    EXPECT_TRUE(window.mni_Colume->isEnabled());
+    EXPECT_TRUE(window.pal_files->mni_Colume->isEnabled());
 
-    window.sb_nextpage->click();
-    window.smn_clicked->trigger();
-    EXPECT_EQ(window.CurrentView, 2);
-    EXPECT_TRUE(window.smn_clicked->isChecked());
-    EXPECT_EQ(window.CurrentPage, 1);
-    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("游戏世界-已点击条目"));
-    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("1/2页"));
+    window.pal_files->sb_nextpage->click();
+    window.pal_files->smn_clicked->trigger();
+    EXPECT_EQ(window.pal_files->state.CurrentView, 2);
+    EXPECT_TRUE(window.pal_files->smn_clicked->isChecked());
+    EXPECT_EQ(window.pal_files->state.CurrentPage, 1);
+    EXPECT_EQ(window.pal_files->lab_Files->text(), QStringLiteral("游戏世界-已点击条目"));
+    EXPECT_EQ(window.pal_files->lab_pagenum->text(), QStringLiteral("1/2页"));
 
-    window.mni_Colume->actions().at(2)->trigger(); // 动作
-    EXPECT_EQ(window.ColumnFilter, QStringLiteral("动作"));
-    EXPECT_EQ(window.CurrentView, 2) << "a column keeps the view";
-    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("游戏世界-已点击条目(动作)"));
-    EXPECT_EQ(window.filesModel->rowCount(), 2);
+    window.pal_files->mni_Colume->actions().at(2)->trigger(); // 动作
+    EXPECT_EQ(window.pal_files->state.ColumnFilter, QStringLiteral("动作"));
+    EXPECT_EQ(window.pal_files->state.CurrentView, 2) << "a column keeps the view";
+    EXPECT_EQ(window.pal_files->lab_Files->text(), QStringLiteral("游戏世界-已点击条目(动作)"));
+    EXPECT_EQ(window.pal_files->filesModel->rowCount(), 2);
 
-    window.mni_Colume->actions().at(0)->trigger(); // 所有栏目
-    EXPECT_TRUE(window.ColumnFilter.isEmpty());
-    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("游戏世界-已点击条目"));
+    window.pal_files->mni_Colume->actions().at(0)->trigger(); // 所有栏目
+    EXPECT_TRUE(window.pal_files->state.ColumnFilter.isEmpty());
+    EXPECT_EQ(window.pal_files->lab_Files->text(), QStringLiteral("游戏世界-已点击条目"));
 
     // Another class: all items again, the view mark follows.
     window.findChild<QToolButton *>(QStringLiteral("sbt_c1"))->click();
-    EXPECT_EQ(window.CurrentView, 0);
-    EXPECT_TRUE(window.smn_all->isChecked());
-    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("MTV 精选-全部条目"));
+    EXPECT_EQ(window.pal_files->state.CurrentView, 0);
+    EXPECT_TRUE(window.pal_files->smn_all->isChecked());
+    EXPECT_EQ(window.pal_files->lab_Files->text(), QStringLiteral("MTV 精选-全部条目"));
 }
 
 TEST_F(ListPanel, EmptyListDisablesPagingAndColumns)
 {
     catalogue.exec(QStringLiteral("UPDATE tb_Colume SET Subscribed = 0"));
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
-    EXPECT_EQ(window.lab_pagenum->text(), QStringLiteral("0/0页"));
+    EXPECT_EQ(window.pal_files->lab_pagenum->text(), QStringLiteral("0/0页"));
     EXPECT_TRUE(pagingEnabled(false, false, false, false));
     expectPagingLooks();
-    EXPECT_FALSE(window.mni_Colume->isEnabled());
-    EXPECT_EQ(window.filesModel->rowCount(), 0);
+    EXPECT_FALSE(window.pal_files->mni_Colume->isEnabled());
+    EXPECT_EQ(window.pal_files->filesModel->rowCount(), 0);
 }
 
 TEST_F(ListPanel, SpecialLists)
 {
     window.sb_refresh->click();
-    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("最近更新"));
-    EXPECT_EQ(window.CurrentClass, browse::RecentListClass);
+    EXPECT_EQ(window.pal_files->lab_Files->text(), QStringLiteral("最近更新"));
+    EXPECT_EQ(window.pal_files->state.CurrentClass, browse::RecentListClass);
     window.findChild<QToolButton *>(QStringLiteral("sbt_c6"))->click();
-    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("最新排行-全部条目"));
-    EXPECT_EQ(window.CurrentClass, browse::RankingListClass);
-    EXPECT_EQ(window.filesModel->row(0).fileId, QStringLiteral("3125"));
+    EXPECT_EQ(window.pal_files->lab_Files->text(), QStringLiteral("最新排行-全部条目"));
+    EXPECT_EQ(window.pal_files->state.CurrentClass, browse::RankingListClass);
+    EXPECT_EQ(window.pal_files->filesModel->row(0).fileId, QStringLiteral("3125"));
 }
 
 TEST_F(ListPanel, TheContextMenuFollowsTheItemUnderThePointer)
 {
     window.show();
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
-    const QRect second = window.lv_Files->visualRect(window.filesModel->index(1, 0));
-    QMouseEvent move(QEvent::MouseMove, second.center(), window.lv_Files->viewport()->mapToGlobal(second.center()),
+    const QRect second = window.pal_files->lv_Files->visualRect(window.pal_files->filesModel->index(1, 0));
+    QMouseEvent move(QEvent::MouseMove, second.center(), window.pal_files->lv_Files->viewport()->mapToGlobal(second.center()),
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(window.lv_Files->viewport(), &move);
-    EXPECT_EQ(window.ListMousePos, second.center());
+    QApplication::sendEvent(window.pal_files->lv_Files->viewport(), &move);
+    EXPECT_EQ(window.listPointer->ListMousePos, second.center());
 
     // The request a right click makes; the menu's corner lands one pixel above
     // and left of the pointer (the list's place in the window less the
     // panel's + 10, + 72).
     QContextMenuEvent request(QContextMenuEvent::Mouse, second.center(),
-                              window.lv_Files->viewport()->mapToGlobal(second.center()));
-    QApplication::sendEvent(window.lv_Files->viewport(), &request);
-    EXPECT_EQ(window.lv_Files->currentIndex().row(), 1);
-    EXPECT_TRUE(window.lv_Files->selectionModel()->selectedRows().isEmpty()) << "the selection is left alone";
-    EXPECT_EQ(window.PopupListView, window.lv_Files);
-    ASSERT_TRUE(window.pm_Files->isVisible());
-    EXPECT_EQ(window.pm_Files->pos(), window.lv_Files->viewport()->mapToGlobal(second.center()) - QPoint(1, 1));
-    for (QAction *a : {window.mni_onlineview, window.mni_deleteFile, window.mni_saveas, window.mni_antdownload,
-                       window.mni_flashgetdownload, window.mni_downall_ant, window.mni_downall_flashget,
-                       window.mni_Loadnetant, window.mni_loadFlashget})
+                              window.pal_files->lv_Files->viewport()->mapToGlobal(second.center()));
+    QApplication::sendEvent(window.pal_files->lv_Files->viewport(), &request);
+    EXPECT_EQ(window.pal_files->lv_Files->currentIndex().row(), 1);
+    EXPECT_TRUE(window.pal_files->lv_Files->selectionModel()->selectedRows().isEmpty()) << "the selection is left alone";
+    EXPECT_EQ(window.pal_files->PopupListView, window.pal_files->lv_Files);
+    ASSERT_TRUE(window.pal_files->pm_Files->isVisible());
+    EXPECT_EQ(window.pal_files->pm_Files->pos(), window.pal_files->lv_Files->viewport()->mapToGlobal(second.center()) - QPoint(1, 1));
+    for (QAction *a : {window.pal_files->mni_onlineview, window.pal_files->mni_deleteFile, window.pal_files->mni_saveas, window.pal_files->mni_antdownload,
+                       window.pal_files->mni_flashgetdownload, window.pal_files->mni_downall_ant, window.pal_files->mni_downall_flashget,
+                       window.pal_files->mni_Loadnetant, window.pal_files->mni_loadFlashget})
         EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
-    window.pm_Files->hide();
+    window.pal_files->pm_Files->hide();
 
-    const QPoint below(20, window.lv_Files->viewport()->height() - 2);
-    ASSERT_FALSE(window.lv_Files->indexAt(below).isValid());
-    window.lv_FilesContextPopup(below);
-    for (QAction *a : {window.mni_onlineview, window.mni_deleteFile, window.mni_saveas, window.mni_antdownload,
-                       window.mni_flashgetdownload, window.mni_downall_ant, window.mni_downall_flashget,
-                       window.mni_Loadnetant, window.mni_loadFlashget})
+    const QPoint below(20, window.pal_files->lv_Files->viewport()->height() - 2);
+    ASSERT_FALSE(window.pal_files->lv_Files->indexAt(below).isValid());
+    window.pal_files->lv_FilesContextPopup(below);
+    for (QAction *a : {window.pal_files->mni_onlineview, window.pal_files->mni_deleteFile, window.pal_files->mni_saveas, window.pal_files->mni_antdownload,
+                       window.pal_files->mni_flashgetdownload, window.pal_files->mni_downall_ant, window.pal_files->mni_downall_flashget,
+                       window.pal_files->mni_Loadnetant, window.pal_files->mni_loadFlashget})
         EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
-    EXPECT_TRUE(window.mni_view->menuAction()->isEnabled());
-    EXPECT_TRUE(window.T1->isEnabled());
-    window.pm_Files->hide();
+    EXPECT_TRUE(window.pal_files->mni_view->menuAction()->isEnabled());
+    EXPECT_TRUE(window.pal_files->T1->isEnabled());
+    window.pal_files->pm_Files->hide();
 }
 
 TEST_F(ListPanel, TheTipOfARow)
 {
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
-    const QString tip = window.filesModel->index(0, 0).data(Qt::ToolTipRole).toString();
+    const QString tip = window.pal_files->filesModel->index(0, 0).data(Qt::ToolTipRole).toString();
     // The first row is the newest item of the class's first column.
     EXPECT_EQ(tip, QStringLiteral(
                        "\r\n*****更多功能，请点击鼠标右键*****\r\n\r\n[ID]：3120\r\n\r\n[说    明]：说明3120\r\n\r\n"
@@ -295,20 +296,20 @@ TEST_F(ListPanel, LongAndStrangeTextsAreShownShortened)
     window.show();
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
     QAction *strangeEntry = nullptr;
-    for (QAction *a : window.mni_Colume->actions()) {
+    for (QAction *a : window.pal_files->mni_Colume->actions()) {
         EXPECT_LE(a->text().size(), 64) << "menu entries are shortened";
         if (a->data().toString() == strange)
             strangeEntry = a;
     }
     ASSERT_NE(strangeEntry, nullptr) << "the entry still chooses the whole name";
     strangeEntry->trigger();
-    ASSERT_EQ(window.filesModel->rowCount(), 10);
-    EXPECT_EQ(window.filesModel->row(0).caption, strange) << "the row keeps the whole text";
-    EXPECT_LE(window.lab_Files->text().size(), 64);
-    EXPECT_TRUE(window.lab_Files->text().endsWith(QStringLiteral("...")));
-    EXPECT_LE(window.lab_Files->width(), 2 * window.pal_files->width());
+    ASSERT_EQ(window.pal_files->filesModel->rowCount(), 10);
+    EXPECT_EQ(window.pal_files->filesModel->row(0).caption, strange) << "the row keeps the whole text";
+    EXPECT_LE(window.pal_files->lab_Files->text().size(), 64);
+    EXPECT_TRUE(window.pal_files->lab_Files->text().endsWith(QStringLiteral("...")));
+    EXPECT_LE(window.pal_files->lab_Files->width(), 2 * window.pal_files->width());
 
-    const QModelIndex first = window.filesModel->index(0, 0);
+    const QModelIndex first = window.pal_files->filesModel->index(0, 0);
     EXPECT_LE(first.data(Qt::DisplayRole).toString().size(), 256 + 2) << "255 characters and the ellipsis";
     const QString tip = first.data(Qt::ToolTipRole).toString();
     EXPECT_LT(tip.size(), 2000);
@@ -320,14 +321,14 @@ TEST_F(ListPanel, LongAndStrangeTextsAreShownShortened)
     // Drawing the list and showing a tip and the menu go through.
     QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
     EXPECT_TRUE(window.grab().save(QStringLiteral(SCREENSHOT_DIR "/list-strange-texts.png")));
-    const QPoint centre = window.lv_Files->visualRect(first).center();
-    QHelpEvent help(QEvent::ToolTip, centre, window.lv_Files->viewport()->mapToGlobal(centre));
-    QApplication::sendEvent(window.lv_Files->viewport(), &help);
+    const QPoint centre = window.pal_files->lv_Files->visualRect(first).center();
+    QHelpEvent help(QEvent::ToolTip, centre, window.pal_files->lv_Files->viewport()->mapToGlobal(centre));
+    QApplication::sendEvent(window.pal_files->lv_Files->viewport(), &help);
     EXPECT_EQ(QToolTip::text().size(), tip.size());
     QToolTip::hideText();
-    window.mni_Colume->popup(QPoint(0, 0));
-    EXPECT_FALSE(window.mni_Colume->grab().isNull());
-    window.mni_Colume->hide();
+    window.pal_files->mni_Colume->popup(QPoint(0, 0));
+    EXPECT_FALSE(window.pal_files->mni_Colume->grab().isNull());
+    window.pal_files->mni_Colume->hide();
     window.hide();
 }
 
@@ -392,22 +393,22 @@ TEST_F(ListPanel, AFailingLoadLeavesTheListAsItWas)
     catalogue.exec(QStringLiteral("DROP VIEW qry_FilesRecent"));
     EXPECT_THROW(window.ListItems(QStringLiteral("最近更新"), browse::RecentListClass, browse::FirstPage),
                  DatabaseError);
-    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("游戏世界-全部条目"));
-    EXPECT_EQ(window.filesModel->rowCount(), 10);
+    EXPECT_EQ(window.pal_files->lab_Files->text(), QStringLiteral("游戏世界-全部条目"));
+    EXPECT_EQ(window.pal_files->filesModel->rowCount(), 10);
     EXPECT_FALSE(dm.aq_all.active());
 
     // A view or a column whose load fails is not taken either.
     catalogue.exec(QStringLiteral("DROP VIEW qry_FilesLast"));
-    EXPECT_THROW(window.smn_recent->trigger(), DatabaseError);
-    EXPECT_EQ(window.CurrentView, 0);
-    EXPECT_TRUE(window.smn_all->isChecked());
+    EXPECT_THROW(window.pal_files->smn_recent->trigger(), DatabaseError);
+    EXPECT_EQ(window.pal_files->state.CurrentView, 0);
+    EXPECT_TRUE(window.pal_files->smn_all->isChecked());
     catalogue.exec(QStringLiteral("DROP VIEW qry_files"));
     catalogue.exec(QStringLiteral("DROP VIEW ") + store::setViewName(QStringLiteral("qry_files")));
-    EXPECT_THROW(window.mni_Colume->actions().at(1)->trigger(), DatabaseError);
-    EXPECT_TRUE(window.ColumnFilter.isEmpty());
-    EXPECT_EQ(window.CurrentClass, 3);
-    EXPECT_EQ(window.CurrentPage, 1);
-    EXPECT_EQ(window.lab_Files->text(), QStringLiteral("游戏世界-全部条目"));
+    EXPECT_THROW(window.pal_files->mni_Colume->actions().at(1)->trigger(), DatabaseError);
+    EXPECT_TRUE(window.pal_files->state.ColumnFilter.isEmpty());
+    EXPECT_EQ(window.pal_files->state.CurrentClass, 3);
+    EXPECT_EQ(window.pal_files->state.CurrentPage, 1);
+    EXPECT_EQ(window.pal_files->lab_Files->text(), QStringLiteral("游戏世界-全部条目"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "ScriptedPrompter.h"
 #include "TempCatalogue.h"
 
+#include "app/Advertisement.h"
 #include "app/MainWindow.h"
 #include "store/DataModule.h"
 
@@ -151,10 +152,10 @@ TEST_F(MainWindow, TwelveClassButtonsInTheirGrid)
 
 TEST_F(MainWindow, InitialStateAndTheShowingRules)
 {
-    EXPECT_EQ(window.CurrentPage, 1);
-    EXPECT_EQ(window.CurrentView, 0);
-    EXPECT_FALSE(window.IsOnline);
-    EXPECT_TRUE(window.LoggedInUser.isEmpty());
+    EXPECT_EQ(window.pal_files->state.CurrentPage, 1);
+    EXPECT_EQ(window.pal_files->state.CurrentView, 0);
+    EXPECT_FALSE(window.login.IsOnline);
+    EXPECT_TRUE(window.login.LoggedInUser.isEmpty());
     EXPECT_EQ(window.ProgramDir, QDir::currentPath());
     EXPECT_EQ(window.CurrentPanel, nullptr);
     EXPECT_EQ(window.PreviousPanel, nullptr);
@@ -165,9 +166,9 @@ TEST_F(MainWindow, InitialStateAndTheShowingRules)
     window.setDataModule(&dm);
     QSignalSpy ready(&window, &TFrm_Main::ready);
     window.show();
-    EXPECT_EQ(window.CurrentView, 1);
-    EXPECT_TRUE(window.tm_advertisement->isActive());
-    EXPECT_EQ(window.tm_advertisement->interval(), 20000);
+    EXPECT_EQ(window.pal_files->state.CurrentView, 1);
+    EXPECT_TRUE(window.advertisement->tm_advertisement->isActive());
+    EXPECT_EQ(window.advertisement->tm_advertisement->interval(), 20000);
     EXPECT_TRUE(ready.wait(5000));
 
     window.showPanel(window.pal_About);
@@ -199,7 +200,7 @@ TEST_F(MainWindow, FooterRotatesTheAdvertisements)
     EXPECT_EQ(window.lab_Footinfo->hint(), QStringLiteral("http://127.0.0.1:8731/"));
     QStringList shown;
     for (int i = 0; i < 5; ++i) {
-        QMetaObject::invokeMethod(window.tm_advertisement, "timeout");
+        QMetaObject::invokeMethod(window.advertisement->tm_advertisement, "timeout");
         shown << window.lab_Footinfo->text() + window.lab_Footinfo->toolTip();
     }
     EXPECT_EQ(shown, (QStringList{QStringLiteral("甲http://a/"), QStringLiteral("乙http://b/"), QStringLiteral("丙http://c/"),
@@ -213,7 +214,7 @@ TEST_F(MainWindow, AnEmptyAdvertisementTableLeavesTheFooterAlone)
     window.setDataModule(&dm);
     const QString text = window.lab_Footinfo->text();
     for (int i = 0; i < 3; ++i)
-        QMetaObject::invokeMethod(window.tm_advertisement, "timeout");
+        QMetaObject::invokeMethod(window.advertisement->tm_advertisement, "timeout");
     EXPECT_EQ(window.lab_Footinfo->text(), text);
     EXPECT_EQ(window.lab_Footinfo->hint(), QStringLiteral("http://127.0.0.1:8731/"));
 }
@@ -234,7 +235,7 @@ TEST_F(MainWindow, TheFooterOpensOnlyWebAndMailAddresses)
     window.show();
     QStringList tips;
     for (int i = 0; i < 6; ++i) {
-        QMetaObject::invokeMethod(window.tm_advertisement, "timeout");
+        QMetaObject::invokeMethod(window.advertisement->tm_advertisement, "timeout");
         QToolTip::hideText();
         QTest::mouseClick(window.lab_Footinfo, Qt::LeftButton, {}, QPoint(3, 3));
         tips << QToolTip::text();

@@ -4,6 +4,7 @@
 #include "Wait.h"
 
 #include "app/MainWindow.h"
+#include "ui/skin/ListPointer.h"
 #include "browse/ListQuery.h"
 #include "browse/OpenItem.h"
 #include "browser/BrowserWindow.h"
@@ -65,26 +66,26 @@ protected:
     }
     int rowOf(const QString &fileId)
     {
-        for (int i = 0; i < window.filesModel->rowCount(); ++i) {
-            if (window.filesModel->row(i).fileId == fileId)
+        for (int i = 0; i < window.pal_files->filesModel->rowCount(); ++i) {
+            if (window.pal_files->filesModel->row(i).fileId == fileId)
                 return i;
         }
         return -1;
     }
-    QPoint centreOf(int row) { return window.lv_Files->visualRect(window.filesModel->index(row, 0)).center(); }
+    QPoint centreOf(int row) { return window.pal_files->lv_Files->visualRect(window.pal_files->filesModel->index(row, 0)).center(); }
     // A double click as a mouse makes it: a click, then the second press.
     void doubleClick(const QPoint &at)
     {
-        QTest::mouseClick(window.lv_Files->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(window.lv_Files->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseClick(window.pal_files->lv_Files->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(window.pal_files->lv_Files->viewport(), Qt::LeftButton, {}, at);
     }
     int viewedWrites() { return catalogue.scalar(QStringLiteral("SELECT count(*) FROM viewed_log")).toInt(); }
     void rightClick(int row)
     {
-        window.lv_Files->setCurrentIndex(window.filesModel->index(row, 0));
-        window.ListMousePos = centreOf(row);
-        window.lv_FilesContextPopup(centreOf(row));
-        window.pm_Files->hide();
+        window.pal_files->lv_Files->setCurrentIndex(window.pal_files->filesModel->index(row, 0));
+        window.listPointer->ListMousePos = centreOf(row);
+        window.pal_files->lv_FilesContextPopup(centreOf(row));
+        window.pal_files->pm_Files->hide();
     }
 
     TempCatalogue catalogue;
@@ -100,7 +101,7 @@ TEST_F(OpenItem, ADoubleClickOpensTheLocalCopyAndMarksTheItemViewed)
 {
     const int row = rowOf(QStringLiteral("3105"));
     ASSERT_GE(row, 0);
-    EXPECT_EQ(window.filesModel->row(row).localCopy, QStringLiteral("true"));
+    EXPECT_EQ(window.pal_files->filesModel->row(row).localCopy, QStringLiteral("true"));
     doubleClick(centreOf(row));
     EXPECT_TRUE(browserWindow.isVisible());
     EXPECT_EQ(browserWindow.CurrentFileID, 3105);
@@ -109,7 +110,7 @@ TEST_F(OpenItem, ADoubleClickOpensTheLocalCopyAndMarksTheItemViewed)
     ASSERT_TRUE(waitFor([&] { return browserWindow.WebBrowser1->url().isValid(); }));
     EXPECT_EQ(browserWindow.WebBrowser1->url().host(), QStringLiteral("127.0.0.1"));
     EXPECT_TRUE(browserWindow.WebBrowser1->url().path().contains(QStringLiteral("/play/")));
-    EXPECT_EQ(window.filesModel->row(row).viewed, QStringLiteral("true"));
+    EXPECT_EQ(window.pal_files->filesModel->row(row).viewed, QStringLiteral("true"));
     EXPECT_EQ(viewedWrites(), 1);
     EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT HasViewed FROM tb_Files WHERE FileID = 3105")).toInt(), 1);
 }
@@ -132,7 +133,7 @@ TEST_F(OpenItem, AnItemWithoutACopyOpensTheSitesPageAndIsWrittenOnce)
 
 TEST_F(OpenItem, ADoubleClickBelowTheRowsDoesNothing)
 {
-    doubleClick(QPoint(30, window.lv_Files->viewport()->height() - 3));
+    doubleClick(QPoint(30, window.pal_files->lv_Files->viewport()->height() - 3));
     EXPECT_FALSE(browserWindow.isVisible());
     EXPECT_EQ(viewedWrites(), 0);
 }
@@ -141,12 +142,12 @@ TEST_F(OpenItem, OpenFromTheMenuActsOnTheRightClickedItem)
 {
     const int row = rowOf(QStringLiteral("3102"));
     rightClick(row);
-    window.mni_onlineview->trigger();
+    window.pal_files->mni_onlineview->trigger();
     EXPECT_EQ(browserWindow.CurrentFileID, 3102);
     // A pointer that has moved to another row since stops it.
     rightClick(rowOf(QStringLiteral("3101")));
-    window.ListMousePos = centreOf(rowOf(QStringLiteral("3103")));
-    window.mni_onlineview->trigger();
+    window.listPointer->ListMousePos = centreOf(rowOf(QStringLiteral("3103")));
+    window.pal_files->mni_onlineview->trigger();
     EXPECT_EQ(browserWindow.CurrentFileID, 3102);
 }
 
@@ -155,13 +156,13 @@ TEST_F(OpenItem, SavingALocalCopy)
     QTemporaryDir elsewhere;
     const QString target = QDir(elsewhere.path()).filePath(QStringLiteral("saved.swf"));
     QString suggested;
-    window.saveFileChooser = [&](const QString &name) {
+    window.pal_files->saveFileChooser = [&](const QString &name) {
         suggested = name;
         QDir::setCurrent(elsewhere.path()); // as a file dialog may
         return target;
     };
     rightClick(rowOf(QStringLiteral("3105")));
-    window.mni_saveas->trigger();
+    window.pal_files->mni_saveas->trigger();
     EXPECT_EQ(suggested, QStringLiteral("f3105.swf"));
     ASSERT_EQ(prompter.asked.size(), 1);
     EXPECT_EQ(prompter.asked.last().title, QStringLiteral("提示"));
@@ -174,7 +175,7 @@ TEST_F(OpenItem, SavingALocalCopy)
 
     // Saving again over the same file replaces it.
     writeLocalCopy(QStringLiteral("f3105.swf"), "FWS-newer");
-    window.mni_saveas->trigger();
+    window.pal_files->mni_saveas->trigger();
     saved.close();
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), QByteArray("FWS-newer"));
@@ -183,27 +184,27 @@ TEST_F(OpenItem, SavingALocalCopy)
 TEST_F(OpenItem, SaveResultsWithoutACopyCancelledAndFailing)
 {
     bool asked = false;
-    window.saveFileChooser = [&](const QString &) {
+    window.pal_files->saveFileChooser = [&](const QString &) {
         asked = true;
         return QString();
     };
     rightClick(rowOf(QStringLiteral("3101")));
-    window.mni_saveas->trigger();
+    window.pal_files->mni_saveas->trigger();
     EXPECT_FALSE(asked) << "no dialog without a local copy";
     EXPECT_EQ(prompter.asked.last().text, QStringLiteral("没找到本地文件，请先将该条目下载到本地！"));
 
     prompter.asked.clear();
     rightClick(rowOf(QStringLiteral("3105")));
-    window.mni_saveas->trigger();
+    window.pal_files->mni_saveas->trigger();
     EXPECT_TRUE(asked);
     EXPECT_TRUE(prompter.asked.isEmpty()) << "a cancel says nothing";
 
-    window.saveFileChooser = [&](const QString &) { return QStringLiteral("/nonexistent-dir/x/saved.swf"); };
-    window.mni_saveas->trigger();
+    window.pal_files->saveFileChooser = [&](const QString &) { return QStringLiteral("/nonexistent-dir/x/saved.swf"); };
+    window.pal_files->mni_saveas->trigger();
     EXPECT_EQ(prompter.asked.last().text, QStringLiteral("保存失败！"));
     EXPECT_EQ(prompter.asked.last().icon, platform::Prompter::Icon::Error);
 
-    EXPECT_EQ(browse::SaveLocalCopyAs(dm, catalogue.home(), QStringLiteral("999999"), window.saveFileChooser),
+    EXPECT_EQ(browse::SaveLocalCopyAs(dm, catalogue.home(), QStringLiteral("999999"), window.pal_files->saveFileChooser),
               browse::NoSuchItem);
     EXPECT_EQ(browse::saveResultText(browse::NoSuchItem), QStringLiteral("内部错误，不能另存该条目！"));
     EXPECT_FALSE(dm.aq_all.active());
@@ -212,9 +213,9 @@ TEST_F(OpenItem, SaveResultsWithoutACopyCancelledAndFailing)
 TEST_F(OpenItem, SavingOntoTheLocalCopyItselfKeepsIt)
 {
     const QString source = QDir(catalogue.home()).filePath(QStringLiteral("local/益智游戏/f3105.swf"));
-    window.saveFileChooser = [&](const QString &) { return source; };
+    window.pal_files->saveFileChooser = [&](const QString &) { return source; };
     rightClick(rowOf(QStringLiteral("3105")));
-    window.mni_saveas->trigger();
+    window.pal_files->mni_saveas->trigger();
     EXPECT_EQ(prompter.asked.last().text, QStringLiteral("保存成功！"));
     QFile f(source);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -241,15 +242,15 @@ TEST_F(OpenItem, NamesThatLeaveLocalReachNoFile)
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
 
     bool chooserAsked = false;
-    window.saveFileChooser = [&](const QString &) {
+    window.pal_files->saveFileChooser = [&](const QString &) {
         chooserAsked = true;
         return QDir(catalogue.home()).filePath(QStringLiteral("stolen.swf"));
     };
     for (const QString &id : {QStringLiteral("3201"), QStringLiteral("3301"), QStringLiteral("3106")}) {
         const int row = rowOf(id);
         ASSERT_GE(row, 0) << id.toStdString();
-        EXPECT_EQ(window.filesModel->row(row).localCopy, QStringLiteral("false")) << id.toStdString();
-        EXPECT_EQ(window.filesModel->row(row).imageIndex, 0);
+        EXPECT_EQ(window.pal_files->filesModel->row(row).localCopy, QStringLiteral("false")) << id.toStdString();
+        EXPECT_EQ(window.pal_files->filesModel->row(row).imageIndex, 0);
         doubleClick(centreOf(row));
         EXPECT_EQ(browserWindow.CurrentFileID, id.toInt());
         ASSERT_TRUE(waitFor([&] {
@@ -258,7 +259,7 @@ TEST_F(OpenItem, NamesThatLeaveLocalReachNoFile)
         })) << "opens the site's page, not the file: "
             << browserWindow.WebBrowser1->url().toString().toStdString();
         rightClick(row);
-        window.mni_saveas->trigger();
+        window.pal_files->mni_saveas->trigger();
         EXPECT_EQ(prompter.asked.last().text, QStringLiteral("没找到本地文件，请先将该条目下载到本地！"));
     }
     EXPECT_FALSE(chooserAsked);
@@ -269,25 +270,25 @@ TEST_F(OpenItem, NamesThatLeaveLocalReachNoFile)
 
 TEST_F(OpenItem, DeletingAsksFirst)
 {
-    const int rows = window.filesModel->rowCount();
+    const int rows = window.pal_files->filesModel->rowCount();
     rightClick(rowOf(QStringLiteral("3102")));
     prompter.answers = {platform::Prompter::Answer::No};
-    window.mni_deleteFile->trigger();
+    window.pal_files->mni_deleteFile->trigger();
     EXPECT_EQ(prompter.asked.last().text, QStringLiteral("您确定要删除该文件吗？"));
     EXPECT_EQ(prompter.asked.last().buttons, platform::Prompter::Buttons::YesNo);
-    EXPECT_EQ(window.filesModel->rowCount(), rows);
+    EXPECT_EQ(window.pal_files->filesModel->rowCount(), rows);
     EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT Deleted FROM tb_Files WHERE FileID = 3102")).toInt(), 0);
 
     rightClick(rowOf(QStringLiteral("3105")));
     prompter.answers = {platform::Prompter::Answer::Yes};
-    window.mni_deleteFile->trigger();
-    EXPECT_EQ(window.filesModel->rowCount(), rows - 1);
+    window.pal_files->mni_deleteFile->trigger();
+    EXPECT_EQ(window.pal_files->filesModel->rowCount(), rows - 1);
     EXPECT_EQ(rowOf(QStringLiteral("3105")), -1);
     EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT Deleted FROM tb_Files WHERE FileID = 3105")).toInt(), 1);
     EXPECT_TRUE(QFile::exists(QDir(catalogue.home()).filePath(QStringLiteral("local/益智游戏/f3105.swf"))))
         << "the local copy stays";
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
-    EXPECT_EQ(window.filesModel->rowCount(), rows - 1);
+    EXPECT_EQ(window.pal_files->filesModel->rowCount(), rows - 1);
 }
 
 } // namespace

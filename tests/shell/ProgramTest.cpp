@@ -57,7 +57,7 @@ TEST(Program, MakesItsObjectsInOrderAndStartsOnTheCatalogue)
     program.start();
     EXPECT_TRUE(ready.wait(5000));
     EXPECT_TRUE(login.answered()) << "the login dialog came first";
-    EXPECT_FALSE(program.Frm_Main()->IsOnline);
+    EXPECT_FALSE(program.Frm_Main()->login.IsOnline);
     EXPECT_TRUE(program.Frm_Main()->isVisible());
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_TRUE(prompter.asked.isEmpty());
@@ -125,7 +125,7 @@ TEST(Program, CancellingTheLoginAtStartEndsTheProgramBeforeAnyList)
     EXPECT_TRUE(login.answered());
     EXPECT_EQ(ready.count(), 0);
     EXPECT_FALSE(program.Frm_Main()->isVisible());
-    EXPECT_EQ(program.Frm_Main()->filesModel->rowCount(), 0) << "no list was loaded";
+    EXPECT_EQ(program.Frm_Main()->pal_files->filesModel->rowCount(), 0) << "no list was loaded";
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_TRUE(prompter.asked.isEmpty());
 }

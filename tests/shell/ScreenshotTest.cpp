@@ -100,18 +100,18 @@ TEST_F(Screenshots, MainWindowAndItemList)
 
     window.ListItems(QStringLiteral("游戏世界"), 3, 1);
     ASSERT_EQ(window.frontPanel(), window.pal_files);
-    EXPECT_EQ(window.filesModel->rowCount(), 10);
+    EXPECT_EQ(window.pal_files->filesModel->rowCount(), 10);
     // The pointer rests on the third row, which draws it navy.
-    const QRect third = window.lv_Files->visualRect(window.filesModel->index(2, 0));
-    QMouseEvent move(QEvent::MouseMove, third.center(), window.lv_Files->viewport()->mapToGlobal(third.center()),
+    const QRect third = window.pal_files->lv_Files->visualRect(window.pal_files->filesModel->index(2, 0));
+    QMouseEvent move(QEvent::MouseMove, third.center(), window.pal_files->lv_Files->viewport()->mapToGlobal(third.center()),
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(window.lv_Files->viewport(), &move);
+    QApplication::sendEvent(window.pal_files->lv_Files->viewport(), &move);
     const QImage list = saveAndReadBack(window, QStringLiteral("item-list.png"));
-    const QPoint viewport = window.lv_Files->viewport()->mapTo(&window, QPoint(0, 0));
+    const QPoint viewport = window.pal_files->lv_Files->viewport()->mapTo(&window, QPoint(0, 0));
     // The captions, right of the state icons.
     const QMargins icon(24, 0, 0, 0);
     const QRect thirdShown = third.translated(viewport) - icon;
-    const QRect firstShown = window.lv_Files->visualRect(window.filesModel->index(0, 0)).translated(viewport) - icon;
+    const QRect firstShown = window.pal_files->lv_Files->visualRect(window.pal_files->filesModel->index(0, 0)).translated(viewport) - icon;
     EXPECT_GT(pixelsIn(list, thirdShown, isNavy), 20) << "the row under the pointer is navy";
     EXPECT_EQ(pixelsIn(list, thirdShown, isGreenOrGrey), 0);
     EXPECT_GT(pixelsIn(list, firstShown, isGreenOrGrey), 20) << "the other rows are green or grey";
@@ -131,7 +131,7 @@ TEST_F(Screenshots, MainWindowAndItemList)
 TEST_F(Screenshots, SubscriptionAndRecommendationPanels)
 {
     window.ListItems(QStringLiteral("游戏世界"), 3, 1);
-    window.sb_subscribe->click();
+    window.pal_files->sb_subscribe->click();
     subscribe::SubscribePanel *subscribe = window.pal_Subscribe;
     ASSERT_EQ(window.frontPanel(), subscribe);
     QTreeWidget *classes = subscribe->lv_subscribe_Class;

@@ -5,6 +5,7 @@
 #include "Wait.h"
 
 #include "app/MainWindow.h"
+#include "ui/skin/ListPointer.h"
 #include "browser/BrowserWindow.h"
 #include "browser/PlayerServer.h"
 #include "browser/WebView.h"
@@ -145,7 +146,7 @@ TEST_F(Recommendations, CategoriesViewsAndTheBackButton)
     // A double-click off the focused category does nothing.
     window.findChild<QToolButton *>(QStringLiteral("sbt_c10"))->click();
     categories->lv_Recommend->setCurrentRow(1);
-    window.ListMousePos = categories->lv_Recommend->visualItemRect(categories->lv_Recommend->item(0)).center();
+    window.listPointer->ListMousePos = categories->lv_Recommend->visualItemRect(categories->lv_Recommend->item(0)).center();
     categories->lv_RecommendDblClick();
     EXPECT_EQ(window.frontPanel(), categories);
     window.close();
@@ -236,7 +237,7 @@ TEST_F(Recommendations, DoubleClickOpensTheAddressInTheBrowser)
     openCategory(QStringLiteral("图书"));
     // A double-click away from the focused item does nothing.
     items->lv_RecommendItem->setCurrentItem(items->lv_RecommendItem->topLevelItem(0));
-    window.ListMousePos = rowCentre(1);
+    window.listPointer->ListMousePos = rowCentre(1);
     items->lv_RecommendItemDblClick();
     EXPECT_FALSE(browserWindow.isVisible());
 

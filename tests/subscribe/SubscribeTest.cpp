@@ -70,7 +70,7 @@ protected:
     int listed(int classNumber)
     {
         window.ListItems(QStringLiteral("游戏世界"), classNumber, browse::FirstPage);
-        return window.filesModel->rowCount();
+        return window.pal_files->filesModel->rowCount();
     }
 
     TempCatalogue catalogue;
@@ -84,7 +84,7 @@ TEST_F(Subscriptions, PanelOpensFromTheListAndShowsTheNineClasses)
 {
     window.show();
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
-    window.sb_subscribe->click();
+    window.pal_files->sb_subscribe->click();
     EXPECT_EQ(window.frontPanel(), panel);
     EXPECT_EQ(window.CurrentPanel, panel);
     EXPECT_EQ(window.PreviousPanel, window.pal_Main);
@@ -130,7 +130,7 @@ TEST_F(Subscriptions, CheckSaveRestoreAndTheListsFollow)
 {
     window.show();
     EXPECT_EQ(listed(3), 8) << "two subscribed columns of four items";
-    window.sb_subscribe->click();
+    window.pal_files->sb_subscribe->click();
     chooseClass(2);
 
     // Unsaved marks go when the class is chosen again.
@@ -151,9 +151,9 @@ TEST_F(Subscriptions, CheckSaveRestoreAndTheListsFollow)
     EXPECT_EQ(stored(), QStringLiteral("11=1 31=0 32=0 33=0"));
     EXPECT_EQ(listed(3), 0);
     for (int view = 0; view < 6; ++view) {
-        window.CurrentView = view;
+        window.pal_files->state.CurrentView = view;
         window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
-        EXPECT_EQ(window.filesModel->rowCount(), 0) << "view " << view;
+        EXPECT_EQ(window.pal_files->filesModel->rowCount(), 0) << "view " << view;
     }
     EXPECT_EQ(listed(1), 4);
     dm.aq_all.setSql(search::localSearchStatement(QStringLiteral("动画"), search::kAll, search::kAll));
@@ -179,23 +179,23 @@ TEST_F(Subscriptions, CheckSaveRestoreAndTheListsFollow)
     EXPECT_EQ(stored(), QStringLiteral("11=1 31=0 32=1 33=1"));
     EXPECT_EQ(listed(3), 8);
     QStringList columns;
-    for (int i = 0; i < window.filesModel->rowCount(); ++i)
-        columns << window.filesModel->row(i).columnName;
+    for (int i = 0; i < window.pal_files->filesModel->rowCount(); ++i)
+        columns << window.pal_files->filesModel->row(i).columnName;
     columns.removeDuplicates();
     columns.sort();
     EXPECT_EQ(columns, (QStringList{QStringLiteral("Kid's Corner"), QStringLiteral("动作射击")}));
-    window.CurrentView = 1;
+    window.pal_files->state.CurrentView = 1;
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
-    EXPECT_EQ(window.filesModel->rowCount(), 8);
-    window.ColumnFilter = QStringLiteral("Kid's Corner");
+    EXPECT_EQ(window.pal_files->filesModel->rowCount(), 8);
+    window.pal_files->state.ColumnFilter = QStringLiteral("Kid's Corner");
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
-    EXPECT_EQ(window.filesModel->rowCount(), 4);
+    EXPECT_EQ(window.pal_files->filesModel->rowCount(), 4);
     window.close();
 }
 
 TEST_F(Subscriptions, ColumnsGoneOrWritesFailingUnderThePanel)
 {
-    window.sb_subscribe->click();
+    window.pal_files->sb_subscribe->click();
     chooseClass(2);
     panel->sb_CancelAll->click();
 

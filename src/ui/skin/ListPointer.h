@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QModelIndex>
 #include <QObject>
 #include <QPoint>
 
@@ -9,21 +11,40 @@ class QAbstractItemView;
 
 namespace skin {
 
-// Follows the pointer over a list's items: every move reports where it is,
-// and a double-click reports where it happened, then itself.
+// The last pointer position over a window's lists, one for all of them, in
+// the coordinates of the list it was over; and the rule their "open" follows:
+// a command acts on the focused row only when the pointer last rested on it.
 class ListPointer final : public QObject
 {
     Q_OBJECT
 public:
-    ListPointer(QAbstractItemView *list, std::function<void(const QPoint &)> moved,
-                std::function<void()> doubleClicked);
+    // Whether the pointer turns to a hand over a list's rows.
+    enum class Cursor { Unchanged, HandOverRows };
+
+    explicit ListPointer(QObject *parent = nullptr);
+
+    // Follows the pointer over `list`: every move notes where it is; a
+    // double-click notes where it happened, then calls `doubleClicked`.
+    void track(QAbstractItemView *list, std::function<void()> doubleClicked, Cursor cursor = Cursor::Unchanged);
+
+    // The focused index of `list` when the row at the last position is that
+    // same row; otherwise an invalid index.
+    QModelIndex focusedUnderPointer(const QAbstractItemView *list) const;
+
+    // The last position, in the coordinates of the list it was over.
+    QPoint ListMousePos;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    std::function<void(const QPoint &)> m_moved;
-    std::function<void()> m_doubleClicked;
+    struct Tracked
+    {
+        QAbstractItemView *list;
+        std::function<void()> doubleClicked;
+        Cursor cursor;
+    };
+    QHash<QObject *, Tracked> m_lists; // by viewport
 };
 
 } // namespace skin
