@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/AboutPanel.h"
 #include "app/Advertisement.h"
 #include "common/OpenAddress.h"
 #include "platform/Prompter.h"
@@ -17,7 +18,6 @@
 #include <QDir>
 #include <QCloseEvent>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QToolButton>
 #include <QTimer>
 #include <QToolTip>
@@ -62,34 +62,6 @@ skin::SkinnedWindow::Style mainStyle()
 }
 
 } // namespace
-
-LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent)
-{
-    setCursor(Qt::PointingHandCursor);
-    setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QPalette p = palette();
-    p.setColor(QPalette::WindowText, Qt::blue);
-    setPalette(p);
-}
-
-void LinkLabel::paintEvent(QPaintEvent *event)
-{
-    QLabel::paintEvent(event);
-    // Drawn here, one pixel clear below the Chinese characters, whose ink
-    // ends on the baseline; the face's own underline would cut through them.
-    QPainter painter(this);
-    painter.setPen(palette().color(QPalette::WindowText));
-    const QFontMetrics metrics(font());
-    const int y = contentsRect().top() + metrics.ascent() + 2;
-    painter.drawLine(contentsRect().left(), y, contentsRect().left() + metrics.horizontalAdvance(text()) - 1, y);
-}
-
-void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
-    QLabel::mouseReleaseEvent(event);
-}
 
 TFrm_Main::TFrm_Main(platform::Prompter &prompter, const QString &site, QWidget *parent)
     : SkinnedWindow(mainStyle(), parent), m_prompter(prompter), m_site(site)
@@ -154,13 +126,13 @@ void TFrm_Main::buildFooter()
     pal_footer = new QWidget(pal_Backgroud);
     pal_footer->setObjectName(QStringLiteral("pal_footer"));
     skin::fillBackground(pal_footer, skin::kSkyBlue);
-    lab_Footinfo = new LinkLabel(pal_footer);
+    lab_Footinfo = new skin::LinkLabel(pal_footer);
     lab_Footinfo->setObjectName(QStringLiteral("lab_Footinfo"));
     lab_Footinfo->setText(QStringLiteral("欢迎光临 Kelvo在线 - Flash吧"));
     lab_Footinfo->setHint(m_site);
     lab_Footinfo->move(8, 11);
     fitFooterLabel();
-    connect(lab_Footinfo, &LinkLabel::clicked, this, &TFrm_Main::lab_FootinfoClick);
+    connect(lab_Footinfo, &skin::LinkLabel::clicked, this, &TFrm_Main::lab_FootinfoClick);
 
     advertisement = new app::Advertisement(this);
     connect(advertisement, &app::Advertisement::shown, this, &TFrm_Main::showAdvertisement);
@@ -175,8 +147,8 @@ void TFrm_Main::buildPanels()
     buildClassButtons();
 
     buildFilesPanel();
-    pal_About = new skin::TitledPanel("pal_About", QStringLiteral("关于"), "lab_About", pal_Backgroud);
-    buildAboutPanel();
+    pal_About = new app::AboutPanel(m_site, pal_Backgroud);
+    connect(pal_About, &app::AboutPanel::linkClicked, this, &TFrm_Main::openWithDesktop);
     buildSubscribePanels();
     buildClubPanel();
 }

@@ -6,9 +6,9 @@
 #include "subscribe/RecommendItemPanel.h"
 #include "subscribe/RecommendPanel.h"
 #include "subscribe/SubscribePanel.h"
+#include "ui/skin/LinkLabel.h"
 #include "ui/skin/SkinnedWindow.h"
 
-#include <QLabel>
 #include <QPixmap>
 #include <QPointer>
 #include <QString>
@@ -29,25 +29,9 @@ namespace skin {
 class ListPointer;
 }
 namespace app {
+class AboutPanel;
 class Advertisement;
 }
-
-// A label drawn as a link that opens its hint (an address) when clicked.
-class LinkLabel final : public QLabel
-{
-    Q_OBJECT
-public:
-    explicit LinkLabel(QWidget *parent = nullptr);
-    QString hint() const { return toolTip(); }
-    void setHint(const QString &address) { setToolTip(address); }
-
-signals:
-    void clicked();
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-};
 
 // The main window: header, the stack of content panels, footer. It composes
 // the panels and keeps what they share: the home, the login, the panel
@@ -112,7 +96,7 @@ public:
     QWidget *pal_Backgroud;
     QWidget *pal_header;
     QWidget *pal_footer;
-    LinkLabel *lab_Footinfo;
+    skin::LinkLabel *lab_Footinfo;
     QToolButton *sb_back;
     QToolButton *sb_search;
     QToolButton *sb_refresh;
@@ -121,17 +105,12 @@ public:
     QToolButton *sb_exit;
     QWidget *pal_Main;
     browse::ItemListPanel *pal_files;
-    QWidget *pal_About;
+    app::AboutPanel *pal_About;
     subscribe::SubscribePanel *pal_Subscribe;
     subscribe::RecommendPanel *pal_Recommend;
     subscribe::RecommendItemPanel *pal_RecommendItem;
     server::ClubPanel *pal_Club;
     app::Advertisement *advertisement;
-
-    // The About panel's links.
-    LinkLabel *Label2;
-    LinkLabel *Label3;
-    LinkLabel *Label5;
 
     // Handlers of the header and the class buttons.
     void sb_backClick();
@@ -163,7 +142,6 @@ private:
     void buildPanels();
     void buildClassButtons();
     void buildFilesPanel();
-    void buildAboutPanel();
     void buildSubscribePanels();
     void buildClubPanel();
     void bringToFront(QWidget *panel);

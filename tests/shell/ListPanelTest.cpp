@@ -3,6 +3,7 @@
 #include "ScriptedPrompter.h"
 #include "TempCatalogue.h"
 
+#include "app/AboutPanel.h"
 #include "app/MainWindow.h"
 #include "ui/skin/ListPointer.h"
 #include "browse/ListQuery.h"
@@ -371,9 +372,9 @@ TEST_F(ListPanel, TheAboutPanel)
         texts << l->text();
     EXPECT_TRUE(texts.contains(QStringLiteral("关于")));
     EXPECT_TRUE(texts.contains(QStringLiteral("Kelvo在线 - Flash吧")));
-    EXPECT_EQ(window.Label2->hint(), QStringLiteral("http://127.0.0.1:8731/"));
-    EXPECT_TRUE(window.Label3->hint().startsWith(QStringLiteral("mailto:")));
-    EXPECT_TRUE(window.Label5->hint().startsWith(QStringLiteral("http")));
+    EXPECT_EQ(window.pal_About->Label2->hint(), QStringLiteral("http://127.0.0.1:8731/"));
+    EXPECT_TRUE(window.pal_About->Label3->hint().startsWith(QStringLiteral("mailto:")));
+    EXPECT_TRUE(window.pal_About->Label5->hint().startsWith(QStringLiteral("http")));
     // Every text fits its place inside the panel, none cut off.
     for (QLabel *l : window.pal_About->findChildren<QLabel *>()) {
         EXPECT_LE(l->geometry().bottom(), window.pal_About->height()) << l->text().toStdString();
@@ -381,7 +382,7 @@ TEST_F(ListPanel, TheAboutPanel)
             EXPECT_LE(l->heightForWidth(l->width()), l->height()) << l->text().toStdString();
         }
     }
-    for (LinkLabel *l : {window.Label2, window.Label3, window.Label5}) {
+    for (skin::LinkLabel *l : {window.pal_About->Label2, window.pal_About->Label3, window.pal_About->Label5}) {
         EXPECT_GE(l->x(), 0);
         EXPECT_LE(l->geometry().right(), 238);
     }

@@ -3,6 +3,7 @@
 #include "ScriptedPrompter.h"
 #include "TempCatalogue.h"
 
+#include "app/AboutPanel.h"
 #include "app/Advertisement.h"
 #include "app/MainWindow.h"
 #include "store/DataModule.h"

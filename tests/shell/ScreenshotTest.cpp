@@ -4,6 +4,7 @@
 #include "ScriptedPrompter.h"
 #include "Wait.h"
 
+#include "app/AboutPanel.h"
 #include "app/MainWindow.h"
 #include "store/DataModule.h"
 #include "subscribe/RecommendItemPanel.h"
