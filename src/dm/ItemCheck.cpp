@@ -1,7 +1,8 @@
 #include "dm/ItemCheck.h"
 
 #include "common/LocalCopy.h"
-#include "download/ItemText.h"
+#include "handoff/ItemText.h"
+#include "handoff/Managers.h"
 
 #include <QDir>
 #include <QUrl>
@@ -32,25 +33,26 @@ bool isSafeTarget(const QString &target)
 
 std::optional<Job> jobOf(const QString &service, const QString &item)
 {
-    const std::optional<download::ItemParts> parts = download::splitItemText(item);
+    const std::optional<handoff::ItemParts> parts = handoff::splitItemText(item);
     if (!parts)
         return std::nullopt;
     const QUrl url(parts->address);
     if (!isSafeAddress(url) || !isSafeTarget(parts->target) || parts->target == u"/")
         return std::nullopt;
+    const std::optional<handoff::Manager> manager = handoff::managerOfService(service);
+    if (!manager)
+        return std::nullopt;
     Job job;
     job.address = url.toString(QUrl::FullyEncoded);
-    if (service == u"NetAnts") {
+    if (*manager == handoff::Manager::NetAnts) {
         const qsizetype slash = parts->target.lastIndexOf(u'/');
         job.folder = slash == 0 ? QStringLiteral("/") : parts->target.left(slash);
         job.name = parts->target.mid(slash + 1);
-    } else if (service == u"FlashGet") {
+    } else {
         job.folder = parts->target;
         job.name = url.fileName(QUrl::FullyDecoded);
         if (!IsPlainPathComponent(job.name))
             return std::nullopt;
-    } else {
-        return std::nullopt;
     }
     return job;
 }

@@ -1,9 +1,12 @@
 // flashbar-dm: the download manager that the program hands items to. It
-// serves the conversations "NetAnts" and "FlashGet" and downloads with
-// aria2c. A second start asks the running one to show itself and ends.
+// serves the conversations of both managers ("NetAnts" and "FlashGet") and
+// downloads with aria2c. A second start asks the running one to show itself
+// and ends.
 #include "dm/Aria2.h"
 #include "dm/Downloads.h"
 #include "dm/ManagerWindow.h"
+#include "handoff/Framing.h"
+#include "handoff/Managers.h"
 #include "platform/Conversation.h"
 
 #include <QApplication>
@@ -17,13 +20,12 @@ namespace dde = platform::dde;
 
 namespace {
 
-const QStringList kServices = {QStringLiteral("NetAnts"), QStringLiteral("FlashGet")};
-
 bool anotherIsServing()
 {
-    for (const QString &service : kServices) {
+    for (const handoff::Manager manager : handoff::kManagers) {
+        const QString service = handoff::serviceName(manager);
         if (dde::serviceAnswers(service)) {
-            dde::request(service, dde::kAutomationTopic, dde::kStartItem, 3000);
+            dde::request(service, handoff::kAutomationTopic, handoff::kStartItem, 3000);
             return true;
         }
     }
@@ -47,14 +49,15 @@ int main(int argc, char **argv)
     dm::ManagerWindow window(downloads);
 
     std::vector<std::unique_ptr<dde::Server>> servers;
-    for (const QString &service : kServices) {
+    for (const handoff::Manager manager : handoff::kManagers) {
+        const QString service = handoff::serviceName(manager);
         auto server = std::make_unique<dde::Server>(
             service, [&, service](const QString &topic, const QString &item) -> std::optional<QString> {
-                if (topic == dde::kAutomationTopic && item == dde::kStartItem) {
+                if (topic == handoff::kAutomationTopic && item == handoff::kStartItem) {
                     window.bringForward();
                     return QStringLiteral("1");
                 }
-                if (topic != dde::kOpenUrlTopic)
+                if (topic != handoff::kOpenUrlTopic)
                     return std::nullopt;
                 return downloads.accept(service, item);
             });

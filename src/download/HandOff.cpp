@@ -2,7 +2,8 @@
 
 #include "browse/OpenItem.h"
 #include "common/LocalCopy.h"
-#include "download/ItemText.h"
+#include "handoff/Framing.h"
+#include "handoff/ItemText.h"
 #include "platform/Prompter.h"
 
 namespace download {
@@ -25,12 +26,12 @@ HandOffResult SendToDownloadManager(TDM_CDS &dm, Manager manager, const QString 
     const std::optional<QString> target = saveTarget(manager, programDir, columnName, fileName);
     if (!target)
         return RequestFailed;
-    const QString service = serviceName(manager);
-    const QString item = itemText(address, *target);
-    dde::Reply reply = dde::request(service, dde::kOpenUrlTopic, item, settings.requestTimeoutMs);
+    const QString service = handoff::serviceName(manager);
+    const QString item = handoff::itemText(address, *target);
+    dde::Reply reply = dde::request(service, handoff::kOpenUrlTopic, item, settings.requestTimeoutMs);
     if (reply.outcome == dde::Reply::NoConversation && platform::startManagerProgram(service, settings.programs) != 0 &&
         dde::waitForService(service, settings.startWaitMs))
-        reply = dde::request(service, dde::kOpenUrlTopic, item, settings.requestTimeoutMs);
+        reply = dde::request(service, handoff::kOpenUrlTopic, item, settings.requestTimeoutMs);
     if (reply.outcome == dde::Reply::NoConversation)
         return NoConversation;
     if (reply.outcome == dde::Reply::NoData)
@@ -41,17 +42,17 @@ HandOffResult SendToDownloadManager(TDM_CDS &dm, Manager manager, const QString 
 
 void LaunchDownloadManager(platform::AutomationPort &automation, Manager manager)
 {
-    automation.start(classId(manager));
+    automation.start(handoff::classId(manager));
 }
 
 QString acceptedText(Manager manager)
 {
-    return QStringLiteral("文件成功添加到%1的下载列表中。").arg(displayName(manager));
+    return QStringLiteral("文件成功添加到%1的下载列表中。").arg(handoff::displayName(manager));
 }
 
 QString noConversationText(Manager manager)
 {
-    return QStringLiteral("添加失败，您需要先启动%1，现在就启动吗？").arg(displayName(manager));
+    return QStringLiteral("添加失败，您需要先启动%1，现在就启动吗？").arg(handoff::displayName(manager));
 }
 
 QString requestFailedText()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "browse/ItemRow.h"
-#include "download/Manager.h"
+#include "handoff/Managers.h"
 #include "platform/Automation.h"
 #include "platform/Conversation.h"
 
@@ -17,6 +17,8 @@ class Prompter;
 }
 
 namespace download {
+
+using handoff::Manager;
 
 // Outcome of one hand-off.
 enum HandOffResult {

@@ -1,5 +1,7 @@
 #include "platform/Automation.h"
 
+#include "handoff/Framing.h"
+#include "handoff/Managers.h"
 #include "platform/Conversation.h"
 
 #include <QDir>
@@ -47,11 +49,8 @@ qint64 startManagerProgram(const QString &service, const ManagerPrograms &progra
 
 QString AutomationPort::serviceOf(const QString &classId)
 {
-    if (classId.compare(QLatin1String("{57E91B42-F40A-11D1-B792-444553540000}"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("NetAnts");
-    if (classId.compare(QLatin1String("{FB5DA724-162B-11D3-8B9B-AA70B4B0B524}"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("FlashGet");
-    return {};
+    const std::optional<handoff::Manager> manager = handoff::managerOfClassId(classId);
+    return manager ? handoff::serviceName(*manager) : QString();
 }
 
 AutomationPort::Connection AutomationPort::start(const QString &classId)
@@ -69,7 +68,7 @@ AutomationPort::Connection AutomationPort::start(const QString &classId)
             throw AutomationError(QStringLiteral("下载程序“%1”没有启动").arg(service));
         connection = Started;
     }
-    const dde::Reply reply = dde::request(service, dde::kAutomationTopic, dde::kStartItem);
+    const dde::Reply reply = dde::request(service, handoff::kAutomationTopic, handoff::kStartItem);
     if (reply.outcome != dde::Reply::Data)
         throw AutomationError(QStringLiteral("下载程序“%1”没有响应").arg(service));
     return connection;

@@ -1,5 +1,7 @@
 #include "platform/Conversation.h"
 
+#include "handoff/Framing.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
@@ -9,7 +11,6 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
-#include <QtEndian>
 
 #include <memory>
 
@@ -21,7 +22,6 @@ namespace platform::dde {
 namespace {
 
 constexpr int kConnectTimeoutMs = 1000;
-constexpr int kLengthBytes = 4;
 
 } // namespace
 
@@ -64,33 +64,6 @@ QString servicePath(const QString &service)
     return QDir(serviceDirectory()).filePath(service);
 }
 
-QByteArray frame(const QString &text)
-{
-    QByteArray payload = text.toUtf8();
-    if (payload.size() > kMaxFrame)
-        payload.truncate(kMaxFrame);
-    QByteArray out(kLengthBytes, '\0');
-    qToBigEndian(static_cast<quint32>(payload.size()), out.data());
-    return out + payload;
-}
-
-std::optional<QString> FrameReader::next()
-{
-    if (m_broken || m_buffer.size() < kLengthBytes)
-        return std::nullopt;
-    const quint32 length = qFromBigEndian<quint32>(m_buffer.constData());
-    if (length > kMaxFrame) {
-        m_broken = true;
-        m_buffer.clear();
-        return std::nullopt;
-    }
-    if (m_buffer.size() < kLengthBytes + qsizetype(length))
-        return std::nullopt;
-    const QString text = QString::fromUtf8(m_buffer.constData() + kLengthBytes, length);
-    m_buffer.remove(0, kLengthBytes + length);
-    return text;
-}
-
 Reply request(const QString &service, const QString &topic, const QString &item, int timeoutMs)
 {
     Reply reply;
@@ -100,7 +73,7 @@ Reply request(const QString &service, const QString &topic, const QString &item,
         return reply;
     reply.outcome = Reply::NoData;
 
-    FrameReader reader;
+    handoff::FrameReader reader;
     QEventLoop loop;
     const auto take = [&] {
         reader.append(socket.readAll());
@@ -122,7 +95,7 @@ Reply request(const QString &service, const QString &topic, const QString &item,
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
 
-    socket.write(frame(topic) + frame(item));
+    socket.write(handoff::requestBytes(topic, item));
     timer.start(timeoutMs);
     if (socket.state() == QLocalSocket::ConnectedState)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
@@ -197,27 +170,21 @@ void Server::acceptConnections()
         expiry->setSingleShot(true);
         connect(expiry, &QTimer::timeout, socket, &QLocalSocket::abort);
         expiry->start(kRequestTimeoutMs);
-        auto pending = std::make_shared<std::pair<FrameReader, QStringList>>();
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket, pending] {
-            auto &[reader, frames] = *pending;
-            if (frames.size() >= 2)
+        auto reader = std::make_shared<handoff::RequestReader>();
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader] {
+            if (reader->complete())
                 return; // answered already
-            reader.append(socket->readAll());
-            while (frames.size() < 2) {
-                const std::optional<QString> next = reader.next();
-                if (!next)
-                    break;
-                frames.append(*next);
-            }
-            if (reader.broken()) {
+            reader->append(socket->readAll());
+            if (reader->broken()) {
                 socket->abort();
                 return;
             }
-            if (frames.size() < 2)
+            const std::optional<handoff::Request> request = reader->request();
+            if (!request)
                 return;
-            const std::optional<QString> answer = m_handler(frames.at(0), frames.at(1));
+            const std::optional<QString> answer = m_handler(request->topic, request->item);
             if (answer) {
-                socket->write(frame(*answer));
+                socket->write(handoff::frame(*answer));
                 socket->disconnectFromServer();
             } else {
                 socket->abort();

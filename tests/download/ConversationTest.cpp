@@ -3,6 +3,7 @@
 // answers garbage, one that answers without end.
 #include "DdeDir.h"
 
+#include "handoff/Framing.h"
 #include "platform/Conversation.h"
 
 #include <QElapsedTimer>
@@ -41,7 +42,8 @@ dde::Reply::Outcome outcomeOf(const QString &service, int timeoutMs, qint64 *ela
 {
     QElapsedTimer clock;
     clock.start();
-    const dde::Reply reply = dde::request(service, dde::kOpenUrlTopic, QStringLiteral("http://h/a.swf,/x"), timeoutMs);
+    const dde::Reply reply =
+        dde::request(service, handoff::kOpenUrlTopic, QStringLiteral("http://h/a.swf,/x"), timeoutMs);
     if (elapsed)
         *elapsed = clock.elapsed();
     return reply.outcome;
@@ -82,12 +84,13 @@ TEST(Conversation, AnswersRefusalsTimeOutsAndBrokenPeers)
         pump->start(1);
     });
     // A whole frame, then more without end: the frame is the answer.
-    RawPeer chatty(QStringLiteral("Chatty"),
-                   [](QLocalSocket *s) { s->write(dde::frame(QStringLiteral("ok")) + QByteArray(256 * 1024, 'y')); });
+    RawPeer chatty(QStringLiteral("Chatty"), [](QLocalSocket *s) {
+        s->write(handoff::frame(QStringLiteral("ok")) + QByteArray(256 * 1024, 'y'));
+    });
 
     // The item travels whole, commas and Chinese included.
     const QString item = QStringLiteral("http://h/a.swf?ids=1,2,/home/u/local/动画,精选/a,b.swf");
-    const dde::Reply reply = dde::request(QStringLiteral("Accepting"), dde::kOpenUrlTopic, item, 2000);
+    const dde::Reply reply = dde::request(QStringLiteral("Accepting"), handoff::kOpenUrlTopic, item, 2000);
     EXPECT_EQ(reply.outcome, dde::Reply::Data);
     EXPECT_EQ(reply.data, QStringLiteral("收到"));
     EXPECT_EQ(seen, (QStringList{QStringLiteral("WWW_OPENURL"), item}));

@@ -9,7 +9,8 @@
 #include "app/MainWindow.h"
 #include "browse/Paging.h"
 #include "download/DownloadMenu.h"
-#include "download/ItemText.h"
+#include "handoff/Framing.h"
+#include "handoff/ItemText.h"
 #include "platform/Conversation.h"
 #include "store/DataModule.h"
 
@@ -41,13 +42,13 @@ TEST(EndToEnd, ThePageCommandBringsTheFilesIntoLocal)
 
     // The manager checks for itself: no other address, no other place.
     const QString local = home.path() + QStringLiteral("/local/c");
-    EXPECT_EQ(dde::request(QStringLiteral("NetAnts"), dde::kOpenUrlTopic,
-                           download::itemText(QStringLiteral("file:///etc/passwd"), local + QStringLiteral("/p.swf")))
+    EXPECT_EQ(dde::request(QStringLiteral("NetAnts"), handoff::kOpenUrlTopic,
+                           handoff::itemText(QStringLiteral("file:///etc/passwd"), local + QStringLiteral("/p.swf")))
                   .outcome,
               dde::Reply::NoData);
-    EXPECT_EQ(dde::request(QStringLiteral("FlashGet"), dde::kOpenUrlTopic,
-                           download::itemText(site.baseUrl() + QStringLiteral("files/c/p.swf"),
-                                              home.path() + QStringLiteral("/local/../../tmp")))
+    EXPECT_EQ(dde::request(QStringLiteral("FlashGet"), handoff::kOpenUrlTopic,
+                           handoff::itemText(site.baseUrl() + QStringLiteral("files/c/p.swf"),
+                                             home.path() + QStringLiteral("/local/../../tmp")))
                   .outcome,
               dde::Reply::NoData);
     // A second start finds the first serving and ends.

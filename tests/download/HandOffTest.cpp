@@ -21,7 +21,7 @@
 #include <map>
 
 namespace dde = platform::dde;
-using download::Manager;
+using handoff::Manager;
 using P = platform::Prompter;
 
 namespace {
@@ -229,7 +229,7 @@ TEST_F(HandOff, StartsTheUsersOwnManagerOrOursAndAttachesToARunningOne)
 {
     // Nothing to start: the automation error.
     platform::AutomationPort nothing({catalogue.home(), QString()});
-    EXPECT_THROW(nothing.start(download::classId(Manager::FlashGet)), platform::AutomationError);
+    EXPECT_THROW(nothing.start(handoff::classId(Manager::FlashGet)), platform::AutomationError);
     EXPECT_THROW(nothing.start(QStringLiteral("{00000000-0000-0000-0000-000000000000}")), platform::AutomationError);
 
     // A program named after the service in the home directory comes first:
@@ -262,15 +262,15 @@ TEST_F(HandOff, StartsTheUsersOwnManagerOrOursAndAttachesToARunningOne)
 
     // It serves both names: starting either attaches to it.
     platform::AutomationPort port(programs);
-    EXPECT_EQ(port.start(download::classId(Manager::FlashGet)), platform::AutomationPort::Attached);
-    EXPECT_EQ(port.start(download::classId(Manager::NetAnts)), platform::AutomationPort::Attached);
+    EXPECT_EQ(port.start(handoff::classId(Manager::FlashGet)), platform::AutomationPort::Attached);
+    EXPECT_EQ(port.start(handoff::classId(Manager::NetAnts)), platform::AutomationPort::Attached);
     ::kill(pid_t(managerPid), SIGTERM);
     for (int i = 0; i < 100 && dde::serviceAnswers(QStringLiteral("NetAnts")); ++i)
         QThread::msleep(50);
 
     // With none running, our manager is started.
     platform::AutomationPort ours({QString(), QStringLiteral(FLASHBAR_DM)});
-    EXPECT_EQ(ours.start(download::classId(Manager::FlashGet)), platform::AutomationPort::Started);
+    EXPECT_EQ(ours.start(handoff::classId(Manager::FlashGet)), platform::AutomationPort::Started);
     ASSERT_GT(ours.startedProcess(), 0);
     ::kill(pid_t(ours.startedProcess()), SIGTERM);
 }

@@ -5,7 +5,7 @@
 #include "DemoSite.h"
 #include "dm/Aria2.h"
 #include "dm/Downloads.h"
-#include "download/ItemText.h"
+#include "handoff/ItemText.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,28 +18,12 @@
 
 #include <csignal>
 
-using download::itemText;
-using download::splitItemText;
+using handoff::itemText;
 
-TEST(ItemText, SplitsWhatTheProgramSendsAndTheManagerRefusesTheRest)
+TEST(ItemText, TheManagerTakesItsPartAndRefusesTheRest)
 {
-    // Commas in the query, in the column and file names, and a comma
-    // before a '/' in the address.
-    const QString targets[] = {QStringLiteral("/home/u/local/动画,精选/a,b.swf"), QStringLiteral("/home/u/local/c"),
-                               QStringLiteral("/home/a,/b/local/,/f.swf")};
-    const QString addresses[] = {QStringLiteral("http://h/files/a.swf?ids=1,2,3"),
-                                 QStringLiteral("http://h/x,/y.swf?p=,/q"), QStringLiteral("ftp://h/a.swf")};
-    for (const QString &address : addresses) {
-        for (const QString &target : targets) {
-            const auto parts = splitItemText(itemText(address, target));
-            ASSERT_TRUE(parts) << address.toStdString();
-            EXPECT_EQ(parts->target, target);
-            EXPECT_EQ(QString(parts->address).replace(QStringLiteral("%2C/"), QStringLiteral(",/")), address);
-        }
-    }
-
-    // What the manager makes of it: NetAnts gets the file, FlashGet the
-    // folder and the name from the address.
+    // What the manager makes of an item: NetAnts gets the file, FlashGet
+    // the folder and the name from the address.
     auto job = dm::jobOf(QStringLiteral("NetAnts"),
                          itemText(QStringLiteral("http://h/a.swf?x=1,2"), QStringLiteral("/home/u/local/c,d/f,g.swf")));
     ASSERT_TRUE(job);

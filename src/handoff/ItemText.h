@@ -10,7 +10,7 @@
 // address is sent as "%2C", which means the same to a web server. Commas
 // elsewhere in the address (a query) and anywhere in the target (a column
 // or file name) are sent as they are.
-namespace download {
+namespace handoff {
 
 QString itemText(const QString &address, const QString &target);
 
@@ -22,4 +22,4 @@ struct ItemParts
 // Nothing when the text has no comma followed by '/'.
 std::optional<ItemParts> splitItemText(const QString &item);
 
-} // namespace download
+} // namespace handoff

@@ -1,6 +1,6 @@
-#include "download/ItemText.h"
+#include "handoff/ItemText.h"
 
-namespace download {
+namespace handoff {
 
 namespace {
 
@@ -23,4 +23,4 @@ std::optional<ItemParts> splitItemText(const QString &item)
     return ItemParts{item.left(at), item.mid(at + 1)};
 }
 
-} // namespace download
+} // namespace handoff
