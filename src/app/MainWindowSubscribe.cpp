@@ -8,6 +8,7 @@
 #include "subscribe/SubscribePanel.h"
 
 #include <QToolButton>
+#include <QTreeWidget>
 
 void TFrm_Main::buildSubscribePanels()
 {
@@ -15,9 +16,9 @@ void TFrm_Main::buildSubscribePanels()
     pal_Recommend = new subscribe::RecommendPanel(*listPointer, pal_Backgroud);
     pal_RecommendItem = new subscribe::RecommendItemPanel(m_prompter, *pal_Recommend, *listPointer,
                                                           CurrentRecommendCategory, pal_Backgroud);
-    // The item menu opens where the window's own list menu would.
+    // The item menu opens where the item list's menu would.
     pal_RecommendItem->popupPoint = [this](const QPoint &position) {
-        return subscribe::recommendPopupPoint(mapToGlobal(position), pal_files->geometry());
+        return pal_files->menuPoint(pal_RecommendItem->lv_RecommendItem, position);
     };
     connect(pal_Recommend, &subscribe::RecommendPanel::categoryOpened, this, [this] {
         pal_RecommendItem->LoadRecommendItems(subscribe::LatestItems);

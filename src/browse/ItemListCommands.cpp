@@ -127,13 +127,15 @@ void ItemListPanel::lv_FilesContextPopup(const QPoint &position)
     for (QAction *a : {mni_onlineview, mni_antdownload, mni_deleteFile, mni_Loadnetant, mni_flashgetdownload,
                        mni_loadFlashget, mni_saveas, mni_downall_ant, mni_downall_flashget})
         a->setEnabled(onItem);
-    // The list's own coordinates (its column header included) are taken as
-    // the window's, then moved by the panel's place: the menu opens at the
-    // pointer.
-    const QPoint inList = lv_Files->viewport()->mapTo(lv_Files, position);
-    const QPoint at = window()->mapToGlobal(inList + QPoint(x() + 10, y() + 72));
     PopupListView = lv_Files;
-    pm_Files->popup(at);
+    pm_Files->popup(menuPoint(lv_Files, position));
+}
+
+QPoint ItemListPanel::menuPoint(const QAbstractItemView *list, const QPoint &position) const
+{
+    // With the list in its place the menu opens at the pointer.
+    const QPoint inList = list->viewport()->mapTo(list, position);
+    return window()->mapToGlobal(inList + QPoint(x() + 10, y() + 72));
 }
 
 void ItemListPanel::OpenFocusedItem(QTreeView *list)

@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 
+class QAbstractItemView;
 class QAction;
 class QActionGroup;
 class QLabel;
@@ -94,6 +95,10 @@ public:
     void startWithLatest();
     // Opens the focused item of a list when the pointer last rested on it.
     void OpenFocusedItem(QTreeView *list);
+    // Where the menu of a list of the window opens for a position in the
+    // list's viewport: the position in the list's own coordinates (its column
+    // header included) taken as the window's, moved by this panel's place.
+    QPoint menuPoint(const QAbstractItemView *list, const QPoint &position) const;
 
     void sb_firstpageClick();
     void sb_priorpageClick();

@@ -36,7 +36,7 @@ public:
                        QString &currentCategory, QWidget *parent = nullptr);
 
     void setDataModule(TDM_CDS *dataModule) { m_dm = dataModule; }
-    // Maps a position in the item list to the point where its menu opens.
+    // Maps a position in the item list's viewport to the point where its menu opens.
     std::function<QPoint(const QPoint &)> popupPoint;
 
     QLabel *lab_RecommendItem;

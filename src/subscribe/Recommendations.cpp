@@ -91,9 +91,4 @@ void markFavorite(TDM_CDS &dm, const QString &itemId)
                     QString::number(itemId.toLongLong()));
 }
 
-QPoint recommendPopupPoint(const QPoint &mappedPosition, const QRect &filesPanel)
-{
-    return mappedPosition + QPoint(filesPanel.left() + 10, filesPanel.top() + 72);
-}
-
 } // namespace subscribe

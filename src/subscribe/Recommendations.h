@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QList>
-#include <QPoint>
-#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -47,9 +45,5 @@ QString recommendTip(const RecommendRow &row);
 void deleteRecommendItem(TDM_CDS &dm, const QString &itemId);
 void deleteRecommendCategory(TDM_CDS &dm, const QString &category);
 void markFavorite(TDM_CDS &dm, const QString &itemId);
-
-// Where the item list's context menu opens: the position mapped to the screen
-// from the main window, moved by the item-list panel's place.
-QPoint recommendPopupPoint(const QPoint &mappedPosition, const QRect &filesPanel);
 
 } // namespace subscribe

@@ -165,7 +165,9 @@ TEST_F(Recommendations, TipMenuDeletingAndFavourites)
     const QPoint empty(100, items->lv_RecommendItem->viewport()->height() - 2);
     ASSERT_EQ(items->lv_RecommendItem->itemAt(empty), nullptr);
     const QPoint at = items->lv_RecommendItemContextPopup(empty);
-    EXPECT_EQ(at, window.mapToGlobal(empty) + QPoint(window.pal_files->x() + 10, window.pal_files->y() + 72));
+    // Both lists' menus follow one rule: the corner lands one pixel above and
+    // left of the pointer, the list's column header counted.
+    EXPECT_EQ(at, items->lv_RecommendItem->viewport()->mapToGlobal(empty) - QPoint(1, 1));
     EXPECT_TRUE(items->pm_Recommend->isVisible());
     EXPECT_TRUE(items->mni_Recommend_View->isEnabled());
     EXPECT_FALSE(items->mni_Recommend_Delete->isEnabled());
