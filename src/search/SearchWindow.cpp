@@ -115,7 +115,7 @@ TFrm_Search::TFrm_Search(TDM_CDS &dm, TFrm_Browser &browser, const QString &prog
     connect(m_loader, &search::IndexLoader::progress, this, &TFrm_Search::indexProgress);
     connect(m_loader, &search::IndexLoader::finished, this, &TFrm_Search::indexFinished);
 
-    setUpFrame(QSize(607, 405), {});
+    setUpFrameForPanel(QSize(607, 405), {});
     centreOnScreen();
 }
 

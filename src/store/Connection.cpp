@@ -95,7 +95,9 @@ void Connection::open()
 void Connection::close()
 {
     if (m_db.isValid()) {
-        if (m_db.isOpen() && m_open) {
+        // A damaged file is not worth optimising.
+        const bool damaged = takeDamage(sqliteHandle(m_db.driver())) || m_damaged;
+        if (m_db.isOpen() && m_open && !damaged) {
             QSqlQuery q(m_db);
             q.exec(QStringLiteral("PRAGMA optimize"));
         }
@@ -104,8 +106,19 @@ void Connection::close()
         QSqlDatabase::removeDatabase(m_name);
     }
     m_open = false;
+    m_damaged = false;
     // A tool that created the file hands it on: later opens use it as it is.
     m_mode = Mode::OpenExisting;
+}
+
+void Connection::recoverIfDamaged()
+{
+    if (!m_open)
+        return;
+    sqlite3 *open = sqliteHandle(m_db.driver());
+    m_damaged = takeDamage(open) || m_damaged;
+    if (m_damaged && sqlite3_get_autocommit(open) != 0)
+        close();
 }
 
 void Connection::begin()

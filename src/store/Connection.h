@@ -31,10 +31,15 @@ public:
     bool isOpen() const { return m_open; }
     QString path() const { return m_path; }
     void close();
+    // After an error that may come of the file being damaged under it, the
+    // connection is closed here, to be opened afresh (and the file checked
+    // again) with its next use: its caches and its handle of the file may
+    // belong to a file that is no longer there. Called where no data set
+    // holds a read open; outside a transaction only.
+    void recoverIfDamaged();
 
     // Runs statements in one transaction; rolls back and rethrows on error.
-    template <typename F>
-    void inTransaction(F &&work)
+    template <typename F> void inTransaction(F &&work)
     {
         begin();
         try {
@@ -62,6 +67,7 @@ private:
     QString m_name;
     QSqlDatabase m_db;
     bool m_open = false;
+    bool m_damaged = false;
 };
 
 } // namespace store

@@ -32,8 +32,6 @@ void DataSet::setFiltered(bool on)
 
 void DataSet::close()
 {
-    m_query.finish();
-    m_query = QSqlQuery();
     m_queryDone = true;
     m_buffer.clear();
     m_row = QSqlRecord();
@@ -247,6 +245,7 @@ void DataSet::execSql()
 {
     if (active())
         close();
+    m_connection.recoverIfDamaged();
     const QString sql = translateJet(m_sql);
     runStatement(m_connection.database(), sql, {});
 }

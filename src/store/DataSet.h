@@ -92,6 +92,7 @@ private:
     void fetch();
     bool fillBuffer();
     void fillKeyedBuffer();
+    void fillQueryBuffer();
     qsizetype keyCount() const;
     void fillTableBuffer(const QString &condition, const QVariantList &binds, qsizetype offset);
     // The located row of a table (DataSetLocate.cpp).
@@ -112,8 +113,9 @@ private:
     bool m_filtered = false;
 
     State m_state = State::Inactive;
-    QSqlQuery m_query;
     bool m_queryDone = true;
+    qsizetype m_readFrom = 0; // of a query: the rows read so far
+    int m_pageRows = 0;       // of a query: the rows its next page reads
     std::deque<QSqlRecord> m_buffer;
     QSqlRecord m_structure; // field names of the result
     QSqlRecord m_row;

@@ -70,12 +70,39 @@ void DataSet::runFrom(qsizetype offset, const QString &extraCondition, const QVa
         fillTableBuffer(extraCondition, binds, offset);
         return;
     }
-    QString sql = rowStatement();
-    if (offset > 0)
-        sql = QStringLiteral("SELECT * FROM (%1) LIMIT -1 OFFSET %2").arg(sql).arg(offset);
-    m_query = runStatement(m_connection.database(), sql, binds);
-    m_structure = m_query.record();
+    m_readFrom = offset;
+    m_pageRows = kReadAhead;
     m_queryDone = false;
+    fillQueryBuffer();
+}
+
+// A query's rows are read a page at a time, each page a run of its statement
+// that ends with the page: no read stays open between calls, so that a write
+// of the program never meets a read that another process's commit has made
+// stale. The next page runs the statement again from where this one ended,
+// a page twice as long each time, up to a limit.
+void DataSet::fillQueryBuffer()
+{
+    QString sql = rowStatement();
+    if (m_readFrom > 0)
+        sql = QStringLiteral("SELECT * FROM (%1) LIMIT -1 OFFSET %2").arg(sql).arg(m_readFrom);
+    QSqlQuery q = runStatement(m_connection.database(), sql, {});
+    m_structure = q.record();
+    int rows = 0;
+    while (rows < m_pageRows && q.next()) {
+        m_buffer.push_back(q.record());
+        ++rows;
+    }
+    const QSqlError error = q.lastError();
+    q.finish();
+    if (error.isValid()) {
+        m_queryDone = true;
+        forgetCachedPages(sqliteHandle(q.driver()), error.nativeErrorCode().toInt());
+        throw DatabaseError(QStringLiteral("数据库错误：%1").arg(error.text()), error.nativeErrorCode().toInt());
+    }
+    m_queryDone = rows < m_pageRows;
+    m_readFrom += rows;
+    m_pageRows = std::min(m_pageRows * 2, kLongestPage);
 }
 
 // A table is read a batch at a time by row number, each batch a statement
@@ -160,19 +187,8 @@ bool DataSet::fillBuffer()
             fillTableBuffer(QStringLiteral("rowid > ?"), {m_lastRowId}, 0);
         return !m_buffer.empty();
     }
-    for (int i = 0; i < kReadAhead && !m_queryDone; ++i) {
-        if (m_query.next()) {
-            m_buffer.push_back(m_query.record());
-            continue;
-        }
-        const QSqlError error = m_query.lastError();
-        m_queryDone = true;
-        m_query.finish();
-        if (error.isValid()) {
-            forgetCachedPages(sqliteHandle(m_query.driver()), error.nativeErrorCode().toInt());
-            throw DatabaseError(QStringLiteral("数据库错误：%1").arg(error.text()), error.nativeErrorCode().toInt());
-        }
-    }
+    if (m_buffer.empty() && !m_queryDone)
+        fillQueryBuffer();
     return !m_buffer.empty();
 }
 
@@ -195,6 +211,9 @@ void DataSet::open()
         close();
     if (m_kind == Kind::Query && m_sql.trimmed().isEmpty())
         throw DatabaseError(QStringLiteral("%1：没有 SQL 语句").arg(m_name));
+    // No data set holds a read open between calls: a damaged file's
+    // connection can be opened afresh here.
+    m_connection.recoverIfDamaged();
     m_position = 0;
     m_count.reset();
     m_row = QSqlRecord();

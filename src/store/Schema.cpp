@@ -134,8 +134,8 @@ const char *const kTables[] = {
     "CREATE INDEX ix_Recommend_Colume ON tb_Recommend (Columename, ItemID)",
     "CREATE TABLE tb_Adver (AdverID INTEGER PRIMARY KEY, Context TEXT NOT NULL DEFAULT '',"
     " URL TEXT NOT NULL DEFAULT '')",
-    // Jet compared user names without regard to case; so does this key.
-    "CREATE TABLE tb_users (Username TEXT PRIMARY KEY COLLATE NOCASE, password TEXT NOT NULL DEFAULT '',"
+    // User names are kept exactly as typed: "Demo" and "demo" are two users.
+    "CREATE TABLE tb_users (Username TEXT PRIMARY KEY, password TEXT NOT NULL DEFAULT '',"
     " savepass INTEGER NOT NULL DEFAULT 0, LoginDate TEXT NOT NULL DEFAULT '')",
     "CREATE TABLE tb_SendCards (CardID INTEGER PRIMARY KEY, ToName TEXT NOT NULL DEFAULT '',"
     " ToMail TEXT NOT NULL DEFAULT '', FromName TEXT NOT NULL DEFAULT '',"
@@ -295,8 +295,19 @@ QStringList migrationFrom2()
     return out;
 }
 
-// Version 4 adds the columns' item counts.
-const Migration kMigrations[] = {{1, migrationFrom1}, {2, migrationFrom2}, {3, columnCounts}};
+// Version 5 compares user names exactly: the table is made anew with a
+// binary key and every row is carried across.
+QStringList migrationFrom4()
+{
+    return {QStringLiteral("CREATE TABLE tb_users_exact (Username TEXT PRIMARY KEY, password TEXT NOT NULL DEFAULT '',"
+                           " savepass INTEGER NOT NULL DEFAULT 0, LoginDate TEXT NOT NULL DEFAULT '')"),
+            QStringLiteral("INSERT INTO tb_users_exact (Username, password, savepass, LoginDate)"
+                           " SELECT Username, password, savepass, LoginDate FROM tb_users"),
+            QStringLiteral("DROP TABLE tb_users"), QStringLiteral("ALTER TABLE tb_users_exact RENAME TO tb_users")};
+}
+
+// Version 4 adds the columns' item counts (columnCounts).
+const Migration kMigrations[] = {{1, migrationFrom1}, {2, migrationFrom2}, {3, columnCounts}, {4, migrationFrom4}};
 
 } // namespace
 

@@ -9,8 +9,8 @@ namespace store {
 
 // Version of the catalogue layout that this program writes and reads.
 // 2: subscriptions read from tb_Colume; 3: the search index's change log;
-// 4: the columns' item counts.
-inline constexpr int kSchemaVersion = 4;
+// 4: the columns' item counts; 5: user names compared exactly.
+inline constexpr int kSchemaVersion = 5;
 
 // Creates every table, index, view and trigger of an empty catalogue and
 // records the schema version. Throws DatabaseError.
@@ -31,8 +31,7 @@ int checkSchema(QSqlDatabase &db);
 void migrateSchema(QSqlDatabase &db, int version);
 
 // The stored queries in the order the list loader knows them.
-inline constexpr const char *kStoredQueries[] = {"qry_files", "qry_FilesLast", "qry_FilesRecent",
-                                                 "qry_filestop"};
+inline constexpr const char *kStoredQueries[] = {"qry_files", "qry_FilesLast", "qry_FilesRecent", "qry_filestop"};
 
 // Every statement that createSchema runs, in order; a catalogue made by an
 // older build of the same version differs here first.

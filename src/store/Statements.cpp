@@ -3,6 +3,8 @@
 #include "store/DatabaseError.h"
 
 #include <QDateTime>
+#include <QMutex>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -21,6 +23,29 @@ sqlite3 *sqliteHandle(const QSqlDriver *driver)
     return nullptr;
 }
 
+namespace {
+
+// The handles that met a damaged file since their connection last asked.
+QSet<sqlite3 *> &damagedHandles()
+{
+    static QSet<sqlite3 *> handles;
+    return handles;
+}
+
+QMutex &damageLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
+} // namespace
+
+bool takeDamage(sqlite3 *handle)
+{
+    const QMutexLocker locker(&damageLock());
+    return damagedHandles().remove(handle);
+}
+
 void forgetCachedPages(sqlite3 *handle, int code)
 {
     const int primary = code & 0xff;
@@ -28,6 +53,10 @@ void forgetCachedPages(sqlite3 *handle, int code)
         primary == SQLITE_ERROR && handle && std::strncmp(sqlite3_errmsg(handle), "no such table", 13) == 0;
     if (handle && (missingTable || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_IOERR)) {
         sqlite3_db_release_memory(handle);
+        {
+            const QMutexLocker locker(&damageLock());
+            damagedHandles().insert(handle);
+        }
         // The schema it parsed from the damaged file goes too.
         sqlite3_exec(handle, "PRAGMA writable_schema=RESET", nullptr, nullptr, nullptr);
     }

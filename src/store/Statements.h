@@ -18,6 +18,8 @@ namespace store {
 
 // Rows a data set reads ahead in one batch.
 constexpr int kReadAhead = 64;
+// The longest page of a query's rows read in one run of its statement.
+constexpr int kLongestPage = 4096;
 // The name under which a table's row number is read with its rows.
 inline const QString kRowIdField = QStringLiteral("__rowid__");
 
@@ -29,7 +31,9 @@ sqlite3 *sqliteHandle(const QSqlDriver *driver);
 // without tables); after an error that may come of it, drop both, so that the
 // next statement reads the file afresh once it is sound again instead of
 // writing through a stale page.
+// The handle is also noted as damaged, which takeDamage tells once.
 void forgetCachedPages(sqlite3 *handle, int code);
+bool takeDamage(sqlite3 *handle);
 
 // The error of a failed statement, its cached pages forgotten.
 DatabaseError statementError(const QSqlQuery &q, const QString &sql);

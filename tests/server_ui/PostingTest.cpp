@@ -105,6 +105,9 @@ TEST_F(Posting, EveryAnswerReachesItsOutcome)
         {QStringLiteral("OK"), -1, failed},
         {QString(), 99999, {}},
     };
+    // The bar's values as each post goes: from nothing back up to full.
+    QList<int> barValues;
+    QObject::connect(dialog.ProgressBar1, &QProgressBar::valueChanged, [&barValues](int v) { barValues << v; });
     for (const Case &c : cases) {
         server.answer = c.page;
         prompter.asked.clear();
@@ -127,7 +130,11 @@ TEST_F(Posting, EveryAnswerReachesItsOutcome)
         EXPECT_EQ(server.bodies.at(i), "a=%D6%D0+%CE%C4%26%3D%25%2B&b=");
         EXPECT_EQ(server.contentTypes.at(i), "application/x-www-form-urlencoded");
     }
-    EXPECT_EQ(dialog.ProgressBar1->maximum(), 100) << "the bar followed the engine's progress";
+    // The bar followed the engine's progress: each post ran it from empty to full.
+    EXPECT_EQ(dialog.ProgressBar1->maximum(), 100);
+    EXPECT_EQ(dialog.ProgressBar1->value(), 100);
+    EXPECT_GE(barValues.count(0), qsizetype(std::size(cases)) - 1) << "the bar starts afresh with each post";
+    EXPECT_EQ(barValues.count(100), qsizetype(std::size(cases)));
 }
 
 TEST_F(Posting, ASiteThatIsDownGivesTheFailureMessage)

@@ -563,6 +563,25 @@ TEST_F(Site, RecordsEveryRequestItAnswers)
               (QList<QByteArray>{"/", "/no/such/page", "/files/../Data/info.db", "/flash/openflash.asp?fileid=5001"}));
     EXPECT_EQ(site->requests().at(3).method, QByteArrayLiteral("GET"));
     EXPECT_EQ(site->requests().at(3).header("host"), "127.0.0.1:" + QByteArray::number(site->port()));
+
+    // No password is kept, sent in a form, a query or a header; and only the
+    // latest requests are.
+    client->post(site->baseUrl(), "/zc/Zanto_chklogin.asp", "UserName=demo&Password=s3cr3t&x=1",
+                 "application/x-www-form-urlencoded");
+    const Reply echo =
+        client->post(site->baseUrl(), "/echo?pwd=s3cr3t", "{\"password\": \"s3cr3t\"}", "application/json");
+    EXPECT_EQ(echo.status, 200);
+    EXPECT_FALSE(echo.body.contains("s3cr3t")) << echo.body.constData();
+    ASSERT_EQ(site->requests().size(), 6);
+    EXPECT_EQ(site->requests().at(4).body, QByteArrayLiteral("UserName=demo&Password=&x=1"));
+    EXPECT_EQ(site->requests().at(5).target, QByteArrayLiteral("/echo?pwd="));
+    for (int i = 0; i < DemoSite::kKeptRequests; ++i)
+        rawGet(site->port(), "/no/such/page?n=" + QByteArray::number(i));
+    ASSERT_EQ(site->requests().size(), DemoSite::kKeptRequests);
+    EXPECT_EQ(site->requests().constLast().target,
+              "/no/such/page?n=" + QByteArray::number(DemoSite::kKeptRequests - 1));
+    for (const ReceivedRequest &r : site->requests())
+        EXPECT_FALSE(r.target.contains("s3cr3t") || r.body.contains("s3cr3t"));
 }
 
 TEST(SiteWithoutCatalogue, AnswersUnavailableAndRecovers)

@@ -1,4 +1,10 @@
 #include "ui/skin/FrameGeometry.h"
+#include "ui/art/Artwork.h"
+#include "ui/skin/SkinnedWindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -12,16 +18,36 @@ namespace skin {
 void PrintTo(Hit hit, std::ostream *os)
 {
     switch (hit) {
-    case Hit::Default: *os << "Default"; return;
-    case Hit::Caption: *os << "Caption"; return;
-    case Hit::Left: *os << "Left"; return;
-    case Hit::Right: *os << "Right"; return;
-    case Hit::Top: *os << "Top"; return;
-    case Hit::TopLeft: *os << "TopLeft"; return;
-    case Hit::TopRight: *os << "TopRight"; return;
-    case Hit::Bottom: *os << "Bottom"; return;
-    case Hit::BottomLeft: *os << "BottomLeft"; return;
-    case Hit::BottomRight: *os << "BottomRight"; return;
+    case Hit::Default:
+        *os << "Default";
+        return;
+    case Hit::Caption:
+        *os << "Caption";
+        return;
+    case Hit::Left:
+        *os << "Left";
+        return;
+    case Hit::Right:
+        *os << "Right";
+        return;
+    case Hit::Top:
+        *os << "Top";
+        return;
+    case Hit::TopLeft:
+        *os << "TopLeft";
+        return;
+    case Hit::TopRight:
+        *os << "TopRight";
+        return;
+    case Hit::Bottom:
+        *os << "Bottom";
+        return;
+    case Hit::BottomLeft:
+        *os << "BottomLeft";
+        return;
+    case Hit::BottomRight:
+        *os << "BottomRight";
+        return;
     }
     *os << "Hit(" << static_cast<int>(hit) << ')';
 }
@@ -111,17 +137,17 @@ TEST(FrameHitTest, CaptionButtonsAnswerDefaultWithinTheirRectangles)
     };
 
     // close at W-22, maximise (and the hidden restore) at W-39, minimise at W-56; 17 x 19 at top 6.
-    EXPECT_EQ(hit(kW - 22, 6), Hit::Default);   // close, top-left pixel
-    EXPECT_EQ(hit(kW - 6, 24), Hit::Default);   // close, bottom-right pixel
-    EXPECT_EQ(hit(kW - 39, 10), Hit::Default);  // maximise / restore
-    EXPECT_EQ(hit(kW - 56, 10), Hit::Default);  // minimise
-    EXPECT_EQ(hit(kW - 40, 24), Hit::Default);  // minimise, bottom-right pixel
+    EXPECT_EQ(hit(kW - 22, 6), Hit::Default);  // close, top-left pixel
+    EXPECT_EQ(hit(kW - 6, 24), Hit::Default);  // close, bottom-right pixel
+    EXPECT_EQ(hit(kW - 39, 10), Hit::Default); // maximise / restore
+    EXPECT_EQ(hit(kW - 56, 10), Hit::Default); // minimise
+    EXPECT_EQ(hit(kW - 40, 24), Hit::Default); // minimise, bottom-right pixel
 
     // Right and bottom edges of a button lie outside it.
-    EXPECT_EQ(hit(kW - 22, 25), Hit::Caption);  // below close
-    EXPECT_EQ(hit(kW - 5, 10), Hit::Caption);   // right of close (x = W - 22 + 17)
-    EXPECT_EQ(hit(kW - 57, 10), Hit::Caption);  // left of minimise
-    EXPECT_EQ(hit(kW - 22, 5), Hit::Caption);   // above the buttons, still in the band
+    EXPECT_EQ(hit(kW - 22, 25), Hit::Caption); // below close
+    EXPECT_EQ(hit(kW - 5, 10), Hit::Caption);  // right of close (x = W - 22 + 17)
+    EXPECT_EQ(hit(kW - 57, 10), Hit::Caption); // left of minimise
+    EXPECT_EQ(hit(kW - 22, 5), Hit::Caption);  // above the buttons, still in the band
 
     // A hidden button still takes the click away from the caption: here the
     // restore button alone sits where nothing else is.
@@ -175,20 +201,19 @@ TEST(FrameHitTest, EdgePriorityInATinyWindow)
     // In a window narrower or lower than two borders the edge conditions
     // overlap, which shows the order: corners first (top-left, top-right,
     // bottom-right, bottom-left), then left, top, right, bottom.
-    EXPECT_EQ(resizableHit(4, 4, 8, 8), Hit::TopLeft);         // all four edges
-    EXPECT_EQ(resizableHit(4, 2, 8, 100), Hit::TopLeft);       // left, right, top
-    EXPECT_EQ(resizableHit(2, 4, 100, 8), Hit::TopLeft);       // left, top, bottom
-    EXPECT_EQ(resizableHit(98, 4, 100, 8), Hit::TopRight);     // right, top, bottom
-    EXPECT_EQ(resizableHit(4, 98, 8, 100), Hit::BottomRight);  // left, right, bottom
-    EXPECT_EQ(resizableHit(4, 60, 8, 100), Hit::Left);         // left, right
-    EXPECT_EQ(resizableHit(60, 4, 100, 8), Hit::Top);          // top, bottom
+    EXPECT_EQ(resizableHit(4, 4, 8, 8), Hit::TopLeft);        // all four edges
+    EXPECT_EQ(resizableHit(4, 2, 8, 100), Hit::TopLeft);      // left, right, top
+    EXPECT_EQ(resizableHit(2, 4, 100, 8), Hit::TopLeft);      // left, top, bottom
+    EXPECT_EQ(resizableHit(98, 4, 100, 8), Hit::TopRight);    // right, top, bottom
+    EXPECT_EQ(resizableHit(4, 98, 8, 100), Hit::BottomRight); // left, right, bottom
+    EXPECT_EQ(resizableHit(4, 60, 8, 100), Hit::Left);        // left, right
+    EXPECT_EQ(resizableHit(60, 4, 100, 8), Hit::Top);         // top, bottom
 }
 
 TEST(FrameHitTest, FixedOrNotNormalWindowsIgnoreTheirEdges)
 {
-    const QList<QPoint> edgePoints{{0, 0},        {4, 4},         {kW - 1, 0},  {kW - 1, kH - 1},
-                                   {0, kH - 1},   {2, 200},       {200, 2},     {kW - 2, 200},
-                                   {200, kH - 2}, {kW - 4, 20}};
+    const QList<QPoint> edgePoints{{0, 0},   {4, 4},   {kW - 1, 0},   {kW - 1, kH - 1}, {0, kH - 1},
+                                   {2, 200}, {200, 2}, {kW - 2, 200}, {200, kH - 2},    {kW - 4, 20}};
     for (const auto &[canResize, normal] : {std::pair{false, true}, std::pair{true, false}, std::pair{false, false}}) {
         SCOPED_TRACE(testing::Message() << "canResize " << canResize << " normal " << normal);
         for (const QPoint &p : edgePoints) {
@@ -299,11 +324,31 @@ TEST(LayoutFrame, ThreeButtonSlotsAndMaximisedSwap)
     EXPECT_EQ(skin::layoutFrame(QSize(kW, kH), {false, true, true, false}, false).minimize.left(), kW - 39);
 }
 
-TEST(LayoutFrame, OuterSizeForPanel)
+TEST(LayoutFrame, APanelGetsExactlyItsSizeAndTheOuterSizeGivesItBack)
 {
-    EXPECT_EQ(skin::outerSizeFor(QSize(455, 349)), QSize(475, 409)); // browser
-    EXPECT_EQ(skin::outerSizeFor(QSize(607, 405)), QSize(627, 465)); // search
-    EXPECT_EQ(skin::outerSizeFor(QSize(0, 0)), QSize(20, 60));
+    // The frame: 10 pixels left, the 50-pixel caption band, 8 right, the
+    // 12-pixel bottom band.
+    const struct
+    {
+        QSize panel;
+        QSize outer;
+    } windows[] = {
+        {QSize(455, 349), QSize(473, 411)}, // browser
+        {QSize(607, 405), QSize(625, 467)}, // search
+        {QSize(240, 333), QSize(258, 395)}, // main window
+        {QSize(0, 0), QSize(18, 62)},
+    };
+    for (const auto &w : windows) {
+        SCOPED_TRACE(testing::Message() << w.panel.width() << 'x' << w.panel.height());
+        EXPECT_EQ(skin::outerSizeFor(w.panel), w.outer);
+        const QRect panel(QPoint(10, 50), w.panel);
+        EXPECT_EQ(skin::panelRectFor(w.outer), panel);
+        EXPECT_EQ(skin::layoutFrame(w.outer, kAllButtons, false).panel, panel);
+        EXPECT_EQ(skin::layoutFrame(w.outer, kMainButtons, true).panel, panel);
+        // The panel ends where the right and bottom frame pictures begin.
+        EXPECT_EQ(panel.right() + 1, w.outer.width() - 8);
+        EXPECT_EQ(panel.bottom() + 1, skin::layoutFrame(w.outer, kAllButtons, false).bottom.top());
+    }
 }
 
 TEST(FittedCaption, ShortensToTheWidthOfTheWindow)
@@ -335,25 +380,61 @@ TEST(FittedCaption, ShortensToTheWidthOfTheWindow)
     EXPECT_EQ(skin::fittedCaption(QString(), 627, 12), QString());
 }
 
-TEST(SkinFiles, EighteenNamesInLoadOrder)
+// A window of the skin, laid out around a panel.
+class SkinWindow final : public skin::SkinnedWindow
 {
-    const QStringList expected{
-        QStringLiteral("ImageLeft"),          QStringLiteral("ImageLeftTop"),
-        QStringLiteral("ImageRight"),         QStringLiteral("ImageBottom"),
-        QStringLiteral("ImageMax"),           QStringLiteral("ImageMin"),
-        QStringLiteral("ImageNormal"),        QStringLiteral("ImageClose"),
-        QStringLiteral("ImageDeactiveLeftTop"), QStringLiteral("ImageDeactiveRightTop"),
-        QStringLiteral("ImageDeactiveTop"),   QStringLiteral("ImageActiveTop"),
-        QStringLiteral("ImageActiveLeftTop"), QStringLiteral("ImageActiveRightTop"),
-        QStringLiteral("ImageActiveMenubar"), QStringLiteral("ImageDeactiveMenubar"),
-        QStringLiteral("ImageLeftBottom"),    QStringLiteral("ImageRightBottom")};
-    QStringList names = skin::skinFileNames();
-    EXPECT_EQ(names.size(), 18);
-    EXPECT_EQ(names, expected);
-    // The top band and right-top corner get their pictures on activation only.
-    EXPECT_FALSE(names.contains(QStringLiteral("ImageTop")));
-    EXPECT_FALSE(names.contains(QStringLiteral("ImageRightTop")));
-    EXPECT_EQ(names.removeDuplicates(), 0);
+public:
+    explicit SkinWindow(QStringList *errors) : SkinnedWindow(sizeableStyle())
+    {
+        setUpFrameForPanel(QSize(300, 200), [errors](const QString &text) { errors->append(text); });
+    }
+};
+
+TEST(SkinFiles, AWindowLoadsTheEighteenFilesInTheirOrder)
+{
+    // The window's files, in the order it loads them: its own pictures, then
+    // those that activation swaps in, then the bottom corners. The top band
+    // and the right-top corner have no file of their own.
+    const QStringList expected{QStringLiteral("ImageLeft"),
+                               QStringLiteral("ImageLeftTop"),
+                               QStringLiteral("ImageRight"),
+                               QStringLiteral("ImageBottom"),
+                               QStringLiteral("ImageMax"),
+                               QStringLiteral("ImageMin"),
+                               QStringLiteral("ImageNormal"),
+                               QStringLiteral("ImageClose"),
+                               QStringLiteral("ImageDeactiveLeftTop"),
+                               QStringLiteral("ImageDeactiveRightTop"),
+                               QStringLiteral("ImageDeactiveTop"),
+                               QStringLiteral("ImageActiveTop"),
+                               QStringLiteral("ImageActiveLeftTop"),
+                               QStringLiteral("ImageActiveRightTop"),
+                               QStringLiteral("ImageActiveMenubar"),
+                               QStringLiteral("ImageDeactiveMenubar"),
+                               QStringLiteral("ImageLeftBottom"),
+                               QStringLiteral("ImageRightBottom")};
+    QTemporaryDir home;
+    art::writeSkin(home.path());
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(home.path()));
+    {
+        QStringList errors;
+        SkinWindow whole(&errors);
+        EXPECT_TRUE(errors.isEmpty()) << errors.value(0).toStdString();
+        EXPECT_EQ(whole.PanelBkGnd()->geometry(), QRect(10, 50, 300, 200));
+        EXPECT_EQ(whole.size(), QSize(318, 262));
+    }
+    // Taking the files away from the last on, a window misses each first:
+    // it loads every file before it and none after it.
+    for (qsizetype i = expected.size() - 1; i >= 0; --i) {
+        ASSERT_TRUE(QFile::remove(QStringLiteral("001/%1.bmp").arg(expected.at(i))));
+        QStringList errors;
+        SkinWindow w(&errors);
+        ASSERT_EQ(errors.size(), 1) << expected.at(i).toStdString();
+        EXPECT_EQ(errors.first(), QStringLiteral("无法读取皮肤文件 001/%1.bmp").arg(expected.at(i)));
+    }
+    QDir::setCurrent(before);
+    EXPECT_EQ(skin::skinFileNames(), expected);
 }
 
 } // namespace

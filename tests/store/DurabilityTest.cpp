@@ -2,6 +2,7 @@
 // can write while the program holds the catalogue open.
 #include "TempCatalogue.h"
 
+#include "browse/OpenItem.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 
@@ -13,6 +14,8 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -123,8 +126,8 @@ TEST_F(Durability, TwentyKillsAtRandomMomentsLoseNoReportedMark)
     int next = 1;
     for (int kill = 0; kill < 20; ++kill) {
         QProcess writer;
-        writer.start(QStringLiteral(MARK_WRITER), {catalogue.path(), QString::number(next), QStringLiteral("3000"),
-                                                   QStringLiteral("mixed")});
+        writer.start(QStringLiteral(MARK_WRITER),
+                     {catalogue.path(), QString::number(next), QStringLiteral("3000"), QStringLiteral("mixed")});
         ASSERT_TRUE(writer.waitForStarted());
         // Killed anywhere from opening the catalogue to the middle of a mark.
         QElapsedTimer clock;
@@ -141,6 +144,10 @@ TEST_F(Durability, TwentyKillsAtRandomMomentsLoseNoReportedMark)
         }
         next = reported.isEmpty() ? 1 : reported.last() + 1;
     }
+    // The writers got on: marks were reported, each item once, in order.
+    ASSERT_FALSE(reported.isEmpty()) << "no writer reported a mark";
+    for (qsizetype i = 1; i < reported.size(); ++i)
+        EXPECT_GT(reported.at(i), reported.at(i - 1));
     catalogue.release();
     TDM_CDS dm(catalogue.path());
     for (int id : reported) {
@@ -175,44 +182,51 @@ TEST_F(Durability, ACatalogueTruncatedOrOverwrittenWhileOpenRaisesAndRecovers)
         dm.aq_all.close();
         return n;
     };
-    const auto markViewed = [&dm](int id) {
-        dm.cds_FilesInfo.close();
-        dm.cds_FilesInfo.open();
-        if (dm.cds_FilesInfo.locate(QStringLiteral("FileID;HasViewed"), {id, false})) {
-            dm.cds_FilesInfo.edit();
-            dm.cds_FilesInfo.setFieldValue(u"HasViewed", true);
-            dm.cds_FilesInfo.post();
+    // Writes the file in place, or as a new file put in its place.
+    const auto writeFile = [&file](const QByteArray &bytes, bool replace) {
+        QFile target(replace ? file.fileName() + QStringLiteral(".new") : file.fileName());
+        ASSERT_TRUE(target.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        target.write(bytes);
+        target.close();
+        if (replace) {
+            ASSERT_EQ(std::rename(qPrintable(target.fileName()), qPrintable(file.fileName())), 0);
         }
-        dm.cds_FilesInfo.close();
     };
     EXPECT_EQ(countViewed(), 7);
 
-    const QByteArray damages[] = {QByteArray(), original.left(original.size() / 3),
-                                  QByteArray(original.size(), '\xa5'), QByteArray("not a catalogue")};
-    for (const QByteArray &damage : damages) {
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(damage);
-        file.close();
-        // Reading and writing either work from what is already read or raise
-        // the store's error; nothing else escapes.
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            try {
-                countViewed();
-            } catch (const DatabaseError &) {
+    const QByteArray damages[] = {QByteArray(), original.left(original.size() / 3), QByteArray(original.size(), '\xa5'),
+                                  QByteArray("not a catalogue")};
+    for (const bool replace : {false, true}) {
+        for (const QByteArray &damage : damages) {
+            SCOPED_TRACE(testing::Message() << damage.size() << " bytes, " << (replace ? "replaced" : "in place"));
+            writeFile(damage, false);
+            // Reading and writing either work from what is already read or
+            // raise the store's error, which they do at least once; nothing
+            // else escapes.
+            int raised = 0;
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                try {
+                    countViewed();
+                } catch (const DatabaseError &) {
+                    ++raised;
+                }
+                try {
+                    browse::markViewed(dm, 2000 + attempt);
+                } catch (const DatabaseError &) {
+                    ++raised;
+                }
             }
-            try {
-                markViewed(2000 + attempt);
-            } catch (const DatabaseError &) {
-            }
+            EXPECT_GT(raised, 0) << "the damage was noticed";
+            dm.aq_all.close();
+            dm.cds_FilesInfo.close();
+            // The sound file comes back; put in place as a new file, only a
+            // connection opened afresh reads it.
+            writeFile(original, replace);
+            EXPECT_GE(countViewed(), 7) << "the program goes on once the file is back";
         }
-        dm.aq_all.close();
-        dm.cds_FilesInfo.close();
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(original);
-        file.close();
-        EXPECT_GE(countViewed(), 7) << "the program goes on once the file is back";
     }
-    markViewed(8);
+    EXPECT_TRUE(browse::markViewed(dm, 8));
+    EXPECT_FALSE(browse::markViewed(dm, 8)) << "already viewed";
     EXPECT_GE(countViewed(), 8);
     // The file itself is sound, as a fresh start of the program sees it.
     dm.ac_info.close();
@@ -224,34 +238,38 @@ TEST_F(Durability, ACatalogueTruncatedOrOverwrittenWhileOpenRaisesAndRecovers)
 TEST_F(Durability, AnotherProcessCommitsWhileTheProgramWalksARead)
 {
     TDM_CDS dm(catalogue.path());
-    // A walk of a statement keeps it, and so its read, open: far more rows
-    // than one screen or one read-ahead.
+    // A walk of far more rows than one screen or one read-ahead, past its
+    // first page.
     store::DataSet &read = dm.aq_all;
     read.setSql(QStringLiteral("select FileID, HasViewed from tb_Files order by FileID"));
     read.open();
-    for (int i = 0; i < 20; ++i)
+    for (int i = 0; i < 70; ++i)
         read.next();
 
     QProcess writer;
-    const QList<int> marked = runWriter(writer, 100, 10, [](const QList<int> &) { return false; });
-    EXPECT_EQ(marked, (QList<int>{100, 101, 102, 103, 104, 105, 106, 107, 108, 109}))
-        << "the writer commits while the read is open";
+    const QList<int> marked = runWriter(writer, 1000, 10, [](const QList<int> &) { return false; });
+    EXPECT_EQ(marked, (QList<int>{1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009}))
+        << "the writer commits while the walk is under way";
+    // The walk holds no read open, so the program's own write after that
+    // commit goes through.
+    EXPECT_TRUE(browse::markViewed(dm, 2500));
 
-    // The open read goes on to the end and sees the table as it was when it began.
-    int walked = 20;
-    int viewedSeen = 0;
+    // The walk goes on to the end; the rows it had not read yet show both writes.
+    int walked = 70;
+    QList<int> viewedSeen;
     for (; !read.eof(); read.next()) {
         ++walked;
-        viewedSeen += read.fieldByName(u"HasViewed").asBoolean() ? 1 : 0;
+        if (read.fieldByName(u"HasViewed").asBoolean())
+            viewedSeen << read.fieldByName(u"FileID").asInteger();
     }
     EXPECT_EQ(walked, 3000);
-    EXPECT_EQ(viewedSeen, 0);
+    EXPECT_EQ(viewedSeen, (QList<int>{1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 2500}));
     read.close();
 
     dm.aq_all.setSql(
         QStringLiteral("select * from qry_files  where hasviewed = true and subscribed=true  and ClassID =3"));
     dm.aq_all.open();
-    EXPECT_EQ(dm.aq_all.recordCount(), 10);
+    EXPECT_EQ(dm.aq_all.recordCount(), 11);
 }
 
 TEST_F(Durability, AWriterWaitsWhileTheProgramCommits)

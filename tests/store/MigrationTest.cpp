@@ -1,6 +1,7 @@
 // A catalogue written by the previous version of the program: it opens, is
 // brought up to date once, keeps the user's marks, and its lists follow the
 // subscriptions kept on the columns.
+#include "server/SavedUsers.h"
 #include "store/DataModule.h"
 #include "store/Schema.h"
 
@@ -17,7 +18,7 @@
 namespace {
 
 // Writes a version-1 catalogue: its layout as that version created it, two
-// classes, three columns (one unsubscribed) and items with marks.
+// classes, three columns (one unsubscribed), items with marks and two users.
 void writeVersion1(const QString &path)
 {
     QFile layout(QStringLiteral(CATALOGUE_V1));
@@ -34,6 +35,8 @@ void writeVersion1(const QString &path)
                    (3, 31, 'c', '2003-01-03', 1, 0, 0, 1), (4, 32, 'd', '2003-01-04', 7, 1, 1, 0),
                    (5, 11, 'e', '2003-01-05', 3, 0, 0, 0);
         INSERT INTO tb_Recommend (ItemID, Columename, Itemname, Favorite) VALUES (1, '图书', 'x', 1);
+        INSERT INTO tb_users (Username, password, savepass, LoginDate)
+            VALUES ('Demo', 'pw', 1, '2003-02-01T10:00:00.000'), ('O''Neil', '', 0, '2003-02-02T10:00:00.000');
     )";
     char *error = nullptr;
     const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error);
@@ -115,6 +118,29 @@ TEST(Migration, AVersion1CatalogueIsBroughtUpToDateKeepingItsMarks)
     TDM_CDS again(path);
     EXPECT_EQ(column(again, QStringLiteral("select * from qry_files  where subscribed=true  and ClassID =3")).size(),
               3);
+}
+
+TEST(Migration, UsersOfAnOldCatalogueAreKeptAndTheirNamesCountExactly)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("info.db"));
+    writeVersion1(path);
+    TDM_CDS dm(path);
+    const QString demo = QStringLiteral("Demo");
+    const QString oneil = QStringLiteral("O'Neil");
+    EXPECT_EQ(server::listSavedUsers(dm), (QStringList{oneil, demo}));
+    ASSERT_TRUE(server::loadSavedUser(dm, demo).has_value());
+    EXPECT_EQ(server::loadSavedUser(dm, demo)->password, QStringLiteral("pw"));
+    EXPECT_FALSE(server::loadSavedUser(dm, QStringLiteral("DEMO")).has_value()) << "looked up exactly as typed";
+
+    // Names that differ only in case are two users, each with its own record.
+    const QDateTime login(QDate(2004, 1, 1), QTime(9, 0));
+    EXPECT_TRUE(server::SaveLoginUser(dm, QStringLiteral("demo"), QStringLiteral("lower"), login, true));
+    EXPECT_TRUE(server::SaveLoginUser(dm, QStringLiteral("o'neil"), QString(), login.addSecs(1), false));
+    EXPECT_FALSE(server::SaveLoginUser(dm, demo, QStringLiteral("upper"), login.addSecs(2), true));
+    EXPECT_EQ(server::listSavedUsers(dm), (QStringList{demo, QStringLiteral("o'neil"), QStringLiteral("demo"), oneil}));
+    EXPECT_EQ(server::loadSavedUser(dm, QStringLiteral("demo"))->password, QStringLiteral("lower"));
+    EXPECT_EQ(server::loadSavedUser(dm, demo)->password, QStringLiteral("upper"));
 }
 
 } // namespace

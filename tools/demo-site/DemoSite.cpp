@@ -56,6 +56,46 @@ QByteArray targetOf(const QUrl &url)
     return target;
 }
 
+// Whether a form field's name (percent-encoded) names a password.
+bool isPasswordField(const QByteArray &encodedName)
+{
+    const QByteArray name = QByteArray::fromPercentEncoding(QByteArray(encodedName).replace('+', ' ')).toLower();
+    return name.contains("pass") || name.contains("pwd");
+}
+
+// URL-encoded form pairs with the values of password fields left out:
+// "Password=secret" is kept as "Password=".
+QByteArray withoutPasswords(const QByteArray &pairs)
+{
+    QList<QByteArray> parts = pairs.split('&');
+    for (QByteArray &part : parts) {
+        const qsizetype eq = part.indexOf('=');
+        if (eq >= 0 && isPasswordField(part.left(eq)))
+            part.truncate(eq + 1);
+    }
+    return parts.join('&');
+}
+
+QByteArray withoutPasswordsInQuery(const QByteArray &target)
+{
+    const qsizetype question = target.indexOf('?');
+    return question < 0 ? target : target.left(question + 1) + withoutPasswords(target.mid(question + 1));
+}
+
+// Only this much of a body is kept.
+constexpr qsizetype kKeptBody = 64 * 1024;
+
+// The body as kept: a form without its passwords; another body only when it
+// speaks of no password, and only its start.
+QByteArray keptBody(const ReceivedRequest &r, const QByteArray &body)
+{
+    if (r.header("Content-Type").toLower().startsWith("application/x-www-form-urlencoded"))
+        return withoutPasswords(body.left(kKeptBody));
+    if (body.toLower().contains("pass") || body.toLower().contains("pwd"))
+        return {};
+    return body.left(kKeptBody);
+}
+
 } // namespace
 
 QByteArray ReceivedRequest::header(QByteArrayView name) const
@@ -143,9 +183,15 @@ const ReceivedRequest &DemoSite::record(const QHttpServerRequest &request)
 {
     ReceivedRequest r;
     r.method = methodName(request.method());
-    r.target = targetOf(request.url());
-    r.headers = request.headers();
-    r.body = request.body();
+    r.target = withoutPasswordsInQuery(targetOf(request.url()));
+    for (const auto &[name, value] : request.headers()) {
+        const bool credentials = name.compare("Authorization", Qt::CaseInsensitive) == 0 ||
+                                 name.compare("Proxy-Authorization", Qt::CaseInsensitive) == 0;
+        r.headers.append({name, credentials ? QByteArray() : value});
+    }
+    r.body = keptBody(r, request.body());
+    if (m_requests.size() >= kKeptRequests)
+        m_requests.removeFirst();
     m_requests << r;
     return m_requests.constLast();
 }

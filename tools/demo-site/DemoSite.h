@@ -60,7 +60,9 @@ public:
     // Empty when the catalogue opens and can be read, else why not.
     QString catalogueProblem();
 
-    // Every request answered so far, oldest first.
+    // The requests answered lately, oldest first: the last kKeptRequests,
+    // their passwords (form fields named so, credentials headers) left out.
+    static constexpr qsizetype kKeptRequests = 200;
     const QList<ReceivedRequest> &requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
 

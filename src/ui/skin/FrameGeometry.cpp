@@ -81,7 +81,7 @@ FrameLayout layoutFrame(QSize outer, const CaptionButtons &buttons, bool maximiz
     l.rightBottom = QRect(QPoint(w - 10, h - kBottomHeight), pictures.rightBottom);
     l.rightTop = QRect(QPoint(w - 97, 0), pictures.rightTop);
     l.leftTop = QRect(QPoint(0, 0), pictures.leftTop);
-    l.panel = QRect(10, kCaptionHeight, w - 18, h - 62);
+    l.panel = panelRectFor(outer);
 
     // Buttons fill slots from the right edge: close, maximise, minimise.
     int slot = 0;
@@ -90,8 +90,10 @@ FrameLayout layoutFrame(QSize outer, const CaptionButtons &buttons, bool maximiz
         return QRect(w - kButtonWidth * slot - 5, kButtonTop, kButtonWidth, kButtonHeight);
     };
     l.close = buttons.close ? nextSlot() : QRect(w - kButtonWidth - 5, kButtonTop, kButtonWidth, kButtonHeight);
-    l.maximize = buttons.maximize ? nextSlot() : QRect(l.close.left() - kButtonWidth, kButtonTop, kButtonWidth, kButtonHeight);
-    l.minimize = buttons.minimize ? nextSlot() : QRect(l.maximize.left() - kButtonWidth, kButtonTop, kButtonWidth, kButtonHeight);
+    l.maximize =
+        buttons.maximize ? nextSlot() : QRect(l.close.left() - kButtonWidth, kButtonTop, kButtonWidth, kButtonHeight);
+    l.minimize = buttons.minimize ? nextSlot()
+                                  : QRect(l.maximize.left() - kButtonWidth, kButtonTop, kButtonWidth, kButtonHeight);
     l.restore = l.maximize;
     l.maximizeVisible = buttons.maximize && !maximized;
     l.restoreVisible = buttons.maximize && maximized;
@@ -106,15 +108,24 @@ QString fittedCaption(const QString &caption, int outerWidth, int letterHeight)
 
 QStringList skinFileNames()
 {
-    return {QStringLiteral("ImageLeft"),           QStringLiteral("ImageLeftTop"),
-            QStringLiteral("ImageRight"),          QStringLiteral("ImageBottom"),
-            QStringLiteral("ImageMax"),            QStringLiteral("ImageMin"),
-            QStringLiteral("ImageNormal"),         QStringLiteral("ImageClose"),
-            QStringLiteral("ImageDeactiveLeftTop"), QStringLiteral("ImageDeactiveRightTop"),
-            QStringLiteral("ImageDeactiveTop"),    QStringLiteral("ImageActiveTop"),
-            QStringLiteral("ImageActiveLeftTop"),  QStringLiteral("ImageActiveRightTop"),
-            QStringLiteral("ImageActiveMenubar"),  QStringLiteral("ImageDeactiveMenubar"),
-            QStringLiteral("ImageLeftBottom"),     QStringLiteral("ImageRightBottom")};
+    return {QStringLiteral("ImageLeft"),
+            QStringLiteral("ImageLeftTop"),
+            QStringLiteral("ImageRight"),
+            QStringLiteral("ImageBottom"),
+            QStringLiteral("ImageMax"),
+            QStringLiteral("ImageMin"),
+            QStringLiteral("ImageNormal"),
+            QStringLiteral("ImageClose"),
+            QStringLiteral("ImageDeactiveLeftTop"),
+            QStringLiteral("ImageDeactiveRightTop"),
+            QStringLiteral("ImageDeactiveTop"),
+            QStringLiteral("ImageActiveTop"),
+            QStringLiteral("ImageActiveLeftTop"),
+            QStringLiteral("ImageActiveRightTop"),
+            QStringLiteral("ImageActiveMenubar"),
+            QStringLiteral("ImageDeactiveMenubar"),
+            QStringLiteral("ImageLeftBottom"),
+            QStringLiteral("ImageRightBottom")};
 }
 
 } // namespace skin

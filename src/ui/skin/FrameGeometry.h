@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -96,10 +97,21 @@ struct PictureSizes
 
 FrameLayout layoutFrame(QSize outer, const CaptionButtons &buttons, bool maximized, const PictureSizes &pictures = {});
 
-// Outer size of a window whose content panel has the given designed size.
+// The frame around the content panel: 10 pixels on the left, the caption
+// band above, 8 on the right and the bottom band below. Both ways between
+// a window's outer size and its panel go by it.
+inline constexpr QMargins kPanelMargins{10, kCaptionHeight, 8, kBottomHeight};
+
+// The content panel of a window of outer size `outer`, in window coordinates.
+inline QRect panelRectFor(QSize outer)
+{
+    return {QPoint(kPanelMargins.left(), kPanelMargins.top()), outer.shrunkBy(kPanelMargins)};
+}
+
+// Outer size of a window whose content panel is `panel`.
 inline QSize outerSizeFor(QSize panel)
 {
-    return {panel.width() + 20, panel.height() + 60};
+    return panel.grownBy(kPanelMargins);
 }
 
 // The caption text that fits a window `outerWidth` wide when the letter "w"

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QHash>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
@@ -141,7 +142,12 @@ SkinnedWindow::Style SkinnedWindow::sizeableStyle()
     return s;
 }
 
-void SkinnedWindow::setUpFrame(QSize panelSize, const ErrorReporter &report)
+void SkinnedWindow::setUpFrame(QSize size, const ErrorReporter &report)
+{
+    setUpFrameForPanel(panelRectFor(size + QSize(20, 60)).size(), report);
+}
+
+void SkinnedWindow::setUpFrameForPanel(QSize panelSize, const ErrorReporter &report)
 {
     try {
         loadSkin();
@@ -171,28 +177,28 @@ void SkinnedWindow::loadSkin()
 {
     // Each file goes to the element of the same name; loading stops at the
     // first file that fails.
-    const std::pair<const char *, std::function<void(const QPixmap &)>> targets[] = {
-        {"ImageLeft", [this](const QPixmap &p) { m_left->setPicture(p); }},
-        {"ImageLeftTop", [this](const QPixmap &p) { m_leftTop->setPicture(p); }},
-        {"ImageRight", [this](const QPixmap &p) { m_right->setPicture(p); }},
-        {"ImageBottom", [this](const QPixmap &p) { m_bottom->setPicture(p); }},
-        {"ImageMax", [this](const QPixmap &p) { m_max->setPicture(p); }},
-        {"ImageMin", [this](const QPixmap &p) { m_min->setPicture(p); }},
-        {"ImageNormal", [this](const QPixmap &p) { m_normal->setPicture(p); }},
-        {"ImageClose", [this](const QPixmap &p) { m_close->setPicture(p); }},
-        {"ImageDeactiveLeftTop", [this](const QPixmap &p) { m_inactiveLeftTop = p; }},
-        {"ImageDeactiveRightTop", [this](const QPixmap &p) { m_inactiveRightTop = p; }},
-        {"ImageDeactiveTop", [this](const QPixmap &p) { m_inactiveTop = p; }},
-        {"ImageActiveTop", [this](const QPixmap &p) { m_activeTop = p; }},
-        {"ImageActiveLeftTop", [this](const QPixmap &p) { m_activeLeftTop = p; }},
-        {"ImageActiveRightTop", [this](const QPixmap &p) { m_activeRightTop = p; }},
-        {"ImageActiveMenubar", [this](const QPixmap &p) { m_activeMenubar = p; }},
-        {"ImageDeactiveMenubar", [this](const QPixmap &p) { m_inactiveMenubar = p; }},
-        {"ImageLeftBottom", [this](const QPixmap &p) { m_leftBottom->setPicture(p); }},
-        {"ImageRightBottom", [this](const QPixmap &p) { m_rightBottom->setPicture(p); }},
+    const QHash<QString, std::function<void(const QPixmap &)>> targets{
+        {QStringLiteral("ImageLeft"), [this](const QPixmap &p) { m_left->setPicture(p); }},
+        {QStringLiteral("ImageLeftTop"), [this](const QPixmap &p) { m_leftTop->setPicture(p); }},
+        {QStringLiteral("ImageRight"), [this](const QPixmap &p) { m_right->setPicture(p); }},
+        {QStringLiteral("ImageBottom"), [this](const QPixmap &p) { m_bottom->setPicture(p); }},
+        {QStringLiteral("ImageMax"), [this](const QPixmap &p) { m_max->setPicture(p); }},
+        {QStringLiteral("ImageMin"), [this](const QPixmap &p) { m_min->setPicture(p); }},
+        {QStringLiteral("ImageNormal"), [this](const QPixmap &p) { m_normal->setPicture(p); }},
+        {QStringLiteral("ImageClose"), [this](const QPixmap &p) { m_close->setPicture(p); }},
+        {QStringLiteral("ImageDeactiveLeftTop"), [this](const QPixmap &p) { m_inactiveLeftTop = p; }},
+        {QStringLiteral("ImageDeactiveRightTop"), [this](const QPixmap &p) { m_inactiveRightTop = p; }},
+        {QStringLiteral("ImageDeactiveTop"), [this](const QPixmap &p) { m_inactiveTop = p; }},
+        {QStringLiteral("ImageActiveTop"), [this](const QPixmap &p) { m_activeTop = p; }},
+        {QStringLiteral("ImageActiveLeftTop"), [this](const QPixmap &p) { m_activeLeftTop = p; }},
+        {QStringLiteral("ImageActiveRightTop"), [this](const QPixmap &p) { m_activeRightTop = p; }},
+        {QStringLiteral("ImageActiveMenubar"), [this](const QPixmap &p) { m_activeMenubar = p; }},
+        {QStringLiteral("ImageDeactiveMenubar"), [this](const QPixmap &p) { m_inactiveMenubar = p; }},
+        {QStringLiteral("ImageLeftBottom"), [this](const QPixmap &p) { m_leftBottom->setPicture(p); }},
+        {QStringLiteral("ImageRightBottom"), [this](const QPixmap &p) { m_rightBottom->setPicture(p); }},
     };
-    for (const auto &[name, assign] : targets)
-        assign(loadSkinFile(QLatin1String(name)));
+    for (const QString &name : skinFileNames())
+        targets.value(name)(loadSkinFile(name));
 }
 
 void SkinnedWindow::applyActivation(bool active)
