@@ -88,11 +88,11 @@ TFrm_Main::TFrm_Main(platform::Prompter &prompter, const QString &site, QWidget 
     buildFooter();
 
     // The start panel is in front; the window's size is its content's plus the
-    // frame. The frame gives the content W - 18 by H - 62 pixels; at 258 x 395
-    // that is 240 x 333, the background's bevel around a 238-pixel panel
-    // column and, from the top, header 24, panel 271 and footer 36.
+    // frame: a content of 240 x 333, the background's bevel around a 238-pixel
+    // panel column and, from the top, header 24, panel 271 and footer 36, in a
+    // window of 258 x 395.
     bringToFront(pal_Main);
-    setUpFrame(QSize(238, 335), [this](const QString &text) { m_prompter.showError(text); });
+    setUpFrameForPanel(QSize(240, 333), [this](const QString &text) { m_prompter.showError(text); });
     pal_Backgroud->setGeometry(QRect(QPoint(0, 0), PanelBkGnd()->size()));
     pal_footer->setGeometry(1, pal_Backgroud->height() - 37, pal_Backgroud->width() - 2, 36);
 }

@@ -35,7 +35,7 @@ Program::Program(platform::Prompter &prompter, const QString &site)
     m_sendto->setPoster(m_poster.get());
     m_sendto->setBrowser(m_browser.get());
     m_main->setCardDialog(m_sendto.get());
-    m_search = std::make_unique<TFrm_Search>(*m_dataModule, *m_browser, m_main->ProgramDir, site);
+    m_search = std::make_unique<TFrm_Search>(prompter, *m_dataModule, *m_browser, m_main->ProgramDir, site);
     m_creationOrder << QStringLiteral("Frm_Search");
     m_main->setDataModule(m_dataModule.get());
     m_main->setBrowser(m_browser.get());

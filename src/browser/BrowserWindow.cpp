@@ -41,7 +41,7 @@ TFrm_Browser::TFrm_Browser(browser::PlayerServer &player, platform::Prompter &pr
     connect(WebBrowser1, &browser::WebView::progressChanged, this, &TFrm_Browser::WebBrowser1ProgressChange);
     connect(WebBrowser1, &browser::WebView::statusTextChanged, statusPanels[0], &QLabel::setText);
 
-    setUpFrame(QSize(455, 349), [this](const QString &text) { m_prompter.showError(text); });
+    setUpFrameForPanel(QSize(455, 349), [this](const QString &text) { m_prompter.showError(text); });
     centreOnScreen();
 }
 

@@ -3,6 +3,7 @@
 #include "browse/ItemListModel.h"
 #include "browse/OpenItem.h"
 #include "browser/BrowserWindow.h"
+#include "platform/Prompter.h"
 #include "search/IndexLoader.h"
 #include "search/LocalSearch.h"
 #include "search/SearchResultModel.h"
@@ -75,8 +76,8 @@ QLabel *barLabel(const QString &text, int left, QWidget *bar)
 
 } // namespace
 
-TFrm_Search::TFrm_Search(TDM_CDS &dm, TFrm_Browser &browser, const QString &programDir, const QString &site,
-                         QWidget *parent)
+TFrm_Search::TFrm_Search(platform::Prompter &prompter, TDM_CDS &dm, TFrm_Browser &browser, const QString &programDir,
+                         const QString &site, QWidget *parent)
     : SkinnedWindow(sizeableStyle(), parent), m_dm(dm), m_browser(browser), m_programDir(programDir), m_site(site),
       m_loader(new search::IndexLoader(this))
 {
@@ -115,7 +116,7 @@ TFrm_Search::TFrm_Search(TDM_CDS &dm, TFrm_Browser &browser, const QString &prog
     connect(m_loader, &search::IndexLoader::progress, this, &TFrm_Search::indexProgress);
     connect(m_loader, &search::IndexLoader::finished, this, &TFrm_Search::indexFinished);
 
-    setUpFrameForPanel(QSize(607, 405), {});
+    setUpFrameForPanel(QSize(607, 405), [&prompter](const QString &text) { prompter.showError(text); });
     centreOnScreen();
 }
 

@@ -24,6 +24,9 @@ class SearchResultModel;
 namespace skin {
 class ListPointer;
 }
+namespace platform {
+class Prompter;
+}
 
 // The search window: a class tree, class and column boxes and a keyword;
 // the local search lists the items found, the online search asks the site.
@@ -32,8 +35,9 @@ class TFrm_Search final : public skin::SkinnedWindow
 {
     Q_OBJECT
 public:
-    TFrm_Search(TDM_CDS &dm, TFrm_Browser &browser, const QString &programDir, const QString &site,
-                QWidget *parent = nullptr);
+    // Errors (a skin file that cannot be read) are shown through `prompter`.
+    TFrm_Search(platform::Prompter &prompter, TDM_CDS &dm, TFrm_Browser &browser, const QString &programDir,
+                const QString &site, QWidget *parent = nullptr);
     ~TFrm_Search() override;
 
     // Starts reading the search index in the background; the catalogue

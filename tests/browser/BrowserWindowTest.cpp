@@ -81,7 +81,8 @@ TEST_F(BrowserWindow, StartsHiddenWithoutItsEngine)
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.WebBrowser1->engineView(), nullptr) << "the engine starts with the first page";
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Zanto浏览器"));
-    EXPECT_EQ(window.size(), QSize(475, 409));
+    EXPECT_EQ(window.size(), QSize(473, 411));
+    EXPECT_EQ(window.PanelBkGnd()->size(), QSize(455, 349)) << "the panel keeps its designed size";
     EXPECT_EQ(window.minimumSize(), QSize(400, 300));
     EXPECT_EQ(window.sb_Back->geometry(), QRect(8, 5, 49, 22));
     EXPECT_EQ(window.sb_recommend->geometry(), QRect(204, 5, 77, 22));

@@ -43,7 +43,7 @@ class SearchWindow : public ::testing::Test
 protected:
     SearchWindow()
         : player(browser::PlayerServer::locateRuffle()), browserWindow(player, prompter),
-          window(dm, browserWindow, catalogue.home(), QStringLiteral("http://127.0.0.1:9/"))
+          window(prompter, dm, browserWindow, catalogue.home(), QStringLiteral("http://127.0.0.1:9/"))
     {
         catalogue.addClass(1, QStringLiteral("MTV精选"));
         catalogue.addClass(3, QStringLiteral("游戏世界"));
@@ -228,7 +228,7 @@ TEST(OnlineSearch, PostsTheKeywordInGbkAndTheSiteListsTheItemsFound)
     browser::PlayerServer player(browser::PlayerServer::locateRuffle());
     ScriptedPrompter prompter;
     TFrm_Browser browserWindow(player, prompter);
-    TFrm_Search window(dm, browserWindow, catalogue.home(), site.baseUrl());
+    TFrm_Search window(prompter, dm, browserWindow, catalogue.home(), site.baseUrl());
     window.sb_searchClick();
     window.cb_class->setCurrentIndex(1);
 

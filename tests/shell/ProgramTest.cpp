@@ -80,20 +80,22 @@ TEST(Program, AMissingSkinFileIsReportedByEveryWindowThatLoadsIt)
     CurrentDir here(home.path());
     ScriptedPrompter prompter;
     Program program(prompter, QStringLiteral("http://127.0.0.1:9/"));
-    // The main window and the browser window each say so once, as errors.
-    ASSERT_EQ(prompter.asked.size(), 2);
+    // The main window, the browser window and the search window each say so
+    // once, as errors.
+    ASSERT_EQ(prompter.asked.size(), 3);
     for (const ScriptedPrompter::Asked &a : prompter.asked) {
         EXPECT_EQ(a.title, QStringLiteral("错误"));
         EXPECT_EQ(a.text, QStringLiteral("无法读取皮肤文件 001/ImageBottom.bmp"));
     }
     // Both are laid out all the same, and the program starts.
-    EXPECT_EQ(program.Frm_Browser()->size(), QSize(475, 409));
-    EXPECT_EQ(program.Frm_Browser()->PanelBkGnd()->geometry(), QRect(10, 50, 457, 347));
+    EXPECT_EQ(program.Frm_Browser()->size(), QSize(473, 411));
+    EXPECT_EQ(program.Frm_Browser()->PanelBkGnd()->geometry(), QRect(10, 50, 455, 349));
+    EXPECT_EQ(program.Frm_Search()->PanelBkGnd()->size(), QSize(607, 405));
     QSignalSpy ready(&program, &Program::ready);
     LoginAtStart login;
     program.start();
     EXPECT_TRUE(ready.wait(5000));
-    EXPECT_EQ(prompter.asked.size(), 2);
+    EXPECT_EQ(prompter.asked.size(), 3) << "nothing more at start";
     program.Frm_Main()->close();
 }
 

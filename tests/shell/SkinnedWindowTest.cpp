@@ -24,7 +24,7 @@ public:
     {
         setWindowTitle(QStringLiteral("Zanto 浏览器[一个很长很长很长很长很长很长很长很长很长很长很长的标题]"));
         setMinimumSize(400, 300);
-        setUpFrame(QSize(455, 349), [errors](const QString &text) {
+        setUpFrameForPanel(QSize(455, 349), [errors](const QString &text) {
             if (errors)
                 errors->append(text);
         });
@@ -43,20 +43,20 @@ TEST(SkinnedWindowFrame, LoadsTheSkinAndLaysOutAroundTheContent)
     QStringList errors;
     SizeableWindow w(&errors);
     EXPECT_TRUE(errors.isEmpty()) << errors.value(0).toStdString();
-    EXPECT_EQ(w.size(), QSize(475, 409));
-    EXPECT_EQ(w.PanelBkGnd()->geometry(), QRect(10, 50, 457, 347));
+    EXPECT_EQ(w.size(), QSize(473, 411));
+    EXPECT_EQ(w.PanelBkGnd()->geometry(), QRect(10, 50, 455, 349));
     for (const char *name : {"ImageLeft", "ImageRight", "ImageBottom", "ImageLeftTop", "ImageRightTop", "ImageTop",
                              "ImageClose", "ImageMin", "ImageMax", "ImageNormal", "ImageLeftBottom", "ImageRightBottom"})
         EXPECT_FALSE(image(w, name)->picture().isNull()) << name;
-    EXPECT_EQ(image(w, "ImageClose")->x(), 475 - 22);
-    EXPECT_EQ(image(w, "ImageMax")->x(), 475 - 39);
-    EXPECT_EQ(image(w, "ImageMin")->x(), 475 - 56);
+    EXPECT_EQ(image(w, "ImageClose")->x(), 473 - 22);
+    EXPECT_EQ(image(w, "ImageMax")->x(), 473 - 39);
+    EXPECT_EQ(image(w, "ImageMin")->x(), 473 - 56);
     EXPECT_TRUE(w.GetcanResize());
     // The caption is shortened to the width.
     const QString caption = w.findChild<QLabel *>(QStringLiteral("LabelCaption"))->text();
     EXPECT_TRUE(caption.endsWith(QStringLiteral("..."))) << caption.toStdString();
     w.show();
-    w.resize(1400, 409);
+    w.resize(1400, 411);
     EXPECT_EQ(w.findChild<QLabel *>(QStringLiteral("LabelCaption"))->text(), w.windowTitle());
 }
 
@@ -83,7 +83,7 @@ TEST(SkinnedWindowFrame, AMissingSkinFileIsReportedAndTheWindowStillWorks)
     EXPECT_TRUE(image(w, "ImageRightBottom")->picture().isNull());
     EXPECT_TRUE(image(w, "ImageTop")->picture().isNull());
     // Laid out and shown all the same; the blank corner shows the window's background.
-    EXPECT_EQ(w.PanelBkGnd()->geometry(), QRect(10, 50, 457, 347));
+    EXPECT_EQ(w.PanelBkGnd()->geometry(), QRect(10, 50, 455, 349));
     w.show();
     const QImage shot = w.grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(3, 200)), QColor(image(w, "ImageLeft")->picture().toImage().pixel(3, 200)));

@@ -142,11 +142,6 @@ SkinnedWindow::Style SkinnedWindow::sizeableStyle()
     return s;
 }
 
-void SkinnedWindow::setUpFrame(QSize size, const ErrorReporter &report)
-{
-    setUpFrameForPanel(panelRectFor(size + QSize(20, 60)).size(), report);
-}
-
 void SkinnedWindow::setUpFrameForPanel(QSize panelSize, const ErrorReporter &report)
 {
     try {

@@ -80,10 +80,6 @@ protected:
     // `panelSize` and lays the frame out. Errors while loading go to
     // `report`; the window is laid out all the same.
     void setUpFrameForPanel(QSize panelSize, const ErrorReporter &report);
-    // The same for a window that gives its outer size less 20 x 60: its
-    // panel is then 2 pixels wider and 2 lower than `size` (the main window
-    // and the browser window are laid out so).
-    void setUpFrame(QSize size, const ErrorReporter &report);
 
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
