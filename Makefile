@@ -6,8 +6,15 @@ DEMO_HOME ?= $(BUILD)/demo-home
 PREFIX ?= /usr/local
 
 COVERAGE_BUILD ?= build-coverage
+SANITIZE_BUILD ?= build-sanitize
+# Leaks are reported at exit; the suppressions name third-party libraries only.
+# Qt WebEngine's browser code frees objects with a smaller sized delete than
+# it allocated them with, so that check is off.
+SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:new_delete_type_mismatch=0 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build test bench run demo install package clean format coverage
+.PHONY: all deps configure build test bench run demo install package clean format coverage sanitize
 
 all: build
 
@@ -36,6 +43,16 @@ coverage: deps
 	find $(COVERAGE_BUILD) -name '*.gcda' -delete
 	@status=0; (cd $(COVERAGE_BUILD) && ctest --output-on-failure -j $(JOBS)) || status=$$?; \
 	  scripts/coverage-report $(COVERAGE_BUILD) && exit $$status
+
+# Builds with AddressSanitizer and UndefinedBehaviorSanitizer into its own
+# folder and runs every test; any finding fails the test that made it.
+sanitize: deps
+	@if [ ! -f $(SANITIZE_BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASHBAR_SANITIZE=ON \
+	    -DFLASHBAR_BUILD_BENCH=OFF $$(command -v ccache > /dev/null && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache); \
+	fi
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS)
 
 # Medians of five runs; the first run writes the bench catalogues (about 20 s).
 bench: build

@@ -1,6 +1,6 @@
 #include "BenchCatalogue.h"
 
-#include "DemoCatalogue.h"
+#include "catalogue/DemoCatalogue.h"
 
 #include "store/DataModule.h"
 #include "store/Schema.h"

@@ -1,7 +1,7 @@
 // Handing a page of ten items to a running download manager: flashbar-dm is
 // started once, then the page command runs on a demo catalogue, each item
 // a conversation and a mark in the catalogue.
-#include "DemoCatalogue.h"
+#include "catalogue/DemoCatalogue.h"
 
 #include "browse/ListLoader.h"
 #include "browse/Paging.h"

@@ -4,7 +4,7 @@
 // its memory, and catching up with a change made by another connection.
 #include "BenchCatalogue.h"
 
-#include "DemoCatalogue.h"
+#include "catalogue/DemoCatalogue.h"
 
 #include "search/LocalSearch.h"
 #include "search/NameIndex.h"

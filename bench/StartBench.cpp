@@ -1,6 +1,6 @@
 // From starting the program to its main window drawn: the program runs with
 // --screenshot on a demo home and is timed until it exits.
-#include "DemoCatalogue.h"
+#include "catalogue/DemoCatalogue.h"
 
 #include <QDir>
 #include <QFile>

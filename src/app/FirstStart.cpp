@@ -1,6 +1,6 @@
 #include "app/FirstStart.h"
 
-#include "DemoCatalogue.h"
+#include "catalogue/DemoCatalogue.h"
 #include "platform/Prompter.h"
 #include "store/DatabaseError.h"
 

@@ -3,13 +3,13 @@
 #include "PlayerColour.h"
 #include "Wait.h"
 
-#include "DemoCatalogue.h"
 #include "DemoSite.h"
-#include "SampleSwf.h"
 #include "ScriptedPrompter.h"
 #include "browser/BrowserWindow.h"
 #include "browser/PlayerServer.h"
 #include "browser/WebView.h"
+#include "catalogue/DemoCatalogue.h"
+#include "samples/SampleSwf.h"
 #include "store/Connection.h"
 
 #include <QDir>

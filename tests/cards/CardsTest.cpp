@@ -5,7 +5,7 @@
 #include "ModalScript.h"
 #include "PlayerColour.h"
 #include "ProgramOnSite.h"
-#include "SampleSwf.h"
+#include "samples/SampleSwf.h"
 
 #include "SiteFrame.h"
 #include "browser/BrowserWindow.h"

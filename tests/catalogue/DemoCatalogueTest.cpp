@@ -1,4 +1,4 @@
-#include "DemoCatalogue.h"
+#include "catalogue/DemoCatalogue.h"
 
 #include "store/Connection.h"
 #include "store/DatabaseError.h"
@@ -10,8 +10,8 @@
 #include <QProcess>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QUrl>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include "CatalogueRows.h"
 

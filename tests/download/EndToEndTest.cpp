@@ -4,10 +4,10 @@
 #include "ScriptedPrompter.h"
 #include "Wait.h"
 
-#include "DemoCatalogue.h"
 #include "DemoSite.h"
 #include "app/MainWindow.h"
 #include "browse/Paging.h"
+#include "catalogue/DemoCatalogue.h"
 #include "download/DownloadMenu.h"
 #include "handoff/Framing.h"
 #include "handoff/ItemText.h"

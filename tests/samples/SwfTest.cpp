@@ -1,5 +1,5 @@
-#include "SampleSwf.h"
-#include "SwfWriter.h"
+#include "samples/SampleSwf.h"
+#include "samples/SwfWriter.h"
 
 #include <QByteArray>
 #include <QSet>

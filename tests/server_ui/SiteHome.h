@@ -2,9 +2,9 @@
 
 // A demo home with its catalogue and the demo site serving it, made once per
 // test program; the players's files come from the source tree.
-#include "DemoCatalogue.h"
 #include "DemoSite.h"
 #include "browser/PlayerServer.h"
+#include "catalogue/DemoCatalogue.h"
 
 #include <QTemporaryDir>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DemoCatalogue.h"
+#include "catalogue/DemoCatalogue.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // The demo web site over real HTTP on 127.0.0.1: pages, Flash files, the
 // player's files, the echo page and what the site records.
-#include "DemoCatalogue.h"
 #include "DemoSite.h"
-#include "SampleSwf.h"
+#include "catalogue/DemoCatalogue.h"
+#include "samples/SampleSwf.h"
 
 #include "store/Connection.h"
 #include "store/JetSql.h"

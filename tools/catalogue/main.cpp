@@ -1,5 +1,5 @@
 // flashbar-catalogue: writes and inspects catalogue files.
-#include "DemoCatalogue.h"
+#include "catalogue/DemoCatalogue.h"
 
 #include "store/DatabaseError.h"
 

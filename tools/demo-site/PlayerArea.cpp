@@ -1,10 +1,10 @@
 // The playing pages of the catalogue's items, their Flash files and the
 // Ruffle player's files.
 #include "DemoSite.h"
-#include "SampleSwf.h"
 #include "SiteArea.h"
 #include "SiteCatalogue.h"
 #include "SiteFrame.h"
+#include "samples/SampleSwf.h"
 
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"

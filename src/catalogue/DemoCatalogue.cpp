@@ -1,13 +1,13 @@
-#include "DemoCatalogue.h"
+#include "catalogue/DemoCatalogue.h"
 
-#include "DemoContent.h"
+#include "catalogue/DemoContent.h"
 
 #include "store/Connection.h"
 #include "store/DatabaseError.h"
 #include "store/Schema.h"
 #include "ui/art/Artwork.h"
 
-#include "SampleSwf.h"
+#include "samples/SampleSwf.h"
 
 #include <QDate>
 #include <QDir>

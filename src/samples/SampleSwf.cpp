@@ -1,6 +1,6 @@
-#include "SampleSwf.h"
+#include "samples/SampleSwf.h"
 
-#include "SwfWriter.h"
+#include "samples/SwfWriter.h"
 
 #include <QString>
 

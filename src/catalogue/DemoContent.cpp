@@ -1,4 +1,4 @@
-#include "DemoContent.h"
+#include "catalogue/DemoContent.h"
 
 #include <QUrl>
 

@@ -1,4 +1,4 @@
-#include "SwfWriter.h"
+#include "samples/SwfWriter.h"
 
 #include <algorithm>
 #include <bit>
