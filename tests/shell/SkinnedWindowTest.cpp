@@ -2,6 +2,7 @@
 // resizing by the frame, the caption buttons.
 #include "DemoHome.h"
 
+#include "ui/art/Artwork.h"
 #include "ui/skin/SkinnedWindow.h"
 
 #include <QFile>
@@ -65,7 +66,7 @@ TEST(SkinnedWindowFrame, AMissingSkinFileIsReportedAndTheWindowStillWorks)
     QTemporaryDir home;
     QDir(home.path()).mkpath(QStringLiteral("001"));
     const QString skin = QDir(sharedDemoHome()).filePath(QStringLiteral("001"));
-    for (const QString &name : skin::skinFileNames()) {
+    for (const QString &name : art::skinBitmapNames()) {
         if (name != QLatin1String("ImageMax"))
             QFile::copy(QDir(skin).filePath(name + QStringLiteral(".bmp")),
                         QDir(home.path()).filePath(QStringLiteral("001/%1.bmp").arg(name)));

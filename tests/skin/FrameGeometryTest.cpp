@@ -434,7 +434,7 @@ TEST(SkinFiles, AWindowLoadsTheEighteenFilesInTheirOrder)
         EXPECT_EQ(errors.first(), QStringLiteral("无法读取皮肤文件 001/%1.bmp").arg(expected.at(i)));
     }
     QDir::setCurrent(before);
-    EXPECT_EQ(skin::skinFileNames(), expected);
+    EXPECT_EQ(art::skinBitmapNames(), expected) << "the files written are the files read";
 }
 
 } // namespace

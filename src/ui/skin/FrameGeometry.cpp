@@ -106,26 +106,4 @@ QString fittedCaption(const QString &caption, int outerWidth, int letterHeight)
     return TruncateWithEllipsis(caption, n - 2);
 }
 
-QStringList skinFileNames()
-{
-    return {QStringLiteral("ImageLeft"),
-            QStringLiteral("ImageLeftTop"),
-            QStringLiteral("ImageRight"),
-            QStringLiteral("ImageBottom"),
-            QStringLiteral("ImageMax"),
-            QStringLiteral("ImageMin"),
-            QStringLiteral("ImageNormal"),
-            QStringLiteral("ImageClose"),
-            QStringLiteral("ImageDeactiveLeftTop"),
-            QStringLiteral("ImageDeactiveRightTop"),
-            QStringLiteral("ImageDeactiveTop"),
-            QStringLiteral("ImageActiveTop"),
-            QStringLiteral("ImageActiveLeftTop"),
-            QStringLiteral("ImageActiveRightTop"),
-            QStringLiteral("ImageActiveMenubar"),
-            QStringLiteral("ImageDeactiveMenubar"),
-            QStringLiteral("ImageLeftBottom"),
-            QStringLiteral("ImageRightBottom")};
-}
-
 } // namespace skin

@@ -118,7 +118,4 @@ inline QSize outerSizeFor(QSize panel)
 // is `letterHeight` pixels high in its font.
 QString fittedCaption(const QString &caption, int outerWidth, int letterHeight);
 
-// The skin files a window loads from 001/, in order.
-QStringList skinFileNames();
-
 } // namespace skin

@@ -192,7 +192,7 @@ void SkinnedWindow::loadSkin()
         {QStringLiteral("ImageLeftBottom"), [this](const QPixmap &p) { m_leftBottom->setPicture(p); }},
         {QStringLiteral("ImageRightBottom"), [this](const QPixmap &p) { m_rightBottom->setPicture(p); }},
     };
-    for (const QString &name : skinFileNames())
+    for (const QString &name : art::skinBitmapNames())
         targets.value(name)(loadSkinFile(name));
 }
 
