@@ -14,7 +14,7 @@ SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:new_delete_type_mismatch=0 \
   LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build test bench run demo install package clean format coverage sanitize
+.PHONY: all deps configure build test bench run demo install package clean format format-check coverage sanitize
 
 all: build
 
@@ -87,8 +87,16 @@ install: build
 package: build
 	cd $(BUILD) && cpack
 
+# The C++ sources that clang-format keeps in shape.
+FORMATTED = $$(git ls-files 'src/*.cpp' 'src/*.h' 'tools/*.cpp' 'tools/*.h' 'tests/*.cpp' 'tests/*.h' \
+  'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' 'fuzz/*.h')
+
 format:
-	clang-format -i $$(git ls-files '*.cpp' '*.h')
+	clang-format -i $(FORMATTED)
+
+# Fails when a source file is not formatted as `make format` would leave it.
+format-check: deps
+	clang-format --dry-run -Werror $(FORMATTED)
 
 clean:
 	rm -rf $(BUILD)

@@ -47,15 +47,15 @@ Options parseCommandLine(const QStringList &arguments, const QString &siteFromEn
             o.help = true;
         } else if (arg == QLatin1String("--version") || arg == QLatin1String("-v")) {
             o.version = true;
-        } else if (takeValue(arguments, i, QStringLiteral("--home"), &o.home, &o.error)
-                   || takeValue(arguments, i, QStringLiteral("--site"), &site, &o.error)
-                   || takeValue(arguments, i, QStringLiteral("--screenshot"), &o.screenshot, &o.error)) {
+        } else if (takeValue(arguments, i, QStringLiteral("--home"), &o.home, &o.error) ||
+                   takeValue(arguments, i, QStringLiteral("--site"), &site, &o.error) ||
+                   takeValue(arguments, i, QStringLiteral("--screenshot"), &o.screenshot, &o.error)) {
         } else if (takeValue(arguments, i, QStringLiteral("--notify-new-items"), &notify, &o.error)) {
             notifyGiven = true;
         } else if (arg.startsWith(u'-')) {
             // Options of the toolkit itself (-platform, -style ...) are left to it.
-            if (!arg.startsWith(QLatin1String("--")) && i + 1 < arguments.size()
-                && !arguments.at(i + 1).startsWith(u'-'))
+            if (!arg.startsWith(QLatin1String("--")) && i + 1 < arguments.size() &&
+                !arguments.at(i + 1).startsWith(u'-'))
                 ++i;
             else if (arg.startsWith(QLatin1String("--")))
                 o.error = QStringLiteral("unknown option %1").arg(arg);
@@ -73,8 +73,8 @@ Options parseCommandLine(const QStringList &arguments, const QString &siteFromEn
     }
     if (o.error.isEmpty() && !site.isEmpty()) {
         const QUrl url(site, QUrl::StrictMode);
-        if (!url.isValid() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
-            || url.host().isEmpty())
+        if (!url.isValid() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) ||
+            url.host().isEmpty())
             o.error = QStringLiteral("the site address \"%1\" is not an http address").arg(site);
     }
     o.site = withSlash(site.isEmpty() ? kDefaultSite : site);
@@ -83,15 +83,14 @@ Options parseCommandLine(const QStringList &arguments, const QString &siteFromEn
 
 QString helpText()
 {
-    return QStringLiteral(
-        "Usage: flashbar [options]\n"
-        "A desktop client for a web site's catalogue of Flash animations.\n\n"
-        "  --home DIR              work in DIR (Data/info.db, 001/, local/ are found there)\n"
-        "  --site URL              base address of the web site (also FLASHBAR_SITE)\n"
-        "  --notify-new-items N    tell the running program that N new items arrived, then exit\n"
-        "  --screenshot FILE       start, save the main window as a PNG picture, then exit\n"
-        "  --version               print the version\n"
-        "  --help                  print this text\n");
+    return QStringLiteral("Usage: flashbar [options]\n"
+                          "A desktop client for a web site's catalogue of Flash animations.\n\n"
+                          "  --home DIR              work in DIR (Data/info.db, 001/, local/ are found there)\n"
+                          "  --site URL              base address of the web site (also FLASHBAR_SITE)\n"
+                          "  --notify-new-items N    tell the running program that N new items arrived, then exit\n"
+                          "  --screenshot FILE       start, save the main window as a PNG picture, then exit\n"
+                          "  --version               print the version\n"
+                          "  --help                  print this text\n");
 }
 
 QString versionText()

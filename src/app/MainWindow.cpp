@@ -14,12 +14,12 @@
 #include "ui/skin/ListPointer.h"
 #include "ui/skin/TitledPanel.h"
 
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
-#include <QCloseEvent>
 #include <QMouseEvent>
-#include <QToolButton>
 #include <QTimer>
+#include <QToolButton>
 #include <QToolTip>
 #include <QUrl>
 
@@ -28,7 +28,6 @@ namespace {
 const QColor kBackground(224, 224, 224);
 constexpr int kPanelWidth = 238;
 constexpr int kPanelHeight = 271;
-
 
 QToolButton *flatButton(QWidget *parent, const char *name, const QString &caption)
 {
@@ -45,10 +44,10 @@ struct ClassButton
 };
 
 constexpr ClassButton kClassButtons[] = {
-    {"sbt_c1", 7, 5, u"MTV 精选", 1},     {"sbt_c2", 82, 5, u"捧腹大笑", 2},    {"sbt_c3", 157, 5, u"游戏世界", 3},
-    {"sbt_c4", 7, 70, u"工作室专栏", 4},  {"sbt_c8", 82, 70, u"优秀短片", 8},   {"sbt_c7", 157, 70, u"诗词欣赏", 7},
-    {"sbt_c9", 7, 135, u"学习空间", 9},   {"sbt_c12", 82, 135, u"精品广告", 12}, {"sbt_c11", 157, 135, u"贺卡多多", 11},
-    {"sbt_c6", 7, 200, u"最新排行", 6},   {"sbt_c10", 82, 200, u"特别推荐", 10}, {"sbt_c5", 157, 200, u"Zanto社区", 5},
+    {"sbt_c1", 7, 5, u"MTV 精选", 1},    {"sbt_c2", 82, 5, u"捧腹大笑", 2},     {"sbt_c3", 157, 5, u"游戏世界", 3},
+    {"sbt_c4", 7, 70, u"工作室专栏", 4}, {"sbt_c8", 82, 70, u"优秀短片", 8},    {"sbt_c7", 157, 70, u"诗词欣赏", 7},
+    {"sbt_c9", 7, 135, u"学习空间", 9},  {"sbt_c12", 82, 135, u"精品广告", 12}, {"sbt_c11", 157, 135, u"贺卡多多", 11},
+    {"sbt_c6", 7, 200, u"最新排行", 6},  {"sbt_c10", 82, 200, u"特别推荐", 10}, {"sbt_c5", 157, 200, u"Zanto社区", 5},
 };
 
 skin::SkinnedWindow::Style mainStyle()
@@ -104,9 +103,9 @@ void TFrm_Main::buildHeader()
     skin::fillBackground(pal_header, skin::kSkyBlue);
     pal_header->setGeometry(1, 1, kPanelWidth, 24);
     const std::pair<QToolButton **, std::pair<const char *, QString>> buttons[] = {
-        {&sb_back, {"sb_back", QStringLiteral("返回")}},     {&sb_search, {"sb_search", QStringLiteral("搜索")}},
+        {&sb_back, {"sb_back", QStringLiteral("返回")}},       {&sb_search, {"sb_search", QStringLiteral("搜索")}},
         {&sb_refresh, {"sb_refresh", QStringLiteral("最新")}}, {&sb_set, {"sb_set", QStringLiteral("帮助")}},
-        {&sb_about, {"sb_about", QStringLiteral("关于")}},   {&sb_exit, {"sb_exit", QStringLiteral("退出")}},
+        {&sb_about, {"sb_about", QStringLiteral("关于")}},     {&sb_exit, {"sb_exit", QStringLiteral("退出")}},
     };
     int left = 0;
     for (const auto &[field, entry] : buttons) {

@@ -31,7 +31,7 @@ class ListPointer;
 namespace app {
 class AboutPanel;
 class Advertisement;
-}
+} // namespace app
 
 // The main window: header, the stack of content panels, footer. It composes
 // the panels and keeps what they share: the home, the login, the panel

@@ -8,7 +8,6 @@
 #include "server/LoginDialog.h"
 #include "server/SendtoDialog.h"
 
-
 void TFrm_Main::buildClubPanel()
 {
     pal_Club = new server::ClubPanel(*listPointer, login, m_site, pal_Backgroud);

@@ -75,7 +75,8 @@ void ItemListPanel::buildList(const std::array<QPixmap, 3> &icons)
     lv_Files->header()->setStretchLastSection(false);
     lv_Files->header()->resizeSection(0, 150);
     lv_Files->header()->resizeSection(1, 85);
-    m_pointer.track(lv_Files, [this] { lv_FilesDblClick(); }, skin::ListPointer::Cursor::HandOverRows);
+    m_pointer.track(
+        lv_Files, [this] { lv_FilesDblClick(); }, skin::ListPointer::Cursor::HandOverRows);
     connect(lv_Files, &QTreeView::customContextMenuRequested, this, &ItemListPanel::lv_FilesContextPopup);
 }
 
@@ -176,7 +177,10 @@ void ItemListPanel::buildMenu()
     download::HandOffSettings handOff;
     handOff.programs.ownManager = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("flashbar-dm"));
     downloadMenu = new download::DownloadMenu(
-        m_prompter, handOff, [this] { return download::DownloadMenu::Target{m_dm, PopupListView, m_programDir}; },
+        m_prompter, handOff,
+        [this] {
+            return download::DownloadMenu::Target{m_dm, PopupListView, m_programDir};
+        },
         this);
     downloadMenu->bind(mni_antdownload, mni_flashgetdownload, mni_downall_ant, mni_downall_flashget, mni_Loadnetant,
                        mni_loadFlashget);

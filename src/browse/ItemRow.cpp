@@ -35,11 +35,10 @@ QString ItemRow::subItem(int position) const
 QString itemTip(const ItemRow &row)
 {
     const QString br = QStringLiteral("\r\n");
-    return br + QStringLiteral("*****更多功能，请点击鼠标右键*****") + br + br + QStringLiteral("[ID]：")
-           + ShownText(row.fileId) + br + br + QStringLiteral("[说    明]：")
-           + ShownText(row.description, kLongestShownText, LineEnds::Keep) + br + br
-           + QStringLiteral("[作    者]：") + ShownText(row.owner) + br + QStringLiteral("[更新日期]：")
-           + ShownText(row.uploadDate) + br;
+    return br + QStringLiteral("*****更多功能，请点击鼠标右键*****") + br + br + QStringLiteral("[ID]：") +
+           ShownText(row.fileId) + br + br + QStringLiteral("[说    明]：") +
+           ShownText(row.description, kLongestShownText, LineEnds::Keep) + br + br + QStringLiteral("[作    者]：") +
+           ShownText(row.owner) + br + QStringLiteral("[更新日期]：") + ShownText(row.uploadDate) + br;
 }
 
 } // namespace browse

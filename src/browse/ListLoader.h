@@ -30,8 +30,8 @@ inline const QString kAllColumns = QStringLiteral("所有栏目");
 // What one request shows.
 struct ListPage
 {
-    QString caption;         // the caption label
-    QStringList columnMenu;  // the "栏目" entries in menu order, "所有栏目" first
+    QString caption;        // the caption label
+    QStringList columnMenu; // the "栏目" entries in menu order, "所有栏目" first
     bool columnMenuEnabled = false;
     Paging paging;
     QList<ItemRow> rows;
@@ -40,8 +40,8 @@ struct ListPage
 
 // Loads one page of the list of a class (or special list) into `state` and
 // the returned page. Throws DatabaseError.
-ListPage ListItems(TDM_CDS &dm, ListState &state, const QString &programDir, const QString &title,
-                   int classNumber, int pageCommand);
+ListPage ListItems(TDM_CDS &dm, ListState &state, const QString &programDir, const QString &title, int classNumber,
+                   int pageCommand);
 
 // Turns rows of an open result into list rows from its current position: at
 // most `limit` when it is above 0, else all. A row whose local copy exists is

@@ -34,8 +34,7 @@ QString viewCaption(int view)
     return QString::fromUtf16(viewAt(view).caption);
 }
 
-ListStatement buildListStatement(const QString &title, int classNumber, int view,
-                                 const QString &columnFilter)
+ListStatement buildListStatement(const QString &title, int classNumber, int view, const QString &columnFilter)
 {
     ListStatement out;
     QString q = classNumber == RankingListClass  ? QStringLiteral("qry_filestop ")

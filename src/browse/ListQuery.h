@@ -19,8 +19,7 @@ struct ListStatement
 
 // Builds the statements for a class (or special list), a view 0..5 and an
 // optional column filter. Text values are quoted safely.
-ListStatement buildListStatement(const QString &title, int classNumber, int view,
-                                 const QString &columnFilter);
+ListStatement buildListStatement(const QString &title, int classNumber, int view, const QString &columnFilter);
 
 // Caption of a view in the "查看" menu and its caption-label suffix.
 QString viewCaption(int view);

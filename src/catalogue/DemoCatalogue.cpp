@@ -122,8 +122,8 @@ void writeItems(QSqlDatabase &db, Random &random, const DemoOptions &options, st
         q.bindValue(1, column.id);
         q.bindValue(2, itemName(random, column));
         q.bindValue(3, file);
-        q.bindValue(4, options.site + QStringLiteral("files/")
-                           + QString::fromLatin1(QUrl::toPercentEncoding(column.name)) + u'/' + file);
+        q.bindValue(4, options.site + QStringLiteral("files/") +
+                           QString::fromLatin1(QUrl::toPercentEncoding(column.name)) + u'/' + file);
         q.bindValue(5, itemDescription(random, column));
         q.bindValue(6, ownerName(random));
         q.bindValue(7, date);
@@ -169,12 +169,11 @@ void writeSample(const QString &path, int id)
     QFile file(path);
     bool ok = file.open(QIODevice::ReadWrite);
     if (ok && file.read(bytes.size() + 1) != bytes) {
-        ok = file.seek(0) && file.write(bytes) == bytes.size() && file.flush()
-             && (file.size() == bytes.size() || file.resize(bytes.size()));
+        ok = file.seek(0) && file.write(bytes) == bytes.size() && file.flush() &&
+             (file.size() == bytes.size() || file.resize(bytes.size()));
     }
     if (!ok)
-        throw std::runtime_error(
-            QStringLiteral("cannot write %1: %2").arg(path, file.errorString()).toStdString());
+        throw std::runtime_error(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()).toStdString());
 }
 
 // Writes the sample animation of each copy to local/<column>/<file>.
@@ -292,9 +291,10 @@ QString catalogueInfo(const QString &home)
     line(QStringLiteral("users"), QStringLiteral("SELECT count(*) FROM tb_users"));
     line(QStringLiteral("sent cards"), QStringLiteral("SELECT count(*) FROM tb_SendCards"));
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT k.ClassID, k.classname, count(f.FileID) FROM tb_Class k"
-                               " LEFT JOIN tb_Colume c ON c.ColumeParent = k.ClassID"
-                               " LEFT JOIN tb_Files f ON f.ColumeID = c.ColumeID GROUP BY k.ClassID ORDER BY k.ClassID")))
+    if (!q.exec(
+            QStringLiteral("SELECT k.ClassID, k.classname, count(f.FileID) FROM tb_Class k"
+                           " LEFT JOIN tb_Colume c ON c.ColumeParent = k.ClassID"
+                           " LEFT JOIN tb_Files f ON f.ColumeID = c.ColumeID GROUP BY k.ClassID ORDER BY k.ClassID")))
         throw DatabaseError(QStringLiteral("数据库错误：%1").arg(q.lastError().text()));
     while (q.next()) {
         out += QStringLiteral("  class %1 %2: %3 items\n")

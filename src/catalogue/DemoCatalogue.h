@@ -11,7 +11,7 @@ struct DemoOptions
     int items = 2000;
     std::uint64_t seed = 1;
     QString site = QStringLiteral("http://127.0.0.1:8731/"); // demo web site, ends in '/'
-    bool replace = false; // overwrite an existing catalogue
+    bool replace = false;                                    // overwrite an existing catalogue
 };
 
 // Writes a demo home: DIR/Data/info.db with classes, columns, items,

@@ -38,9 +38,9 @@ int Random::below(int n)
 const std::vector<DemoClass> &demoClasses()
 {
     static const std::vector<DemoClass> classes = {
-        {1, QStringLiteral("MTV精选")},    {2, QStringLiteral("捧腹大笑")},   {3, QStringLiteral("游戏世界")},
-        {4, QStringLiteral("工作室专栏")}, {7, QStringLiteral("诗词欣赏")},   {8, QStringLiteral("优秀短片")},
-        {9, QStringLiteral("学习空间")},   {11, QStringLiteral("贺卡多多")},  {12, QStringLiteral("精品广告")},
+        {1, QStringLiteral("MTV精选")},    {2, QStringLiteral("捧腹大笑")},  {3, QStringLiteral("游戏世界")},
+        {4, QStringLiteral("工作室专栏")}, {7, QStringLiteral("诗词欣赏")},  {8, QStringLiteral("优秀短片")},
+        {9, QStringLiteral("学习空间")},   {11, QStringLiteral("贺卡多多")}, {12, QStringLiteral("精品广告")},
     };
     return classes;
 }
@@ -118,43 +118,41 @@ const std::vector<DemoColumn> &demoColumns()
 
 QString itemName(Random &random, const DemoColumn &column)
 {
-    static const Words songA = words({u"夏天的", u"遥远的", u"永远的", u"最美的", u"心中的", u"寂寞的",
-                                      u"快乐的", u"蓝色的", u"回家的", u"十八岁的", u"雨中的", u"星空下的",
-                                      u"小城的", u"风中的", u"那年的"});
-    static const Words songB = words({u"约定", u"风景", u"恋人", u"故乡", u"月亮", u"童话", u"旅程", u"梦想",
-                                      u"花季", u"海岸线", u"秋千", u"单车", u"歌谣", u"背影", u"天空"});
-    static const Words songTail = words({u"", u"", u"", u" (MTV)", u" 完整版", u" - 现场版", u"【动画版】",
-                                         u" ——献给所有在远方努力奋斗的朋友们"});
-    static const Words funnyWho = words({u"小明", u"大头", u"阿呆", u"胖胖", u"老板", u"同桌", u"外星人",
-                                         u"熊猫", u"二狗", u"班主任", u"隔壁老王", u"小猫咪咪"});
-    static const Words funnyWhat = words({u"的奇遇", u"的烦恼", u"的一天", u"考试记", u"相亲记", u"减肥计划",
-                                          u"去面试", u"大冒险", u"学开车", u"过生日", u"的新发明"});
+    static const Words songA =
+        words({u"夏天的", u"遥远的", u"永远的", u"最美的", u"心中的", u"寂寞的", u"快乐的", u"蓝色的", u"回家的",
+               u"十八岁的", u"雨中的", u"星空下的", u"小城的", u"风中的", u"那年的"});
+    static const Words songB = words({u"约定", u"风景", u"恋人", u"故乡", u"月亮", u"童话", u"旅程", u"梦想", u"花季",
+                                      u"海岸线", u"秋千", u"单车", u"歌谣", u"背影", u"天空"});
+    static const Words songTail = words(
+        {u"", u"", u"", u" (MTV)", u" 完整版", u" - 现场版", u"【动画版】", u" ——献给所有在远方努力奋斗的朋友们"});
+    static const Words funnyWho = words({u"小明", u"大头", u"阿呆", u"胖胖", u"老板", u"同桌", u"外星人", u"熊猫",
+                                         u"二狗", u"班主任", u"隔壁老王", u"小猫咪咪"});
+    static const Words funnyWhat = words({u"的奇遇", u"的烦恼", u"的一天", u"考试记", u"相亲记", u"减肥计划", u"去面试",
+                                          u"大冒险", u"学开车", u"过生日", u"的新发明"});
     static const Words funnyHead = words({u"", u"", u"爆笑：", u"【搞笑】", u"超级搞笑之"});
-    static const Words gameA = words({u"疯狂", u"超级", u"极速", u"小小", u"勇敢的", u"快乐", u"神奇",
-                                      u"无敌", u"迷你"});
-    static const Words gameB = words({u"赛车", u"弹珠", u"消消乐", u"拼图", u"射手", u"足球", u"钓鱼",
-                                      u"接苹果", u"打地鼠", u"推箱子", u"迷宫", u"桌球", u"坦克大战"});
+    static const Words gameA =
+        words({u"疯狂", u"超级", u"极速", u"小小", u"勇敢的", u"快乐", u"神奇", u"无敌", u"迷你"});
+    static const Words gameB = words({u"赛车", u"弹珠", u"消消乐", u"拼图", u"射手", u"足球", u"钓鱼", u"接苹果",
+                                      u"打地鼠", u"推箱子", u"迷宫", u"桌球", u"坦克大战"});
     static const Words gameTail = words({u"", u"", u"2", u" 加强版", u" 双人版", u"（含关卡编辑器，支持保存进度）"});
-    static const Words seriesTitle = words({u"竹林小侠", u"阿福的故事", u"飞天小猪", u"胖墩儿日记",
-                                            u"森林音乐会", u"小镇邮递员", u"青蛙王子历险记", u"月亮船",
-                                            u"水墨江南"});
+    static const Words seriesTitle = words({u"竹林小侠", u"阿福的故事", u"飞天小猪", u"胖墩儿日记", u"森林音乐会",
+                                            u"小镇邮递员", u"青蛙王子历险记", u"月亮船", u"水墨江南"});
     static const Words poems = words({u"静夜思", u"春晓", u"登鹳雀楼", u"望庐山瀑布", u"水调歌头·明月几时有",
-                                      u"念奴娇·赤壁怀古", u"天净沙·秋思", u"再别康桥", u"相思", u"江雪",
-                                      u"游子吟", u"咏鹅", u"出师表", u"桃花源记", u"岳阳楼记", u"乡愁"});
+                                      u"念奴娇·赤壁怀古", u"天净沙·秋思", u"再别康桥", u"相思", u"江雪", u"游子吟",
+                                      u"咏鹅", u"出师表", u"桃花源记", u"岳阳楼记", u"乡愁"});
     static const Words poemTail = words({u"", u" (配乐朗诵)", u" 动画版", u"——名家朗诵，配以精美水墨画面"});
-    static const Words filmA = words({u"最后的", u"回不去的", u"七月的", u"一个人的", u"城市里的", u"雨夜",
-                                      u"远方的", u"午夜", u"消失的"});
-    static const Words filmB = words({u"列车", u"信", u"灯塔", u"旅行", u"星球", u"守望者", u"拥抱", u"钢琴",
-                                      u"风筝", u"电话亭"});
+    static const Words filmA =
+        words({u"最后的", u"回不去的", u"七月的", u"一个人的", u"城市里的", u"雨夜", u"远方的", u"午夜", u"消失的"});
+    static const Words filmB =
+        words({u"列车", u"信", u"灯塔", u"旅行", u"星球", u"守望者", u"拥抱", u"钢琴", u"风筝", u"电话亭"});
     static const Words filmTail = words({u"", u"", u"（导演剪辑版）", u" 上集", u" 下集"});
-    static const Words lessons = words({u"补间动画", u"遮罩效果", u"按钮制作", u"引导线动画", u"声音同步",
-                                        u"鸡兔同笼", u"分数的秘密", u"认识图形", u"九九乘法表", u"地球为什么是圆的",
-                                        u"恐龙是怎样灭绝的", u"彩虹的秘密", u"司马光砸缸", u"郑和下西洋",
-                                        u"唱歌学字母", u"动物的英文名字"});
-    static const Words cardTo = words({u"祝你", u"送给妈妈的", u"给老师的", u"亲爱的朋友", u"给远方的你",
-                                       u"宝贝"});
-    static const Words cardWish = words({u"生日快乐", u"新年快乐", u"节日愉快", u"一路平安", u"天天开心",
-                                         u"中秋团圆", u"心想事成", u"我想你了"});
+    static const Words lessons =
+        words({u"补间动画", u"遮罩效果", u"按钮制作", u"引导线动画", u"声音同步", u"鸡兔同笼", u"分数的秘密",
+               u"认识图形", u"九九乘法表", u"地球为什么是圆的", u"恐龙是怎样灭绝的", u"彩虹的秘密", u"司马光砸缸",
+               u"郑和下西洋", u"唱歌学字母", u"动物的英文名字"});
+    static const Words cardTo = words({u"祝你", u"送给妈妈的", u"给老师的", u"亲爱的朋友", u"给远方的你", u"宝贝"});
+    static const Words cardWish =
+        words({u"生日快乐", u"新年快乐", u"节日愉快", u"一路平安", u"天天开心", u"中秋团圆", u"心想事成", u"我想你了"});
     static const Words brand = words({u"蓝天牌", u"好味道", u"星光", u"小精灵", u"金太阳", u"绿叶"});
     static const Words product = words({u"饮料", u"手机", u"洗衣粉", u"汽车", u"牙膏", u"矿泉水", u"电脑"});
     static const Words publicTopic = words({u"节约用水", u"保护环境", u"关爱老人", u"珍惜粮食", u"文明出行"});
@@ -186,11 +184,10 @@ QString itemName(Random &random, const DemoColumn &column)
 
 QString itemDescription(Random &random, const DemoColumn &column)
 {
-    static const Words sentences = words({u"画面精美，音乐动听。", u"作者花了三个月时间完成的作品。",
-                                          u"适合全家一起观看。", u"推荐使用耳机欣赏。", u"文件较大，请耐心等待下载。",
-                                          u"本作品曾获网站月度最佳动画。", u"欢迎留言提出宝贵意见！",
-                                          u"第一次做 Flash，做得不好请多包涵。", u"结尾有彩蛋哦。",
-                                          u"根据真实故事改编。", u"转载请注明出处。"});
+    static const Words sentences =
+        words({u"画面精美，音乐动听。", u"作者花了三个月时间完成的作品。", u"适合全家一起观看。", u"推荐使用耳机欣赏。",
+               u"文件较大，请耐心等待下载。", u"本作品曾获网站月度最佳动画。", u"欢迎留言提出宝贵意见！",
+               u"第一次做 Flash，做得不好请多包涵。", u"结尾有彩蛋哦。", u"根据真实故事改编。", u"转载请注明出处。"});
     const int kind = random.below(10);
     if (kind == 0)
         return QStringLiteral("");
@@ -206,10 +203,10 @@ QString itemDescription(Random &random, const DemoColumn &column)
 
 QString ownerName(Random &random)
 {
-    static const Words owners = words({u"小飞侠", u"闪客阿木", u"蓝色天空", u"动画狂人", u"老猫", u"木头人",
-                                       u"风之子", u"笨笨熊", u"夜行者", u"小鱼儿", u"阿布", u"追梦人", u"西瓜太郎",
-                                       u"冰淇淋", u"大眼睛", u"路人甲", u"青青草", u"山里人", u"黑猫警长迷",
-                                       u"月光族", u"O'Neil", u"pixel_boy", u"flashfan", u"一叶知秋"});
+    static const Words owners = words(
+        {u"小飞侠", u"闪客阿木", u"蓝色天空",   u"动画狂人", u"老猫",     u"木头人",    u"风之子",   u"笨笨熊",
+         u"夜行者", u"小鱼儿",   u"阿布",       u"追梦人",   u"西瓜太郎", u"冰淇淋",    u"大眼睛",   u"路人甲",
+         u"青青草", u"山里人",   u"黑猫警长迷", u"月光族",   u"O'Neil",   u"pixel_boy", u"flashfan", u"一叶知秋"});
     return random.pick(owners);
 }
 
@@ -246,8 +243,8 @@ std::vector<DemoRecommendation> demoRecommendations(Random &random, const QStrin
             r.category = QString::fromUtf16(c.name);
             r.name = random.pick(c.first) + random.pick(c.second);
             r.kind = random.pick(c.kinds);
-            r.description = QStringLiteral("%1，%2").arg(r.name, random.chance(50) ? QStringLiteral("本站编辑强烈推荐。")
-                                                                                  : QStringLiteral("网友评分很高。"));
+            r.description = QStringLiteral("%1，%2").arg(
+                r.name, random.chance(50) ? QStringLiteral("本站编辑强烈推荐。") : QStringLiteral("网友评分很高。"));
             r.other1 = QStringLiteral("发行：%1年").arg(1995 + random.below(8));
             r.other2 = QStringLiteral("评分：%1 星").arg(3 + random.below(3));
             r.url = site + QStringLiteral("recommend/item%1.html").arg(id);

@@ -16,8 +16,7 @@ public:
     std::uint64_t next();
     int below(int n); // 0 .. n-1
     bool chance(int percent) { return below(100) < percent; }
-    template <typename T>
-    const T &pick(const std::vector<T> &list) { return list.at(size_t(below(int(list.size())))); }
+    template <typename T> const T &pick(const std::vector<T> &list) { return list.at(size_t(below(int(list.size())))); }
 
 private:
     std::uint64_t m_state;

@@ -24,7 +24,10 @@ constexpr double Pi = 3.14159265358979323846;
 class Dice final
 {
 public:
-    explicit Dice(int fileId) : m_state(std::uint64_t(std::uint32_t(fileId)) * 0x2545F4914F6CDD1Dull ^ 0x5851F42D4C957F2Dull) {}
+    explicit Dice(int fileId)
+        : m_state(std::uint64_t(std::uint32_t(fileId)) * 0x2545F4914F6CDD1Dull ^ 0x5851F42D4C957F2Dull)
+    {
+    }
     std::uint64_t next()
     {
         std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
@@ -146,8 +149,22 @@ const std::vector<Stroke> &glyph(QChar c)
         {{{4, 0}, {0, 0}, {0, 3}, {3, 3}, {4, 4}, {4, 5}, {3, 6}, {0, 6}}},
         {{{3, 0}, {1, 0}, {0, 1}, {0, 5}, {1, 6}, {3, 6}, {4, 5}, {4, 4}, {3, 3}, {0, 3}}},
         {{{0, 0}, {4, 0}, {1, 6}}},
-        {{{1, 3}, {0, 2}, {0, 1}, {1, 0}, {3, 0}, {4, 1}, {4, 2}, {3, 3}, {1, 3}, {0, 4}, {0, 5}, {1, 6}, {3, 6},
-          {4, 5}, {4, 4}, {3, 3}}},
+        {{{1, 3},
+          {0, 2},
+          {0, 1},
+          {1, 0},
+          {3, 0},
+          {4, 1},
+          {4, 2},
+          {3, 3},
+          {1, 3},
+          {0, 4},
+          {0, 5},
+          {1, 6},
+          {3, 6},
+          {4, 5},
+          {4, 4},
+          {3, 3}}},
         {{{4, 3}, {1, 3}, {0, 2}, {0, 1}, {1, 0}, {3, 0}, {4, 1}, {4, 5}, {3, 6}, {1, 6}}},
     };
     static const std::vector<Stroke> minus = {{{0, 3}, {4, 3}}};
@@ -184,11 +201,11 @@ struct Actor
     Shape shape;
     double centreX, centreY; // twips
     double swingX, swingY;
-    int lissajous;           // 1 or 2 vertical swings per loop
+    int lissajous; // 1 or 2 vertical swings per loop
     double phaseCos, phaseSin;
-    int spin;                // half turns per loop, either way round
-    double pulse;            // relative change of size
-    int appear = 0;          // frames in which it is on the stage
+    int spin;       // half turns per loop, either way round
+    double pulse;   // relative change of size
+    int appear = 0; // frames in which it is on the stage
     int vanish = Frames;
 };
 
@@ -306,8 +323,7 @@ QByteArray sampleSwf(int fileId)
     Shape panel;
     const int panelFill = panel.addFill(background.dark ? Rgba{0, 0, 0, 110} : Rgba{255, 255, 255, 150});
     roundedRect(panel, digitsWide * unit + twips(24), 6 * unit + twips(20), twips(10), panelFill, 0);
-    const Shape digits =
-        numberShape(number, unit, background.dark ? rgb(0xfff3c4) : rgb(0x1d1d1d));
+    const Shape digits = numberShape(number, unit, background.dark ? rgb(0xfff3c4) : rgb(0x1d1d1d));
 
     std::uint16_t id = 0;
     for (const Actor &a : actors)

@@ -155,9 +155,8 @@ void writeMatrix(BitWriter &out, const Matrix &matrix)
         out.sb(skew1, bits);
     }
     // A translation of (0, 0) takes no bits at all.
-    const int bits = matrix.translateX == 0 && matrix.translateY == 0
-                         ? 0
-                         : signedBits({matrix.translateX, matrix.translateY});
+    const int bits =
+        matrix.translateX == 0 && matrix.translateY == 0 ? 0 : signedBits({matrix.translateX, matrix.translateY});
     out.ub(std::uint32_t(bits), 5);
     out.sb(matrix.translateX, bits);
     out.sb(matrix.translateY, bits);
@@ -208,8 +207,8 @@ void Shape::curveTo(int controlX, int controlY, int x, int y)
 
 bool Shape::needsAlpha() const
 {
-    return std::any_of(m_fills.begin(), m_fills.end(), [](Rgba c) { return c.a != 255; })
-           || std::any_of(m_lines.begin(), m_lines.end(), [](const LineStyle &l) { return l.color.a != 255; });
+    return std::any_of(m_fills.begin(), m_fills.end(), [](Rgba c) { return c.a != 255; }) ||
+           std::any_of(m_lines.begin(), m_lines.end(), [](const LineStyle &l) { return l.color.a != 255; });
 }
 
 Rect Shape::bounds() const

@@ -11,7 +11,10 @@
 // Coordinates are in twips (1/20 pixel).
 namespace samples::swf {
 
-constexpr int twips(double pixels) { return int(pixels * 20.0 + (pixels < 0 ? -0.5 : 0.5)); }
+constexpr int twips(double pixels)
+{
+    return int(pixels * 20.0 + (pixels < 0 ? -0.5 : 0.5));
+}
 
 struct Rgba
 {
@@ -101,9 +104,9 @@ private:
     struct Record
     {
         enum Kind { Move, Line, Curve } kind;
-        int x, y;                 // end point
-        int controlX, controlY;   // curves only
-        int fill0, fill1, line;   // moves only
+        int x, y;               // end point
+        int controlX, controlY; // curves only
+        int fill0, fill1, line; // moves only
     };
     struct LineStyle
     {

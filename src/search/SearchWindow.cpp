@@ -181,7 +181,8 @@ void TFrm_Search::buildResultList()
             header->setSectionResizeMode(i, QHeaderView::Fixed);
     }
     listPointer = new skin::ListPointer(this);
-    listPointer->track(lv_Files, [this] { lv_FilesDblClick(); }, skin::ListPointer::Cursor::HandOverRows);
+    listPointer->track(
+        lv_Files, [this] { lv_FilesDblClick(); }, skin::ListPointer::Cursor::HandOverRows);
 }
 
 void TFrm_Search::buildStatusBar()

@@ -11,8 +11,7 @@
 namespace server {
 
 ClubPanel::ClubPanel(skin::ListPointer &pointer, const LoginState &login, const QString &site, QWidget *parent)
-    : TitledPanel("pal_Club", QStringLiteral("Zanto社区-列表"), "lab_Club", parent), m_pointer(pointer),
-      m_login(login)
+    : TitledPanel("pal_Club", QStringLiteral("Zanto社区-列表"), "lab_Club", parent), m_pointer(pointer), m_login(login)
 {
     lab_Club = titleLabel();
     lv_Club = iconList("lv_Club");

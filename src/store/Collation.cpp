@@ -40,12 +40,11 @@ void destroyCollator(void *context)
 void registerPinyinCollation(sqlite3 *handle)
 {
     auto *collator = new QCollator(QLocale(QLocale::Chinese, QLocale::China));
-    const int rc = sqlite3_create_collation_v2(handle, "PINYIN", SQLITE_UTF8, collator, &comparePinyin,
-                                               &destroyCollator);
+    const int rc =
+        sqlite3_create_collation_v2(handle, "PINYIN", SQLITE_UTF8, collator, &comparePinyin, &destroyCollator);
     if (rc != SQLITE_OK) {
         delete collator;
-        throw DatabaseError(QStringLiteral("无法注册排序规则 PINYIN：%1")
-                                .arg(QString::fromUtf8(sqlite3_errstr(rc))),
+        throw DatabaseError(QStringLiteral("无法注册排序规则 PINYIN：%1").arg(QString::fromUtf8(sqlite3_errstr(rc))),
                             rc);
     }
 }

@@ -21,8 +21,8 @@ constexpr int kRowRole = Qt::UserRole;
 
 } // namespace
 
-RecommendItemPanel::RecommendItemPanel(platform::Prompter &prompter, RecommendPanel &categories, skin::ListPointer &pointer,
-                                       QString &currentCategory, QWidget *parent)
+RecommendItemPanel::RecommendItemPanel(platform::Prompter &prompter, RecommendPanel &categories,
+                                       skin::ListPointer &pointer, QString &currentCategory, QWidget *parent)
     : TitledPanel("pal_RecommendItem", QStringLiteral("特别推荐"), "lab_RecommendItem", parent), m_prompter(prompter),
       m_categories(categories), m_pointer(pointer), m_currentCategory(currentCategory)
 {
@@ -52,7 +52,8 @@ RecommendItemPanel::RecommendItemPanel(platform::Prompter &prompter, RecommendPa
     QPalette p = lv_RecommendItem->palette();
     p.setColor(QPalette::Text, QColor(0, 128, 0));
     lv_RecommendItem->setPalette(p);
-    pointer.track(lv_RecommendItem, [this] { lv_RecommendItemDblClick(); }, skin::ListPointer::Cursor::HandOverRows);
+    pointer.track(
+        lv_RecommendItem, [this] { lv_RecommendItemDblClick(); }, skin::ListPointer::Cursor::HandOverRows);
     lv_RecommendItem->viewport()->installEventFilter(this);
     connect(lv_RecommendItem, &QTreeWidget::customContextMenuRequested, this,
             &RecommendItemPanel::lv_RecommendItemContextPopup);

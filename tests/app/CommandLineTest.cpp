@@ -25,10 +25,10 @@ TEST(ParseCommandLine, OptionsTakeSeparateOrJoinedValues)
     EXPECT_FALSE(none.help);
     EXPECT_FALSE(none.version);
 
-    const auto separate = parse({QStringLiteral("--home"), QStringLiteral("/srv/flash 吧"),
-                                 QStringLiteral("--site"), QStringLiteral("http://example.org/fb"),
-                                 QStringLiteral("--screenshot"), QStringLiteral("shot.png"),
-                                 QStringLiteral("--notify-new-items"), QStringLiteral("7")});
+    const auto separate =
+        parse({QStringLiteral("--home"), QStringLiteral("/srv/flash 吧"), QStringLiteral("--site"),
+               QStringLiteral("http://example.org/fb"), QStringLiteral("--screenshot"), QStringLiteral("shot.png"),
+               QStringLiteral("--notify-new-items"), QStringLiteral("7")});
     EXPECT_EQ(separate.error, QString());
     EXPECT_EQ(separate.home, QStringLiteral("/srv/flash 吧"));
     EXPECT_EQ(separate.site, QStringLiteral("http://example.org/fb/"));
@@ -72,9 +72,9 @@ TEST(ParseCommandLine, SitePrecedenceAndTrailingSlash)
 
 TEST(ParseCommandLine, RejectsSitesThatAreNotHttpAddresses)
 {
-    for (const QString &site : {QStringLiteral("ftp://files.example/"), QStringLiteral("file:///srv/site/"),
-                                QStringLiteral("http://"), QStringLiteral("https:///path"),
-                                QStringLiteral("example.org/flash"), QStringLiteral("not a url")}) {
+    for (const QString &site :
+         {QStringLiteral("ftp://files.example/"), QStringLiteral("file:///srv/site/"), QStringLiteral("http://"),
+          QStringLiteral("https:///path"), QStringLiteral("example.org/flash"), QStringLiteral("not a url")}) {
         SCOPED_TRACE(site.toStdString());
         EXPECT_NE(parse({QStringLiteral("--site"), site}).error, QString());
         EXPECT_NE(parse({}, site).error, QString()) << "from the environment";
@@ -119,8 +119,9 @@ TEST(ParseCommandLine, MissingValuesAndUnknownOptions)
     EXPECT_NE(parse({QStringLiteral("stray")}).error, QString());
 
     // Options of the toolkit are passed over, with their values.
-    const auto toolkit = parse({QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--home"),
-                                QStringLiteral("/h"), QStringLiteral("-reverse"), QStringLiteral("--screenshot=s.png")});
+    const auto toolkit =
+        parse({QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--home"), QStringLiteral("/h"),
+               QStringLiteral("-reverse"), QStringLiteral("--screenshot=s.png")});
     EXPECT_EQ(toolkit.error, QString());
     EXPECT_EQ(toolkit.home, QStringLiteral("/h"));
     EXPECT_EQ(toolkit.screenshot, QStringLiteral("s.png"));

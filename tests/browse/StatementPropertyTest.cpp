@@ -192,8 +192,8 @@ TEST(Statements, HostileTextStaysInItsLiteralAndChangesNothingElse)
                 for (int t = 0; t < builder.texts; ++t) {
                     // The search keyword's '%', '_' and '\' are escaped to match themselves.
                     const bool keyword = t == 0 && QLatin1String(builder.name) == QLatin1String("local search");
-                    restored.replace(plain.at(t), keyword ? search::likePattern(hostile.at(t)).mid(1).chopped(1)
-                                                          : hostile.at(t));
+                    restored.replace(plain.at(t),
+                                     keyword ? search::likePattern(hostile.at(t)).mid(1).chopped(1) : hostile.at(t));
                 }
                 ASSERT_EQ(got.literals.at(i), restored) << builder.name;
             }

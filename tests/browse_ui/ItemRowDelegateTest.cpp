@@ -1,5 +1,5 @@
-#include "browse/ItemListModel.h"
 #include "browse/ItemRowDelegate.h"
+#include "browse/ItemListModel.h"
 #include "browse/RowText.h"
 #include "ui/art/Artwork.h"
 #include "ui/art/WindowFont.h"
@@ -80,8 +80,8 @@ TextPixels textPixels(const QImage &image, const QRect &area, const QColor &pen)
             if (!isBlendOf(px, pen))
                 ++result.offColour;
             else
-                result.darkest = std::max(result.darkest, (255.0 - qRed(px) - qGreen(px) - qBlue(px) + 2 * 255.0)
-                                                                / (3 * 255.0 - pen.red() - pen.green() - pen.blue()));
+                result.darkest = std::max(result.darkest, (255.0 - qRed(px) - qGreen(px) - qBlue(px) + 2 * 255.0) /
+                                                              (3 * 255.0 - pen.red() - pen.green() - pen.blue()));
         }
     }
     return result;
@@ -120,8 +120,7 @@ protected:
 
     // Draws one cell into an image first filled with magenta, so that any
     // part the delegate leaves alone shows.
-    QImage render(int row, int column, QSize cell, QStyle::State state = {}, QPoint at = {},
-                  QSize canvas = {}) const
+    QImage render(int row, int column, QSize cell, QStyle::State state = {}, QPoint at = {}, QSize canvas = {}) const
     {
         QImage image(canvas.isValid() ? canvas : cell, QImage::Format_RGB32);
         image.fill(Qt::magenta);
@@ -245,8 +244,8 @@ TEST_F(ItemRowDelegateTest, BackgroundIsWhiteAndTextCentred)
     const art::TextBox box = art::textBox(listFont());
     const int baseline = (kRowHeight - box.height) / 2 + box.ascent;
 
-    for (const auto &[column, cell, text, left] : {std::tuple{0, kCaptionCell, captionText, 24},
-                                                   std::tuple{1, kColumnCell, columnText, 0}}) {
+    for (const auto &[column, cell, text, left] :
+         {std::tuple{0, kCaptionCell, captionText, 24}, std::tuple{1, kColumnCell, columnText, 0}}) {
         SCOPED_TRACE(column);
         const QImage image = render(0, column, cell);
         // The text's own ink box, placed at its position; everything else is

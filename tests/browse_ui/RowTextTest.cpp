@@ -1,6 +1,6 @@
+#include "browse/RowText.h"
 #include "browse/ItemListModel.h"
 #include "browse/ItemRow.h"
-#include "browse/RowText.h"
 
 #include <gtest/gtest.h>
 
@@ -42,9 +42,9 @@ TEST(FitCellText, TooWideCaptionKeepsNineCharacters)
     EXPECT_EQ(fitCellText(QStringLiteral("abcdefghijklmnop"), 200, captionSpace(kFirstColumn), kFirstColumn, kLetter),
               QStringLiteral("abcdefghi..."));
     // Eleven characters are one too many.
-    EXPECT_EQ(fitCellText(QStringLiteral("一二三四五六七八九十百"), 132, captionSpace(kFirstColumn), kFirstColumn,
-                          kLetter),
-              QStringLiteral("一二三四五六七八九..."));
+    EXPECT_EQ(
+        fitCellText(QStringLiteral("一二三四五六七八九十百"), 132, captionSpace(kFirstColumn), kFirstColumn, kLetter),
+        QStringLiteral("一二三四五六七八九..."));
 }
 
 TEST(FitCellText, TooWideColumnNameKeepsFourCharacters)
@@ -117,9 +117,9 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 QString expectedTip(const QString &id, const QString &description, const QString &owner, const QString &date)
 {
-    return kCrLf + QStringLiteral("*****更多功能\uFF0C请点击鼠标右键*****") + kCrLf + kCrLf + QStringLiteral("[ID]")
-           + kColon + id + kCrLf + kCrLf + QStringLiteral("[说    明]") + kColon + description + kCrLf + kCrLf
-           + QStringLiteral("[作    者]") + kColon + owner + kCrLf + QStringLiteral("[更新日期]") + kColon + date + kCrLf;
+    return kCrLf + QStringLiteral("*****更多功能\uFF0C请点击鼠标右键*****") + kCrLf + kCrLf + QStringLiteral("[ID]") +
+           kColon + id + kCrLf + kCrLf + QStringLiteral("[说    明]") + kColon + description + kCrLf + kCrLf +
+           QStringLiteral("[作    者]") + kColon + owner + kCrLf + QStringLiteral("[更新日期]") + kColon + date + kCrLf;
 }
 
 TEST(ItemTip, ExactText)
@@ -147,8 +147,8 @@ TEST(ItemTip, EmptyFieldsKeepTheirLines)
     browse::ItemRow row = sampleRow();
     row.description.clear();
     const QString tip = browse::itemTip(row);
-    EXPECT_EQ(tip, expectedTip(QStringLiteral("1024"), QString(), QStringLiteral("拾荒者"),
-                               QStringLiteral("2003-1-28")));
+    EXPECT_EQ(tip,
+              expectedTip(QStringLiteral("1024"), QString(), QStringLiteral("拾荒者"), QStringLiteral("2003-1-28")));
     EXPECT_TRUE(tip.contains(QStringLiteral("\r\n\r\n[说    明]\uFF1A\r\n\r\n[作    者]")));
 
     EXPECT_EQ(browse::itemTip(browse::ItemRow{}), expectedTip({}, {}, {}, {}));

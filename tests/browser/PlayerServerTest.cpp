@@ -57,7 +57,8 @@ TEST(PlayerServer, ServesThePlayerAndHandedOverFilesOnly)
     const QString token = pageUrl.path().section(u'/', 1, 1);
     const QString base = QStringLiteral("http://127.0.0.1:%1/%2/").arg(pageUrl.port()).arg(token);
 
-    const QString movieUrl = base + QStringLiteral("movie/") + pageUrl.path().section(u'/', 3, 3) + QStringLiteral("/x");
+    const QString movieUrl =
+        base + QStringLiteral("movie/") + pageUrl.path().section(u'/', 3, 3) + QStringLiteral("/x");
     const Answer swf = get(movieUrl);
     EXPECT_EQ(swf.status, 200);
     EXPECT_EQ(swf.type, QByteArray("application/x-shockwave-flash"));

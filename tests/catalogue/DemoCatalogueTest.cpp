@@ -26,9 +26,9 @@ QStringList rows(const QString &home, const QString &sql)
 
 QByteArray digest(const QString &home)
 {
-    const QStringList all = rows(home, QStringLiteral("SELECT * FROM tb_Files ORDER BY FileID"))
-                            + rows(home, QStringLiteral("SELECT * FROM tb_Colume ORDER BY ColumeID"))
-                            + rows(home, QStringLiteral("SELECT * FROM tb_Recommend ORDER BY ItemID"));
+    const QStringList all = rows(home, QStringLiteral("SELECT * FROM tb_Files ORDER BY FileID")) +
+                            rows(home, QStringLiteral("SELECT * FROM tb_Colume ORDER BY ColumeID")) +
+                            rows(home, QStringLiteral("SELECT * FROM tb_Recommend ORDER BY ItemID"));
     return QCryptographicHash::hash(all.join(u'\n').toUtf8(), QCryptographicHash::Sha256);
 }
 
@@ -51,13 +51,15 @@ QTemporaryDir *DemoCatalogue::home = nullptr;
 
 TEST_F(DemoCatalogue, HasTheNineClassesAndSeveralColumnsEach)
 {
-    EXPECT_EQ(rows(path(), QStringLiteral("SELECT ClassID, classname FROM tb_Class ORDER BY ClassID")),
-              (QStringList{QStringLiteral("1|MTV精选"), QStringLiteral("2|捧腹大笑"), QStringLiteral("3|游戏世界"),
-                           QStringLiteral("4|工作室专栏"), QStringLiteral("7|诗词欣赏"), QStringLiteral("8|优秀短片"),
-                           QStringLiteral("9|学习空间"), QStringLiteral("11|贺卡多多"), QStringLiteral("12|精品广告")}));
+    EXPECT_EQ(
+        rows(path(), QStringLiteral("SELECT ClassID, classname FROM tb_Class ORDER BY ClassID")),
+        (QStringList{QStringLiteral("1|MTV精选"), QStringLiteral("2|捧腹大笑"), QStringLiteral("3|游戏世界"),
+                     QStringLiteral("4|工作室专栏"), QStringLiteral("7|诗词欣赏"), QStringLiteral("8|优秀短片"),
+                     QStringLiteral("9|学习空间"), QStringLiteral("11|贺卡多多"), QStringLiteral("12|精品广告")}));
     for (const QString &n : rows(path(), QStringLiteral("SELECT count(*) FROM tb_Colume GROUP BY ColumeParent")))
         EXPECT_GE(n.toInt(), 4);
-    const int subscribed = rows(path(), QStringLiteral("SELECT count(*) FROM tb_Colume WHERE Subscribed")).at(0).toInt();
+    const int subscribed =
+        rows(path(), QStringLiteral("SELECT count(*) FROM tb_Colume WHERE Subscribed")).at(0).toInt();
     const int columns = rows(path(), QStringLiteral("SELECT count(*) FROM tb_Colume")).at(0).toInt();
     EXPECT_GT(subscribed, columns * 3 / 4);
     EXPECT_LT(subscribed, columns);
@@ -69,13 +71,15 @@ TEST_F(DemoCatalogue, ItemsAreVariedAndPlausible)
     EXPECT_EQ(rows(path(), QStringLiteral("SELECT count(*) FROM tb_Files")).at(0), QStringLiteral("3000"));
     EXPECT_GT(rows(path(), QStringLiteral("SELECT count(DISTINCT DisplayName) FROM tb_Files")).at(0).toInt(), 500);
     // Some names are longer than the list column (about twelve characters).
-    EXPECT_GT(rows(path(), QStringLiteral("SELECT count(*) FROM tb_Files WHERE length(DisplayName) > 14")).at(0).toInt(), 0);
+    EXPECT_GT(
+        rows(path(), QStringLiteral("SELECT count(*) FROM tb_Files WHERE length(DisplayName) > 14")).at(0).toInt(), 0);
     EXPECT_GT(rows(path(), QStringLiteral("SELECT count(*) FROM tb_Files WHERE FileDesc = ''")).at(0).toInt(), 0);
-    EXPECT_GT(rows(path(), QStringLiteral("SELECT count(*) FROM tb_Files WHERE instr(FileDesc, char(10)) > 0")).at(0).toInt(),
-              0);
+    EXPECT_GT(
+        rows(path(), QStringLiteral("SELECT count(*) FROM tb_Files WHERE instr(FileDesc, char(10)) > 0")).at(0).toInt(),
+        0);
     EXPECT_GT(rows(path(), QStringLiteral("SELECT count(DISTINCT Owner) FROM tb_Files")).at(0).toInt(), 10);
-    const QStringList span =
-        rows(path(), QStringLiteral("SELECT min(substr(UploadDate, 1, 4)), max(substr(UploadDate, 1, 4)) FROM tb_Files"));
+    const QStringList span = rows(
+        path(), QStringLiteral("SELECT min(substr(UploadDate, 1, 4)), max(substr(UploadDate, 1, 4)) FROM tb_Files"));
     const QStringList years = span.at(0).split(u'|');
     EXPECT_GE(years.at(1).toInt() - years.at(0).toInt(), 4);
     EXPECT_GT(rows(path(), QStringLiteral("SELECT count(DISTINCT Hits) FROM tb_Files")).at(0).toInt(), 100);
@@ -83,28 +87,31 @@ TEST_F(DemoCatalogue, ItemsAreVariedAndPlausible)
 
 TEST_F(DemoCatalogue, DownloadAddressesPointAtTheSiteFiles)
 {
-    const QStringList bad = rows(path(), QStringLiteral(
-        "SELECT f.URL FROM tb_Files f JOIN tb_Colume c ON c.ColumeID = f.ColumeID"
-        " WHERE f.URL NOT LIKE 'http://127.0.0.1:9999/files/%/' || f.Filename"));
+    const QStringList bad =
+        rows(path(), QStringLiteral("SELECT f.URL FROM tb_Files f JOIN tb_Colume c ON c.ColumeID = f.ColumeID"
+                                    " WHERE f.URL NOT LIKE 'http://127.0.0.1:9999/files/%/' || f.Filename"));
     EXPECT_TRUE(bad.isEmpty()) << bad.value(0).toStdString();
     // The column part is the column's name, escaped for an address.
-    const QStringList one = rows(path(), QStringLiteral(
-        "SELECT f.URL, c.ColumeName, f.Filename FROM tb_Files f JOIN tb_Colume c ON c.ColumeID = f.ColumeID LIMIT 1"));
+    const QStringList one = rows(path(), QStringLiteral("SELECT f.URL, c.ColumeName, f.Filename FROM tb_Files f JOIN "
+                                                        "tb_Colume c ON c.ColumeID = f.ColumeID LIMIT 1"));
     const QStringList parts = one.at(0).split(u'|');
     EXPECT_EQ(QUrl(parts.at(0)).path(), QStringLiteral("/files/%1/%2").arg(parts.at(1), parts.at(2)));
 }
 
 TEST_F(DemoCatalogue, RecommendationsAdvertisementsAndEmptyUserTables)
 {
-    EXPECT_EQ(rows(path(), QStringLiteral("SELECT Columename FROM tb_Recommend GROUP BY Columename ORDER BY min(ItemID)")),
-              (QStringList{QStringLiteral("精彩网站"), QStringLiteral("影碟"), QStringLiteral("图书"),
-                           QStringLiteral("音碟"), QStringLiteral("软件"), QStringLiteral("游戏")}));
+    EXPECT_EQ(
+        rows(path(), QStringLiteral("SELECT Columename FROM tb_Recommend GROUP BY Columename ORDER BY min(ItemID)")),
+        (QStringList{QStringLiteral("精彩网站"), QStringLiteral("影碟"), QStringLiteral("图书"), QStringLiteral("音碟"),
+                     QStringLiteral("软件"), QStringLiteral("游戏")}));
     EXPECT_GE(rows(path(), QStringLiteral("SELECT count(*) FROM tb_Recommend")).at(0).toInt(), 60);
     // One category is longer than the newest-20 view; each has favourites.
     EXPECT_GT(rows(path(), QStringLiteral("SELECT max(n) FROM (SELECT count(*) AS n FROM tb_Recommend"
-                                          " GROUP BY Columename)")).at(0).toInt(), 20);
-    EXPECT_EQ(rows(path(), QStringLiteral("SELECT count(DISTINCT Columename) FROM tb_Recommend WHERE Favorite"))
-                  .at(0),
+                                          " GROUP BY Columename)"))
+                  .at(0)
+                  .toInt(),
+              20);
+    EXPECT_EQ(rows(path(), QStringLiteral("SELECT count(DISTINCT Columename) FROM tb_Recommend WHERE Favorite")).at(0),
               QStringLiteral("6"));
     EXPECT_EQ(rows(path(), QStringLiteral("SELECT count(*) FROM tb_Adver")).at(0), QStringLiteral("3"));
     EXPECT_EQ(rows(path(), QStringLiteral("SELECT count(*) FROM tb_users")).at(0), QStringLiteral("0"));
@@ -182,7 +189,7 @@ TEST_F(DemoCatalogue, TheToolWritesAndReports)
     QTemporaryDir dir;
     QProcess tool;
     tool.start(QStringLiteral(CATALOGUE_TOOL), {QStringLiteral("demo"), dir.path(), QStringLiteral("--items"),
-                                                 QStringLiteral("50"), QStringLiteral("--seed"), QStringLiteral("7")});
+                                                QStringLiteral("50"), QStringLiteral("--seed"), QStringLiteral("7")});
     ASSERT_TRUE(tool.waitForFinished(60000));
     EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
 

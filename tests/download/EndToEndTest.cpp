@@ -89,7 +89,8 @@ TEST(EndToEnd, ThePageCommandBringsTheFilesIntoLocal)
     EXPECT_TRUE(waitFor(allThere, 60000));
     window.ListItems(QStringLiteral("MTV 精选"), 1, browse::FirstPage);
     for (int i = 0; i < window.pal_files->filesModel->rowCount(); ++i)
-        EXPECT_EQ(window.pal_files->filesModel->row(i).imageIndex, 2) << window.pal_files->filesModel->row(i).fileName.toStdString();
+        EXPECT_EQ(window.pal_files->filesModel->row(i).imageIndex, 2)
+            << window.pal_files->filesModel->row(i).fileName.toStdString();
     QFile swf(home.path() + rows.at(0).localLocation);
     ASSERT_TRUE(swf.open(QIODevice::ReadOnly));
     const QByteArray signature = swf.read(3);

@@ -389,9 +389,9 @@ TEST(SampleSwf, TagsStartWithAttributesAndBackgroundAndEndOnce)
                 EXPECT_TRUE(background) << "a frame is shown before the background colour is set";
                 EXPECT_TRUE(t.body.isEmpty());
             }
-            EXPECT_TRUE(t.code == ShowFrame || t.code == DefineShape || t.code == DefineShape3
-                        || t.code == SetBackgroundColor || t.code == PlaceObject2 || t.code == RemoveObject2
-                        || t.code == FileAttributes)
+            EXPECT_TRUE(t.code == ShowFrame || t.code == DefineShape || t.code == DefineShape3 ||
+                        t.code == SetBackgroundColor || t.code == PlaceObject2 || t.code == RemoveObject2 ||
+                        t.code == FileAttributes)
                 << "unexpected tag " << t.code;
         }
     }
@@ -507,10 +507,10 @@ TEST(SwfWriter, RoundTripsNegativeAndLargeValues)
     const int fill = shape.addFill({10, 20, 30, 255});
     const int line = shape.addLine(40, {1, 2, 3, 255});
     shape.moveTo(-6000, -3, 0, fill, line);
-    shape.lineTo(6000, -3);      // horizontal, 12000 twips: 15 bits
-    shape.lineTo(6000, 5000);    // vertical
+    shape.lineTo(6000, -3);            // horizontal, 12000 twips: 15 bits
+    shape.lineTo(6000, 5000);          // vertical
     shape.curveTo(0, 9000, -6000, -3); // the control point reaches furthest
-    shape.moveTo(0, 0, fill, 0, 0); // filled on its left side
+    shape.moveTo(0, 0, fill, 0, 0);    // filled on its left side
     shape.lineTo(-1, -1);
     shape.lineTo(1, -1);
     shape.lineTo(0, 0);

@@ -5,11 +5,11 @@
 
 #include "app/AboutPanel.h"
 #include "app/MainWindow.h"
-#include "ui/skin/ListPointer.h"
 #include "browse/ListQuery.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 #include "store/Schema.h"
+#include "ui/skin/ListPointer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -69,7 +69,8 @@ protected:
     // Enabled paging buttons read navy, disabled ones etched grey.
     void expectPagingLooks()
     {
-        for (QToolButton *b : {window.pal_files->sb_firstpage, window.pal_files->sb_priorpage, window.pal_files->sb_nextpage, window.pal_files->sb_lastpage}) {
+        for (QToolButton *b : {window.pal_files->sb_firstpage, window.pal_files->sb_priorpage,
+                               window.pal_files->sb_nextpage, window.pal_files->sb_lastpage}) {
             SCOPED_TRACE(b->objectName().toStdString());
             const int navy = pixelsOf(b, QColor(0, 0, 128));
             const int grey = pixelsOf(b, QColor(128, 128, 128));
@@ -86,7 +87,8 @@ protected:
     }
     bool pagingEnabled(bool first, bool prior, bool next, bool last)
     {
-        return window.pal_files->sb_firstpage->isEnabled() == first && window.pal_files->sb_priorpage->isEnabled() == prior &&
+        return window.pal_files->sb_firstpage->isEnabled() == first &&
+               window.pal_files->sb_priorpage->isEnabled() == prior &&
                window.pal_files->sb_nextpage->isEnabled() == next && window.pal_files->sb_lastpage->isEnabled() == last;
     }
 
@@ -164,7 +166,8 @@ TEST_F(ListPanel, APageLabelOfTenThousandPagesShowsBothNumbersWhole)
     window.show();
     const QFont own = window.pal_files->lab_pagenum->font();
     const auto fits = [&] {
-        return QFontMetrics(window.pal_files->lab_pagenum->font()).horizontalAdvance(window.pal_files->lab_pagenum->text()) <= 63;
+        return QFontMetrics(window.pal_files->lab_pagenum->font())
+                   .horizontalAdvance(window.pal_files->lab_pagenum->text()) <= 63;
     };
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::LastPage);
     EXPECT_EQ(window.pal_files->lab_pagenum->text(), QStringLiteral("10003/10003页"));
@@ -239,8 +242,9 @@ TEST_F(ListPanel, TheContextMenuFollowsTheItemUnderThePointer)
     window.show();
     window.ListItems(QStringLiteral("游戏世界"), 3, browse::FirstPage);
     const QRect second = window.pal_files->lv_Files->visualRect(window.pal_files->filesModel->index(1, 0));
-    QMouseEvent move(QEvent::MouseMove, second.center(), window.pal_files->lv_Files->viewport()->mapToGlobal(second.center()),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, second.center(),
+                     window.pal_files->lv_Files->viewport()->mapToGlobal(second.center()), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(window.pal_files->lv_Files->viewport(), &move);
     EXPECT_EQ(window.listPointer->ListMousePos, second.center());
 
@@ -251,22 +255,26 @@ TEST_F(ListPanel, TheContextMenuFollowsTheItemUnderThePointer)
                               window.pal_files->lv_Files->viewport()->mapToGlobal(second.center()));
     QApplication::sendEvent(window.pal_files->lv_Files->viewport(), &request);
     EXPECT_EQ(window.pal_files->lv_Files->currentIndex().row(), 1);
-    EXPECT_TRUE(window.pal_files->lv_Files->selectionModel()->selectedRows().isEmpty()) << "the selection is left alone";
+    EXPECT_TRUE(window.pal_files->lv_Files->selectionModel()->selectedRows().isEmpty())
+        << "the selection is left alone";
     EXPECT_EQ(window.pal_files->PopupListView, window.pal_files->lv_Files);
     ASSERT_TRUE(window.pal_files->pm_Files->isVisible());
-    EXPECT_EQ(window.pal_files->pm_Files->pos(), window.pal_files->lv_Files->viewport()->mapToGlobal(second.center()) - QPoint(1, 1));
-    for (QAction *a : {window.pal_files->mni_onlineview, window.pal_files->mni_deleteFile, window.pal_files->mni_saveas, window.pal_files->mni_antdownload,
-                       window.pal_files->mni_flashgetdownload, window.pal_files->mni_downall_ant, window.pal_files->mni_downall_flashget,
-                       window.pal_files->mni_Loadnetant, window.pal_files->mni_loadFlashget})
+    EXPECT_EQ(window.pal_files->pm_Files->pos(),
+              window.pal_files->lv_Files->viewport()->mapToGlobal(second.center()) - QPoint(1, 1));
+    for (QAction *a :
+         {window.pal_files->mni_onlineview, window.pal_files->mni_deleteFile, window.pal_files->mni_saveas,
+          window.pal_files->mni_antdownload, window.pal_files->mni_flashgetdownload, window.pal_files->mni_downall_ant,
+          window.pal_files->mni_downall_flashget, window.pal_files->mni_Loadnetant, window.pal_files->mni_loadFlashget})
         EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
     window.pal_files->pm_Files->hide();
 
     const QPoint below(20, window.pal_files->lv_Files->viewport()->height() - 2);
     ASSERT_FALSE(window.pal_files->lv_Files->indexAt(below).isValid());
     window.pal_files->lv_FilesContextPopup(below);
-    for (QAction *a : {window.pal_files->mni_onlineview, window.pal_files->mni_deleteFile, window.pal_files->mni_saveas, window.pal_files->mni_antdownload,
-                       window.pal_files->mni_flashgetdownload, window.pal_files->mni_downall_ant, window.pal_files->mni_downall_flashget,
-                       window.pal_files->mni_Loadnetant, window.pal_files->mni_loadFlashget})
+    for (QAction *a :
+         {window.pal_files->mni_onlineview, window.pal_files->mni_deleteFile, window.pal_files->mni_saveas,
+          window.pal_files->mni_antdownload, window.pal_files->mni_flashgetdownload, window.pal_files->mni_downall_ant,
+          window.pal_files->mni_downall_flashget, window.pal_files->mni_Loadnetant, window.pal_files->mni_loadFlashget})
         EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
     EXPECT_TRUE(window.pal_files->mni_view->menuAction()->isEnabled());
     EXPECT_TRUE(window.pal_files->T1->isEnabled());

@@ -25,8 +25,7 @@ class MainWindow : public ::testing::Test
 protected:
     MainWindow() : here(sharedDemoHome()), window(prompter, QStringLiteral("http://127.0.0.1:8731/")) {}
 
-    template <typename T = QWidget>
-    T *child(const char *name)
+    template <typename T = QWidget> T *child(const char *name)
     {
         T *w = window.findChild<T *>(QLatin1String(name));
         EXPECT_NE(w, nullptr) << name;
@@ -92,8 +91,9 @@ TEST_F(MainWindow, HeaderButtonsAndPanels)
     EXPECT_EQ(window.lab_Footinfo->cursor().shape(), Qt::PointingHandCursor);
 
     const std::pair<QWidget *, const char16_t *> panels[] = {
-        {window.pal_Main, nullptr},           {window.pal_files, nullptr},           {window.pal_About, u"关于"},
-        {window.pal_Subscribe, u"订阅"},      {window.pal_Recommend, u"特别推荐"}, {window.pal_RecommendItem, u"特别推荐"},
+        {window.pal_Main, nullptr},          {window.pal_files, nullptr},
+        {window.pal_About, u"关于"},         {window.pal_Subscribe, u"订阅"},
+        {window.pal_Recommend, u"特别推荐"}, {window.pal_RecommendItem, u"特别推荐"},
         {window.pal_Club, u"Zanto社区-列表"}};
     // Header, panels and footer lie whole inside the background's bevel, one
     // under the other without a gap.
@@ -134,10 +134,12 @@ TEST_F(MainWindow, TwelveClassButtonsInTheirGrid)
         const char16_t *caption;
         int tag;
     } expected[] = {
-        {"sbt_c1", 7, 5, u"MTV 精选", 1},    {"sbt_c2", 82, 5, u"捧腹大笑", 2},     {"sbt_c3", 157, 5, u"游戏世界", 3},
-        {"sbt_c4", 7, 70, u"工作室专栏", 4}, {"sbt_c8", 82, 70, u"优秀短片", 8},    {"sbt_c7", 157, 70, u"诗词欣赏", 7},
-        {"sbt_c9", 7, 135, u"学习空间", 9},  {"sbt_c12", 82, 135, u"精品广告", 12}, {"sbt_c11", 157, 135, u"贺卡多多", 11},
-        {"sbt_c6", 7, 200, u"最新排行", 6},  {"sbt_c10", 82, 200, u"特别推荐", 10}, {"sbt_c5", 157, 200, u"Zanto社区", 5},
+        {"sbt_c1", 7, 5, u"MTV 精选", 1},       {"sbt_c2", 82, 5, u"捧腹大笑", 2},
+        {"sbt_c3", 157, 5, u"游戏世界", 3},     {"sbt_c4", 7, 70, u"工作室专栏", 4},
+        {"sbt_c8", 82, 70, u"优秀短片", 8},     {"sbt_c7", 157, 70, u"诗词欣赏", 7},
+        {"sbt_c9", 7, 135, u"学习空间", 9},     {"sbt_c12", 82, 135, u"精品广告", 12},
+        {"sbt_c11", 157, 135, u"贺卡多多", 11}, {"sbt_c6", 7, 200, u"最新排行", 6},
+        {"sbt_c10", 82, 200, u"特别推荐", 10},  {"sbt_c5", 157, 200, u"Zanto社区", 5},
     };
     for (const Expected &e : expected) {
         auto *b = child<QToolButton>(e.name);
@@ -204,8 +206,9 @@ TEST_F(MainWindow, FooterRotatesTheAdvertisements)
         QMetaObject::invokeMethod(window.advertisement->tm_advertisement, "timeout");
         shown << window.lab_Footinfo->text() + window.lab_Footinfo->toolTip();
     }
-    EXPECT_EQ(shown, (QStringList{QStringLiteral("甲http://a/"), QStringLiteral("乙http://b/"), QStringLiteral("丙http://c/"),
-                                  QStringLiteral("甲http://a/"), QStringLiteral("乙http://b/")}));
+    EXPECT_EQ(shown,
+              (QStringList{QStringLiteral("甲http://a/"), QStringLiteral("乙http://b/"), QStringLiteral("丙http://c/"),
+                           QStringLiteral("甲http://a/"), QStringLiteral("乙http://b/")}));
 }
 
 TEST_F(MainWindow, AnEmptyAdvertisementTableLeavesTheFooterAlone)

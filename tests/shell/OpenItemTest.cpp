@@ -4,13 +4,13 @@
 #include "Wait.h"
 
 #include "app/MainWindow.h"
-#include "ui/skin/ListPointer.h"
 #include "browse/ListQuery.h"
 #include "browse/OpenItem.h"
 #include "browser/BrowserWindow.h"
 #include "browser/PlayerServer.h"
 #include "browser/WebView.h"
 #include "store/DataModule.h"
+#include "ui/skin/ListPointer.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,7 +72,10 @@ protected:
         }
         return -1;
     }
-    QPoint centreOf(int row) { return window.pal_files->lv_Files->visualRect(window.pal_files->filesModel->index(row, 0)).center(); }
+    QPoint centreOf(int row)
+    {
+        return window.pal_files->lv_Files->visualRect(window.pal_files->filesModel->index(row, 0)).center();
+    }
     // A double click as a mouse makes it: a click, then the second press.
     void doubleClick(const QPoint &at)
     {
@@ -120,7 +123,8 @@ TEST_F(OpenItem, AnItemWithoutACopyOpensTheSitesPageAndIsWrittenOnce)
     const int row = rowOf(QStringLiteral("3103"));
     doubleClick(centreOf(row));
     ASSERT_TRUE(waitFor([&] { return browserWindow.WebBrowser1->url().isValid(); }));
-    EXPECT_EQ(browserWindow.WebBrowser1->url(), QUrl(QStringLiteral("http://127.0.0.1:9/flash/openflash.asp?fileid=3103")));
+    EXPECT_EQ(browserWindow.WebBrowser1->url(),
+              QUrl(QStringLiteral("http://127.0.0.1:9/flash/openflash.asp?fileid=3103")));
     EXPECT_EQ(viewedWrites(), 1);
     doubleClick(centreOf(row));
     EXPECT_EQ(viewedWrites(), 1) << "an item already viewed is not written again";
@@ -204,8 +208,9 @@ TEST_F(OpenItem, SaveResultsWithoutACopyCancelledAndFailing)
     EXPECT_EQ(prompter.asked.last().text, QStringLiteral("保存失败！"));
     EXPECT_EQ(prompter.asked.last().icon, platform::Prompter::Icon::Error);
 
-    EXPECT_EQ(browse::SaveLocalCopyAs(dm, catalogue.home(), QStringLiteral("999999"), window.pal_files->saveFileChooser),
-              browse::NoSuchItem);
+    EXPECT_EQ(
+        browse::SaveLocalCopyAs(dm, catalogue.home(), QStringLiteral("999999"), window.pal_files->saveFileChooser),
+        browse::NoSuchItem);
     EXPECT_EQ(browse::saveResultText(browse::NoSuchItem), QStringLiteral("内部错误，不能另存该条目！"));
     EXPECT_FALSE(dm.aq_all.active());
 }

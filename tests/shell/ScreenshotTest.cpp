@@ -104,15 +104,17 @@ TEST_F(Screenshots, MainWindowAndItemList)
     EXPECT_EQ(window.pal_files->filesModel->rowCount(), 10);
     // The pointer rests on the third row, which draws it navy.
     const QRect third = window.pal_files->lv_Files->visualRect(window.pal_files->filesModel->index(2, 0));
-    QMouseEvent move(QEvent::MouseMove, third.center(), window.pal_files->lv_Files->viewport()->mapToGlobal(third.center()),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, third.center(),
+                     window.pal_files->lv_Files->viewport()->mapToGlobal(third.center()), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(window.pal_files->lv_Files->viewport(), &move);
     const QImage list = saveAndReadBack(window, QStringLiteral("item-list.png"));
     const QPoint viewport = window.pal_files->lv_Files->viewport()->mapTo(&window, QPoint(0, 0));
     // The captions, right of the state icons.
     const QMargins icon(24, 0, 0, 0);
     const QRect thirdShown = third.translated(viewport) - icon;
-    const QRect firstShown = window.pal_files->lv_Files->visualRect(window.pal_files->filesModel->index(0, 0)).translated(viewport) - icon;
+    const QRect firstShown =
+        window.pal_files->lv_Files->visualRect(window.pal_files->filesModel->index(0, 0)).translated(viewport) - icon;
     EXPECT_GT(pixelsIn(list, thirdShown, isNavy), 20) << "the row under the pointer is navy";
     EXPECT_EQ(pixelsIn(list, thirdShown, isGreenOrGrey), 0);
     EXPECT_GT(pixelsIn(list, firstShown, isGreenOrGrey), 20) << "the other rows are green or grey";

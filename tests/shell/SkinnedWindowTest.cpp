@@ -6,8 +6,8 @@
 #include "ui/skin/SkinnedWindow.h"
 
 #include <QFile>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,6 @@ public:
                 errors->append(text);
         });
     }
-
 };
 
 SkinImage *image(QWidget &w, const char *name)
@@ -46,8 +45,9 @@ TEST(SkinnedWindowFrame, LoadsTheSkinAndLaysOutAroundTheContent)
     EXPECT_TRUE(errors.isEmpty()) << errors.value(0).toStdString();
     EXPECT_EQ(w.size(), QSize(473, 411));
     EXPECT_EQ(w.PanelBkGnd()->geometry(), QRect(10, 50, 455, 349));
-    for (const char *name : {"ImageLeft", "ImageRight", "ImageBottom", "ImageLeftTop", "ImageRightTop", "ImageTop",
-                             "ImageClose", "ImageMin", "ImageMax", "ImageNormal", "ImageLeftBottom", "ImageRightBottom"})
+    for (const char *name :
+         {"ImageLeft", "ImageRight", "ImageBottom", "ImageLeftTop", "ImageRightTop", "ImageTop", "ImageClose",
+          "ImageMin", "ImageMax", "ImageNormal", "ImageLeftBottom", "ImageRightBottom"})
         EXPECT_FALSE(image(w, name)->picture().isNull()) << name;
     EXPECT_EQ(image(w, "ImageClose")->x(), 473 - 22);
     EXPECT_EQ(image(w, "ImageMax")->x(), 473 - 39);

@@ -26,8 +26,9 @@ TEST(JetSql, TopBecomesLimit)
                              "tb_Files AS t ON t.FileID IN (SELECT s.FileID FROM qry_FilesLast_set AS s WHERE "
                              "(subscribed=1  and ClassID =3) AND s.ColumeID = k.ColumeID ORDER BY s.UploadDate DESC, "
                              "s.FileID DESC LIMIT 10)) AND (subscribed=1  and ClassID =3) LIMIT 10"));
-    EXPECT_EQ(translateJet(QStringLiteral("select Top 20 * from tb_recommend where columename='a' order by ItemID Desc")),
-              QStringLiteral("select * from tb_recommend where columename='a' order by ItemID Desc LIMIT 20"));
+    EXPECT_EQ(
+        translateJet(QStringLiteral("select Top 20 * from tb_recommend where columename='a' order by ItemID Desc")),
+        QStringLiteral("select * from tb_recommend where columename='a' order by ItemID Desc LIMIT 20"));
 }
 
 TEST(JetSql, DeleteLenAndBooleans)

@@ -115,7 +115,10 @@ TEST(Opening, AnErrorLeavesTheModuleUsableLater)
     TDM_CDS dm(path);
     dm.aq_all.setSql(QStringLiteral("select * from tb_Class"));
     EXPECT_THROW(dm.aq_all.open(), DatabaseError);
-    { store::Connection create(path, store::Connection::Mode::Create); create.database(); }
+    {
+        store::Connection create(path, store::Connection::Mode::Create);
+        create.database();
+    }
     dm.aq_all.open();
     EXPECT_TRUE(dm.aq_all.eof());
 }

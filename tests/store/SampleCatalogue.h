@@ -26,11 +26,11 @@ inline void fillSampleCatalogue(TempCatalogue &c)
     c.addColumn(32, 3, QStringLiteral("动作"));
     for (int i = 1; i <= 25; ++i) {
         c.addItem(3100 + i, 31, QStringLiteral("拼图游戏%1").arg(i),
-                  QStringLiteral("2003-01-%1 10:00:00").arg(i, 2, 10, QLatin1Char('0')), i, i == 5, i == 7,
-                  i == 10);
+                  QStringLiteral("2003-01-%1 10:00:00").arg(i, 2, 10, QLatin1Char('0')), i, i == 5, i == 7, i == 10);
     }
     for (int i = 1; i <= 3; ++i)
-        c.addItem(3200 + i, 32, QStringLiteral("射击%1").arg(i), QStringLiteral("2003-02-0%1 08:00:00").arg(i), 100 + i);
+        c.addItem(3200 + i, 32, QStringLiteral("射击%1").arg(i), QStringLiteral("2003-02-0%1 08:00:00").arg(i),
+                  100 + i);
     c.addItem(1101, 11, QStringLiteral("夏天的风"), QStringLiteral("2002-05-01 12:00:00"), 50);
     c.addItem(1102, 11, QStringLiteral("月亮河"), QStringLiteral("2002-05-02 12:00:00"), 60);
     c.addItem(1201, 12, QStringLiteral("Don't Stop"), QStringLiteral("2002-06-01 12:00:00"), 70);
@@ -41,6 +41,7 @@ inline void fillSampleCatalogue(TempCatalogue &c)
                    .arg(i)
                    .arg(i % 5 == 0 ? 1 : 0));
     }
-    c.exec(QStringLiteral("INSERT INTO tb_Recommend (ItemID, Columename, Itemname, Classname, Favorite)"
-                          " VALUES (26, 'Kid''s Corner', '儿童乐园', '网站', 0), (27, 'Kid''s Corner', '童话屋', '网站', 1)"));
+    c.exec(QStringLiteral(
+        "INSERT INTO tb_Recommend (ItemID, Columename, Itemname, Classname, Favorite)"
+        " VALUES (26, 'Kid''s Corner', '儿童乐园', '网站', 0), (27, 'Kid''s Corner', '童话屋', '网站', 1)"));
 }

@@ -5,7 +5,6 @@
 #include "Wait.h"
 
 #include "app/MainWindow.h"
-#include "ui/skin/ListPointer.h"
 #include "browser/BrowserWindow.h"
 #include "browser/PlayerServer.h"
 #include "browser/WebView.h"
@@ -13,6 +12,7 @@
 #include "store/JetSql.h"
 #include "subscribe/RecommendItemPanel.h"
 #include "subscribe/RecommendPanel.h"
+#include "ui/skin/ListPointer.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -146,7 +146,8 @@ TEST_F(Recommendations, CategoriesViewsAndTheBackButton)
     // A double-click off the focused category does nothing.
     window.findChild<QToolButton *>(QStringLiteral("sbt_c10"))->click();
     categories->lv_Recommend->setCurrentRow(1);
-    window.listPointer->ListMousePos = categories->lv_Recommend->visualItemRect(categories->lv_Recommend->item(0)).center();
+    window.listPointer->ListMousePos =
+        categories->lv_Recommend->visualItemRect(categories->lv_Recommend->item(0)).center();
     categories->lv_RecommendDblClick();
     EXPECT_EQ(window.frontPanel(), categories);
     window.close();

@@ -58,8 +58,8 @@ void TempCatalogue::addColumn(int id, int classId, const QString &name, bool sub
              .arg(subscribed ? 1 : 0));
 }
 
-void TempCatalogue::addItem(int id, int columnId, const QString &name, const QString &date, int hits,
-                            bool viewed, bool downloaded, bool deleted)
+void TempCatalogue::addItem(int id, int columnId, const QString &name, const QString &date, int hits, bool viewed,
+                            bool downloaded, bool deleted)
 {
     exec(QStringLiteral("INSERT INTO tb_Files (FileID, ColumeID, DisplayName, Filename, URL, FileDesc, Owner,"
                         " UploadDate, Hits, HasViewed, HasDownloaded, Deleted)"

@@ -25,8 +25,8 @@ public:
     // Adds a class, a column, an item; the item's date is "2003-01-DD" + time.
     void addClass(int id, const QString &name);
     void addColumn(int id, int classId, const QString &name, bool subscribed = true);
-    void addItem(int id, int columnId, const QString &name, const QString &date,
-                 int hits = 0, bool viewed = false, bool downloaded = false, bool deleted = false);
+    void addItem(int id, int columnId, const QString &name, const QString &date, int hits = 0, bool viewed = false,
+                 bool downloaded = false, bool deleted = false);
 
     // Drops the side connection so that only the code under test holds the file.
     void release();

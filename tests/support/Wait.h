@@ -6,8 +6,7 @@
 
 // Runs the event loop until `done()` holds or `timeoutMs` passes; returns
 // whether it held.
-template <typename Predicate>
-bool waitFor(Predicate done, int timeoutMs = 5000)
+template <typename Predicate> bool waitFor(Predicate done, int timeoutMs = 5000)
 {
     QDeadlineTimer deadline(timeoutMs);
     while (!done()) {

@@ -1,7 +1,7 @@
 // Test entry point for tests with windows (offscreen).
+#include "ui/art/WindowFont.h"
 #include <QApplication>
 #include <QTemporaryDir>
-#include "ui/art/WindowFont.h"
 
 #include <gtest/gtest.h>
 

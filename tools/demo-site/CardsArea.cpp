@@ -135,7 +135,8 @@ QHttpServerResponse CardsArea::previewCard(const QHttpServerRequest &request)
     }
     const QString body = (item ? playerBox(filePath(*item)) : QString()) +
                          QStringLiteral("<main>\n<h1>贺卡预览</h1>\n%1</main>\n").arg(cardHtml(*card));
-    return html(page(QStringLiteral("贺卡预览 - ") + card->toName, body, item ? playerHead(QStringLiteral("55vh")) : QString()));
+    return html(page(QStringLiteral("贺卡预览 - ") + card->toName, body,
+                     item ? playerHead(QStringLiteral("55vh")) : QString()));
 }
 
 QHttpServerResponse CardsArea::mailbox()

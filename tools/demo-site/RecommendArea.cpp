@@ -94,8 +94,7 @@ QHttpServerResponse RecommendArea::answer(const QHttpServerRequest &request)
 
 QHttpServerResponse RecommendArea::linkPage(const QString &id)
 {
-    const QList<Link> found =
-        links(QStringLiteral("select * from tb_Recommend where ItemID=%1").arg(id.toLongLong()));
+    const QList<Link> found = links(QStringLiteral("select * from tb_Recommend where ItemID=%1").arg(id.toLongLong()));
     if (found.isEmpty()) {
         return problemPage(QStringLiteral("找不到这条推荐"),
                            QStringLiteral("编号为 %1 的推荐不存在，或者已经被删除了。").arg(id), Status::NotFound);
@@ -117,8 +116,8 @@ QHttpServerResponse RecommendArea::indexPage()
     QString category;
     for (const Link &link : links(QStringLiteral("select * from tb_Recommend order by Columename, ItemID desc"))) {
         if (link.category != category) {
-            body += (category.isNull() ? QString() : QStringLiteral("</ul>\n"))
-                    + QStringLiteral("<h2>%1</h2>\n<ul>\n").arg(escaped(link.category));
+            body += (category.isNull() ? QString() : QStringLiteral("</ul>\n")) +
+                    QStringLiteral("<h2>%1</h2>\n<ul>\n").arg(escaped(link.category));
             category = link.category;
         }
         body += QStringLiteral("<li><a href=\"/recommend/item%1.html\">%2</a>（%3）</li>\n")

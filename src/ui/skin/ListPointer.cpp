@@ -5,7 +5,9 @@
 
 namespace skin {
 
-ListPointer::ListPointer(QObject *parent) : QObject(parent) {}
+ListPointer::ListPointer(QObject *parent) : QObject(parent)
+{
+}
 
 void ListPointer::track(QAbstractItemView *list, std::function<void()> doubleClicked, Cursor cursor)
 {
