@@ -138,7 +138,7 @@ TEST(ResultCode, ALineWithAnythingButDigitsAfterTheSignIsUnreadable)
     // A NUL used to end the number early: "29<NUL>x147" read as 29.
     const QString lines[] = {
         QString::fromUtf16(u"29\0\0\0x147\n", 10),
-        QString::fromUtf16(u"0\0", 2),
+        QString::fromUtf16(u"0\0001", 3),
         QString::fromUtf16(u"-\0005", 3),
         QStringLiteral("5\x7f"),
         QStringLiteral("\u0663"),
