@@ -56,7 +56,6 @@ bool isUtf8(QByteArrayView bytes)
 // Frames read from `bytes`, written again, are the bytes they came from.
 void checkReframing(const QByteArray &bytes, const Reading &reading)
 {
-    QByteArray again;
     qsizetype at = 0;
     for (const QString &text : reading.frames) {
         const qsizetype length = qFromBigEndian<quint32>(bytes.constData() + at);
