@@ -7,6 +7,9 @@ PREFIX ?= /usr/local
 
 COVERAGE_BUILD ?= build-coverage
 SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = result_code frames jet_sql form gbk item_check
 # Leaks are reported at exit; the suppressions name third-party libraries only.
 # Qt WebEngine's browser code frees objects with a smaller sized delete than
 # it allocated them with, so that check is off.
@@ -14,7 +17,7 @@ SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:new_delete_type_mismatch=0 \
   LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build test bench run demo install package clean format format-check coverage sanitize
+.PHONY: all deps configure build test bench run demo install package clean format format-check coverage sanitize fuzz fuzz-build
 
 all: build
 
@@ -53,6 +56,21 @@ sanitize: deps
 	fi
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS)
+
+# Builds the fuzz targets with clang, libFuzzer and the sanitizers into their
+# own folder and runs each for FUZZ_SECONDS on its corpus; any finding fails.
+fuzz: $(addprefix fuzz-run-,$(FUZZ_TARGETS))
+
+fuzz-build: deps
+	@if [ ! -f $(FUZZ_BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	    -DFLASHBAR_FUZZ=ON -DFLASHBAR_BUILD_TESTS=OFF -DFLASHBAR_BUILD_BENCH=OFF \
+	    $$(command -v ccache > /dev/null && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache); \
+	fi
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+
+fuzz-run-%: fuzz-build
+	@fuzz/run $(FUZZ_BUILD) $* $(FUZZ_SECONDS)
 
 # Medians of five runs; the first run writes the bench catalogues (about 20 s).
 bench: build

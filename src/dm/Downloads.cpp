@@ -58,11 +58,11 @@ std::optional<QString> Downloads::accept(const QString &service, const QString &
     download.serial = row + 1;
     m_downloads.append(download);
     endInsertRows();
-    submit(row);
+    submitRow(row);
     return QStringLiteral("OK");
 }
 
-void Downloads::submit(int row)
+void Downloads::submitRow(int row)
 {
     const Download &d = m_downloads.at(row);
     const QJsonObject options{{QStringLiteral("dir"), d.job.folder},

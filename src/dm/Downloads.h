@@ -62,7 +62,7 @@ public:
     static QString stateText(const Download &download);
 
 private:
-    void submit(int row);
+    void submitRow(int row);
     void poll();
     void update(int row, const QJsonObject &status);
     void finish(int row);

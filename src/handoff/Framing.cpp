@@ -13,8 +13,13 @@ constexpr int kLengthBytes = 4;
 QByteArray frame(const QString &text)
 {
     QByteArray payload = text.toUtf8();
-    if (payload.size() > kMaxFrame)
-        payload.truncate(kMaxFrame);
+    if (payload.size() > kMaxFrame) {
+        // Cut before the character that would not fit whole.
+        qsizetype end = kMaxFrame;
+        while (end > 0 && (uchar(payload.at(end)) & 0xC0) == 0x80)
+            --end;
+        payload.truncate(end);
+    }
     QByteArray out(kLengthBytes, '\0');
     qToBigEndian(static_cast<quint32>(payload.size()), out.data());
     return out + payload;

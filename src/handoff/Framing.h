@@ -26,7 +26,8 @@ inline const QString kOpenUrlTopic = QStringLiteral("WWW_OPENURL");
 inline const QString kAutomationTopic = QStringLiteral("FLASHBAR_AUTOMATION");
 inline const QString kStartItem = QStringLiteral("start 0");
 
-// One frame; text longer than kMaxFrame bytes is cut there.
+// One frame; text longer than kMaxFrame bytes is cut at the last whole
+// character that fits.
 QByteArray frame(const QString &text);
 // What a client sends: the topic's frame, then the item's.
 QByteArray requestBytes(const QString &topic, const QString &item);

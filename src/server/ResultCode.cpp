@@ -11,6 +11,21 @@ bool isBlank(QChar c)
     return c.unicode() <= 0x20;
 }
 
+// An optional sign and ASCII digits, nothing else (a NUL would end Qt's
+// reading of the number early).
+bool isDecimal(QStringView text)
+{
+    if (text.startsWith(u'+') || text.startsWith(u'-'))
+        text = text.sliced(1);
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int readResultCode(const QString &pageText, int current)
@@ -27,7 +42,7 @@ int readResultCode(const QString &pageText, int current)
         --end;
     const QStringView line = QStringView(pageText).sliced(begin, end - begin);
     bool ok = false;
-    const int code = line.toInt(&ok, 10);
+    const int code = isDecimal(line) ? line.toInt(&ok, 10) : 0;
     return ok ? code : kUnreadable;
 }
 

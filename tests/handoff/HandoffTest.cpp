@@ -80,3 +80,22 @@ TEST(Framing, RequestsArriveInAnyPiecesAndOverlongFramesBreakTheStream)
     EXPECT_EQ(answer.next(), QStringLiteral("2"));
     EXPECT_FALSE(answer.next());
 }
+
+TEST(Framing, AnOverlongTextIsCutBeforeTheCharacterThatDoesNotFit)
+{
+    // Characters of one to four UTF-8 bytes at every place across the limit:
+    // the text read back is a start of the text sent, never a broken
+    // character at its end.
+    for (const QString &wide : {QStringLiteral("x"), QStringLiteral("é"), QStringLiteral("动"), QStringLiteral("😀")}) {
+        for (qsizetype before = 1; before <= 4; ++before) {
+            const QString text = QString(handoff::kMaxFrame - before, u'a') + wide.repeated(3);
+            handoff::RequestReader reader;
+            reader.append(handoff::requestBytes(handoff::kOpenUrlTopic, text));
+            ASSERT_TRUE(reader.request()) << before;
+            const QString item = reader.request()->item;
+            EXPECT_TRUE(text.startsWith(item)) << wide.toStdString() << " " << before;
+            EXPECT_LE(item.toUtf8().size(), handoff::kMaxFrame);
+            EXPECT_GT(item.toUtf8().size(), handoff::kMaxFrame - 4);
+        }
+    }
+}

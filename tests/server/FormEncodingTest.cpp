@@ -133,6 +133,24 @@ TEST(ResultCode, FirstLineTrimmedAsASignedNumber)
     EXPECT_EQ(server::readResultCode(QString(), 5), 5);
 }
 
+TEST(ResultCode, ALineWithAnythingButDigitsAfterTheSignIsUnreadable)
+{
+    // A NUL used to end the number early: "29<NUL>x147" read as 29.
+    const QString lines[] = {
+        QString::fromUtf16(u"29\0\0\0x147\n", 10),
+        QString::fromUtf16(u"0\0001", 3),
+        QString::fromUtf16(u"-\0005", 3),
+        QStringLiteral("5\x7f"),
+        QStringLiteral("\u0663"),
+        QStringLiteral("\uff15"),
+        QStringLiteral("+"),
+        QStringLiteral("+-1"),
+    };
+    for (const QString &line : lines)
+        EXPECT_EQ(server::readResultCode(line, server::kNoAnswer), server::kUnreadable) << line.toStdString();
+    EXPECT_EQ(server::readResultCode(QString::fromUtf16(u"\0 12 \0\nx", 8), server::kNoAnswer), 12);
+}
+
 TEST(ResultCode, RandomPagesNeverBreakTheReader)
 {
     QRandomGenerator random(7);
