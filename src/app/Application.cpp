@@ -5,6 +5,8 @@
 
 #include "ui/art/WindowFont.h"
 
+#include <QScopeGuard>
+
 #include <cstdio>
 #include <exception>
 
@@ -29,10 +31,17 @@ bool Application::notify(QObject *receiver, QEvent *event)
 
 void Application::reportError(const QString &text)
 {
-    if (m_prompter)
-        m_prompter->showError(text);
-    else
+    if (!m_prompter) {
         std::fprintf(stderr, "flashbar: %s\n", text.toLocal8Bit().constData());
+        return;
+    }
+    // The same error again while its box is still up (a timer's next tick
+    // within the box's loop) gets no second box over the first.
+    if (m_shown.contains(text))
+        return;
+    m_shown.append(text);
+    const auto closed = qScopeGuard([this, &text] { m_shown.removeOne(text); });
+    m_prompter->showError(text);
 }
 
 void Application::useWindowFont()

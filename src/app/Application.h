@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QStringList>
 
 namespace platform {
 class Prompter;
@@ -17,7 +18,8 @@ public:
     void setPrompter(platform::Prompter *prompter) { m_prompter = prompter; }
     bool notify(QObject *receiver, QEvent *event) override;
 
-    // Shows an error through the prompter (or on stderr when there is none).
+    // Shows an error through the prompter (or on stderr when there is none),
+    // unless the same error's box is still up.
     void reportError(const QString &text);
 
     // Font of the windows: 宋体 at 12 pixels (art::windowFont).
@@ -25,4 +27,5 @@ public:
 
 private:
     platform::Prompter *m_prompter = nullptr;
+    QStringList m_shown; // errors whose boxes are up
 };

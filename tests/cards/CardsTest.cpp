@@ -10,6 +10,7 @@
 #include "SiteFrame.h"
 #include "browser/BrowserWindow.h"
 #include "browser/WebView.h"
+#include "server/PostdataDialog.h"
 #include "server/SendtoDialog.h"
 
 #include <QAction>
@@ -18,6 +19,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
@@ -325,6 +328,85 @@ TEST_F(Cards, TheBrowserWindowSendsThePageItShowsAndARecordThatFailsIsReported)
     EXPECT_EQ(prompter.asked.at(3).title, QStringLiteral("错误"));
     EXPECT_FALSE(prompter.asked.at(3).text.isEmpty());
     browser.close();
+}
+
+// A site that takes every request and never answers it; closed, it refuses
+// them.
+class SilentSite final
+{
+public:
+    SilentSite()
+    {
+        server.listen(QHostAddress::LocalHost);
+        QObject::connect(&server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket *socket = server.nextPendingConnection())
+                QObject::connect(socket, &QTcpSocket::readyRead, [this, socket] { received += socket->readAll(); });
+        });
+    }
+    QString base() const { return QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort()); }
+    // Posts of cards that reached the site so far.
+    int cardPosts() const { return int(received.count("POST /Cards/PostCards.asp")); }
+    void stop() { server.close(); }
+
+private:
+    QTcpServer server;
+    QByteArray received;
+};
+
+TEST_F(Cards, ACancelledSendOrASiteThatIsDownRecordsNothing)
+{
+    SilentSite site;
+    const QString down = site.base();
+    site.stop();
+    // The program on a site that is down, then on one that never answers.
+    for (const QString &address : {down, QString()}) {
+        const bool cancelled = address.isEmpty();
+        SCOPED_TRACE(cancelled ? "cancelled" : "site down");
+        SilentSite silent;
+        startProgram(cancelled ? silent.base() : address);
+        main->login.IsOnline = true;
+        prompter.asked.clear();
+        TFrm_Postdata &poster = *program->Frm_Postdata();
+        int code = 0;
+        ModalScript script;
+        script.then(QStringLiteral("Frm_Sendto"), [&](QWidget *w) {
+            type(kMail, kName, kBody, kFrom);
+            // Whatever happens, the posting dialog must not wait for ever.
+            QTimer guard;
+            guard.setSingleShot(true);
+            QObject::connect(&guard, &QTimer::timeout, [&] {
+                ADD_FAILURE() << "the posting dialog waited on";
+                poster.close();
+            });
+            guard.start(30000);
+            QTest::mouseClick(cards().btn_Send, Qt::LeftButton);
+            code = poster.GetResultCode();
+            EXPECT_EQ(cards().ed_ToName->text(), kName) << "the inputs stay";
+            w->close();
+        });
+        if (cancelled) {
+            // The person gives up while the site holds the card.
+            script.then(QStringLiteral("Frm_Postdata"), [&](QWidget *w) {
+                EXPECT_TRUE(waitFor([&] { return silent.cardPosts() == 1; }, 20000)) << "the card went out";
+                EXPECT_EQ(poster.Label1->text(), QStringLiteral("状态：  正在发送..."));
+                QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Button2")), Qt::LeftButton);
+            });
+        }
+        recommendRow(0);
+        ASSERT_TRUE(script.finished()) << script.pending() << " steps left";
+
+        if (cancelled) {
+            EXPECT_EQ(code, 99999);
+            EXPECT_TRUE(prompter.asked.isEmpty()) << "a cancelled send says nothing";
+        } else {
+            EXPECT_EQ(code, -1);
+            ASSERT_EQ(prompter.asked.size(), 1);
+            EXPECT_EQ(prompter.asked.at(0).title, QStringLiteral("提示"));
+            EXPECT_EQ(prompter.asked.at(0).text, QStringLiteral("对不起，数据发送失败!"));
+            EXPECT_EQ(prompter.asked.at(0).icon, platform::Prompter::Icon::Error);
+        }
+        EXPECT_TRUE(sentCards().isEmpty()) << "no card was recorded";
+    }
 }
 
 } // namespace

@@ -44,7 +44,19 @@ protected:
         // Each test starts without a session on the site and without cards.
         browser::webProfile()->cookieStore()->deleteAllCookies();
         execute(QStringLiteral("DELETE FROM tb_SendCards"));
-        program = std::make_unique<Program>(prompter, siteHome().base());
+        startProgram(siteHome().base());
+    }
+    ~ProgramOnSite() override
+    {
+        program.reset();
+        QDir::setCurrent(previousDir);
+    }
+
+    // Starts the program (afresh) on the site at `site`, past the login gate.
+    void startProgram(const QString &site)
+    {
+        program.reset();
+        program = std::make_unique<Program>(prompter, site);
         QSignalSpy ready(program.get(), &Program::ready);
         LoginAtStart offline;
         program->start();
@@ -52,11 +64,6 @@ protected:
             ADD_FAILURE() << "the program did not start";
         main = program->Frm_Main();
         siteHome().site->clearRequests();
-    }
-    ~ProgramOnSite() override
-    {
-        program.reset();
-        QDir::setCurrent(previousDir);
     }
 
     // "推荐给好友(T)" on a row of the ranking list, through the list's menu.

@@ -26,6 +26,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
@@ -89,6 +91,29 @@ protected:
         login.ed_password->setText(password);
         login.CheckBox1->setChecked(save);
         QTest::mouseClick(login.Button1, Qt::LeftButton);
+    }
+    // The browser window's page text once it holds `wanted` (or after 20 s).
+    QString pageText(const QString &wanted)
+    {
+        auto text = std::make_shared<QString>();
+        waitFor(
+            [&] {
+                browser.WebBrowser1->toPlainText([text](const QString &t) { *text = t; });
+                return text->contains(wanted);
+            },
+            20000);
+        return *text;
+    }
+    // Runs a script in the browser window's page, as a person's typing and clicking.
+    void runScript(const QString &script) { browser.WebBrowser1->engineView()->page()->runJavaScript(script); }
+    static QList<ReceivedRequest> requestsTo(const QByteArray &method, const QByteArray &path)
+    {
+        QList<ReceivedRequest> out;
+        for (const ReceivedRequest &r : siteHome().site->requests()) {
+            if (r.method == method && r.target.startsWith(path))
+                out << r;
+        }
+        return out;
     }
     std::optional<SavedRow> saved(const QString &name)
     {
@@ -278,16 +303,46 @@ TEST_F(Login, RemembersUsersNewestFirstWithTheirSavedPasswords)
     });
 }
 
-TEST_F(Login, RegisterOpensTheSitesPageInTheBrowserWindow)
+TEST_F(Login, RegisterOpensTheSitesPageWhoseNewAccountThenLogsInOnline)
 {
-    show([this] {
+    const QString name = QStringLiteral("新来的闪客");
+    const QString password = QStringLiteral("口令 42");
+    siteHome().site->clearRequests();
+    const auto outcome = show([&, this] {
+        // Not an account yet.
+        logIn(name, password, false);
+        ASSERT_EQ(prompter.asked.size(), 1);
+        EXPECT_EQ(prompter.asked.at(0).text, QStringLiteral("对不起，您的用户名或密码不正确！"));
+
         QTest::mouseClick(login.Button3, Qt::LeftButton);
         EXPECT_TRUE(login.isVisible()) << "the dialog stays open";
-        QTest::mouseClick(login.Button2, Qt::LeftButton);
+        EXPECT_TRUE(browser.isVisible());
+        QString text = pageText(QStringLiteral("注册以后回到程序里登陆。"));
+        EXPECT_TRUE(text.contains(QStringLiteral("注册新用户"))) << text.toStdString();
+        EXPECT_TRUE(browser.windowTitle().contains(QStringLiteral("注册新用户")))
+            << browser.windowTitle().toStdString();
+        const auto gets = requestsTo("GET", "/zc/Reg.ASP");
+        ASSERT_EQ(gets.size(), 1) << "a plain request";
+        EXPECT_TRUE(gets.at(0).body.isEmpty());
+
+        // The person fills in the site's form and sends it.
+        runScript(QStringLiteral("var f = document.getElementById('register');"
+                                 "f.Username.value = '%1'; f.Password.value = '%2';"
+                                 "f.querySelector('button').click();")
+                      .arg(name, password));
+        text = pageText(QStringLiteral("注册成功"));
+        EXPECT_TRUE(text.contains(QStringLiteral("请回到 KelvoFlash吧 里用“%1”登陆").arg(name))) << text.toStdString();
+        ASSERT_EQ(requestsTo("POST", "/zc/Reg.ASP").size(), 1);
+
+        // Back in the dialog, the new account logs in.
+        logIn(name, password, false);
     });
-    EXPECT_TRUE(browser.isVisible());
-    EXPECT_TRUE(waitFor([this] { return browser.windowTitle().contains(QStringLiteral("注册新用户")); }, 20000))
-        << browser.windowTitle().toStdString();
+    EXPECT_EQ(outcome, TFrm_Login::Outcome::LoggedIn);
+    EXPECT_EQ(prompter.asked.size(), 1) << "no message after the first";
+    EXPECT_TRUE(state.IsOnline);
+    EXPECT_EQ(state.LoggedInUser, name);
+    EXPECT_TRUE(saved(name));
+    EXPECT_TRUE(siteHome().site->accounts().check(name, password));
 }
 
 TEST_F(Login, AnUnreadableDatabaseIsReportedWhenTheUsersAreListed)

@@ -10,8 +10,10 @@
 #include "browser/BrowserWindow.h"
 #include "platform/NewItemsNotice.h"
 #include "search/SearchWindow.h"
+#include "store/Connection.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -20,6 +22,8 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -39,6 +43,45 @@ int runProgram(const QStringList &arguments, const QString &workingDir, QString 
     if (errors)
         *errors = QString::fromLocal8Bit(p.readAllStandardError());
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+// Copies the demo home's catalogue and skin to `to`, leaving out the file `without`.
+void copyDemoHome(const QString &to, const QString &without = {})
+{
+    const QDir from(sharedDemoHome());
+    for (const QString &folder : {QStringLiteral("Data"), QStringLiteral("001")}) {
+        QDir(to).mkpath(folder);
+        for (const QString &file : QDir(from.filePath(folder)).entryList(QDir::Files)) {
+            if (file != without)
+                QFile::copy(from.filePath(folder + u'/' + file), QDir(to).filePath(folder + u'/' + file));
+        }
+    }
+}
+
+// Runs the window probe on `home` and returns what it wrote to stderr, a
+// line each, Qt's own warnings left out.
+QStringList runWindowProbe(const QString &home, const QStringList &scenario, int *exitCode)
+{
+    QProcess probe;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    probe.setProcessEnvironment(environment);
+    probe.start(QStringLiteral(WINDOW_PROBE), QStringList{home} + scenario);
+    if (!probe.waitForFinished(60000)) {
+        probe.kill();
+        probe.waitForFinished();
+    }
+    *exitCode = probe.exitStatus() == QProcess::NormalExit ? probe.exitCode() : -1;
+    QStringList lines;
+    for (const QString &line : QString::fromUtf8(probe.readAllStandardError()).split(u'\n')) {
+        static const QStringList ours = {QStringLiteral("box "),      QStringLiteral("logged in"),
+                                         QStringLiteral("listed"),    QStringLiteral("damaged"),
+                                         QStringLiteral("restored"),  QStringLiteral("still running"),
+                                         QStringLiteral("timed out"), QStringLiteral("cannot")};
+        if (std::any_of(ours.begin(), ours.end(), [&](const QString &start) { return line.startsWith(start); }))
+            lines << line;
+    }
+    return lines;
 }
 
 TEST(Program, MakesItsObjectsInOrderAndStartsOnTheCatalogue)
@@ -68,15 +111,7 @@ TEST(Program, AMissingSkinFileIsReportedByEveryWindowThatLoadsIt)
 {
     // A home whose skin lacks one picture.
     QTemporaryDir home;
-    const QDir from(sharedDemoHome());
-    const QDir to(home.path());
-    for (const QString &folder : {QStringLiteral("Data"), QStringLiteral("001")}) {
-        to.mkpath(folder);
-        for (const QString &file : QDir(from.filePath(folder)).entryList(QDir::Files)) {
-            if (file != QLatin1String("ImageBottom.bmp"))
-                QFile::copy(from.filePath(folder + u'/' + file), to.filePath(folder + u'/' + file));
-        }
-    }
+    copyDemoHome(home.path(), QStringLiteral("ImageBottom.bmp"));
     CurrentDir here(home.path());
     ScriptedPrompter prompter;
     Program program(prompter, QStringLiteral("http://127.0.0.1:9/"));
@@ -185,6 +220,66 @@ TEST(Program, AnErrorInAnEventIsShownAndTheProgramGoesOn)
     EXPECT_TRUE(errors.contains(QStringLiteral("错误: 磁盘已满"))) << errors.toStdString();
     EXPECT_TRUE(errors.contains(QStringLiteral("错误: plain failure"))) << errors.toStdString();
     EXPECT_TRUE(errors.contains(QStringLiteral("still running")));
+}
+
+// The footer's advertisements when their table cannot be read: each tick
+// that fails is reported by the application's error handler, one box at a
+// time, before the login and after it, and the ticks go on.
+TEST(Program, AnUnreadableAdvertisementTableIsReportedAtEveryTickBeforeAndAfterTheLogin)
+{
+    QTemporaryDir home;
+    copyDemoHome(home.path());
+    {
+        store::Connection catalogue(QDir(home.path()).filePath(QStringLiteral("Data/info.db")));
+        catalogue.exec(QStringLiteral("DROP TABLE tb_Adver"));
+        catalogue.exec(QStringLiteral("CREATE VIEW tb_Adver AS SELECT 'x' AS Context, 'y' AS URL"
+                                      " WHERE abs(-9223372036854775808)"));
+    }
+    const QString error = QStringLiteral("box 错误: 数据库错误：integer overflow Unable to fetch row");
+    for (const QString &login : {QStringLiteral("after-two"), QStringLiteral("at-once")}) {
+        SCOPED_TRACE(login.toStdString());
+        int code = 0;
+        const QStringList lines = runWindowProbe(home.path(), {QStringLiteral("advert"), login}, &code);
+        const std::string all = lines.join(u'\n').toStdString();
+        EXPECT_EQ(code, 0) << all;
+        const qsizetype loggedIn = lines.indexOf(QStringLiteral("logged in"));
+        ASSERT_GE(loggedIn, 0) << all;
+        if (login == QLatin1String("after-two")) {
+            EXPECT_GE(loggedIn, 2) << "boxes while the login dialog was up: " << all;
+        }
+        EXPECT_GE(lines.mid(loggedIn + 1).count(error), 3) << "boxes after the login: " << all;
+        for (const QString &line : lines) {
+            if (line.startsWith(QLatin1String("box "))) {
+                EXPECT_EQ(line, error) << "one box at a time: " << all;
+            }
+        }
+        EXPECT_EQ(lines.constLast(), QStringLiteral("still running"));
+    }
+}
+
+// The catalogue file cut short under the main window: the next list command
+// shows the store's error, the list keeps what it showed, and once the file
+// is back the next command lists again.
+TEST(Program, ADamagedCatalogueIsReportedAndTheListKeepsItsRowsUntilTheFileIsBack)
+{
+    for (const QString &damage : {QStringLiteral("third"), QStringLiteral("emptied")}) {
+        SCOPED_TRACE(damage.toStdString());
+        QTemporaryDir home;
+        copyDemoHome(home.path());
+        int code = 0;
+        const QStringList lines = runWindowProbe(home.path(), {QStringLiteral("damage"), damage}, &code);
+        const std::string all = lines.join(u'\n').toStdString();
+        EXPECT_EQ(code, 0) << all;
+        ASSERT_EQ(lines.size(), 6) << all;
+        EXPECT_EQ(lines.at(0), QStringLiteral("logged in"));
+        EXPECT_TRUE(lines.at(1).startsWith(QStringLiteral("listed: 游戏世界-全部条目 | 1/"))) << all;
+        EXPECT_EQ(lines.at(2),
+                  QStringLiteral("box 错误: 数据库错误：database disk image is malformed Unable to fetch row"));
+        EXPECT_EQ(lines.at(3).section(u':', 1), lines.at(1).section(u':', 1)) << "the list is as it was";
+        EXPECT_TRUE(lines.at(4).startsWith(QStringLiteral("restored: MTV 精选-全部条目 | 1/"))) << all;
+        EXPECT_GT(lines.at(4).section(u'|', 2).trimmed().size(), 0) << "rows again";
+        EXPECT_EQ(lines.at(5), QStringLiteral("still running"));
+    }
 }
 
 TEST(Program, CommandLineAnswers)
