@@ -126,15 +126,9 @@ protected:
             ADD_FAILURE() << sql.toStdString();
     }
 
-    // The requests of one method whose path starts with `path`, oldest first.
     static QList<ReceivedRequest> requestsTo(const QByteArray &method, const QByteArray &path)
     {
-        QList<ReceivedRequest> out;
-        for (const ReceivedRequest &r : siteHome().site->requests()) {
-            if (r.method == method && r.target.startsWith(path))
-                out << r;
-        }
-        return out;
+        return siteRequestsTo(method, path);
     }
     // Rows of a statement on the catalogue, each as its fields joined by "|".
     static QStringList rows(const QString &sql) { return catalogueRows(siteHome().home.path(), sql); }

@@ -108,12 +108,7 @@ protected:
     void runScript(const QString &script) { browser.WebBrowser1->engineView()->page()->runJavaScript(script); }
     static QList<ReceivedRequest> requestsTo(const QByteArray &method, const QByteArray &path)
     {
-        QList<ReceivedRequest> out;
-        for (const ReceivedRequest &r : siteHome().site->requests()) {
-            if (r.method == method && r.target.startsWith(path))
-                out << r;
-        }
-        return out;
+        return siteRequestsTo(method, path);
     }
     std::optional<SavedRow> saved(const QString &name)
     {

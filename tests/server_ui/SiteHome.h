@@ -35,3 +35,15 @@ inline SiteHome &siteHome()
     static SiteHome *s = new SiteHome;
     return *s;
 }
+
+// The requests the shared site answered of one method whose path starts with
+// `path`, oldest first.
+inline QList<ReceivedRequest> siteRequestsTo(const QByteArray &method, const QByteArray &path)
+{
+    QList<ReceivedRequest> out;
+    for (const ReceivedRequest &r : siteHome().site->requests()) {
+        if (r.method == method && r.target.startsWith(path))
+            out << r;
+    }
+    return out;
+}
