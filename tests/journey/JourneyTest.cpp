@@ -1,0 +1,315 @@
+// What a person does with the program, through the X server's own input:
+// the logins with their messages, a class list and its context menu, a card
+// to a friend, an item opened, a local search. The same journeys run on a
+// bare X server and under a window manager.
+#include "Person.h"
+#include "server_ui/SiteHome.h"
+#include "shell/DemoHome.h"
+
+#include "app/MainWindow.h"
+#include "app/Program.h"
+#include "browse/ItemListPanel.h"
+#include "browse/ItemRowsModel.h"
+#include "browser/BrowserWindow.h"
+#include "platform/QtPrompter.h"
+#include "search/SearchResultModel.h"
+#include "search/SearchWindow.h"
+#include "server/LoginDialog.h"
+#include "server/SendtoDialog.h"
+#include "store/DataModule.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QToolButton>
+#include <QTreeView>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+// Whether a window is up where a person can see it.
+bool onScreen(QWidget *window)
+{
+    return window && window->isVisible() && window->windowHandle() && window->windowHandle()->isExposed();
+}
+
+// Waits for a message box saying `text`; answers it or nothing. Boxes live
+// on the stack of the code that asks, so the pointer follows its deletion.
+QPointer<QMessageBox> waitForBox(const QString &text)
+{
+    QPointer<QMessageBox> box;
+    until([&] {
+        box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        return box && onScreen(box) && box->text().contains(text);
+    });
+    return box;
+}
+
+bool closed(const QPointer<QMessageBox> &box)
+{
+    return until([box] { return !box || !box->isVisible(); });
+}
+
+bool closed(QWidget *window)
+{
+    return until([window] { return !window->isVisible(); });
+}
+
+// A window does not move once it is on the screen: what a person aims at
+// stays where they saw it.
+void expectSteady(Person &person, QWidget *window, const char *name)
+{
+    const QPoint first = person.placeOf(window, {0, 0});
+    QThread::msleep(400);
+    EXPECT_EQ(person.placeOf(window, {0, 0}), first) << name << " moved after it was shown";
+}
+
+// Counts of the catalogue, read on the GUI thread.
+int countOf(TDM_CDS *dm, const char *sql)
+{
+    QSqlQuery q(dm->ac_info.database());
+    q.exec(QLatin1String(sql));
+    return q.next() ? q.value(0).toInt() : -1;
+}
+
+int itemsMarked(TDM_CDS *dm)
+{
+    return onGui(
+        [dm] { return countOf(dm, "SELECT COUNT(*) FROM tb_Files WHERE HasViewed OR HasDownloaded OR Deleted"); });
+}
+
+constexpr const char *kCardsSent = "SELECT COUNT(*) FROM tb_SendCards WHERE SendFlag = 1";
+
+// The program as main() makes it, on the shared demo home and site, with
+// message boxes a person answers.
+class Journey : public ::testing::Test
+{
+protected:
+    Journey() : cwd(siteHome().home.path()), program(boxes, siteHome().base())
+    {
+        boxes.setOwner(program.Frm_Main());
+        program.setLoginAtStart(true);
+        program.start();
+    }
+
+    // Runs the person's part on a thread of its own while the program's
+    // event loop runs here.
+    void act(const std::function<void(Person &)> &part)
+    {
+        std::atomic<bool> done = false;
+        std::thread thread([&] {
+            try {
+                Person person;
+                part(person);
+            } catch (const std::exception &e) {
+                ADD_FAILURE() << e.what();
+            }
+            closeModalWindows();
+            done = true;
+        });
+        while (!done)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        thread.join();
+    }
+
+    // Whatever modal window a failed step left open holds the event loop:
+    // closed, so the test ends.
+    static void closeModalWindows()
+    {
+        for (int i = 0; i < 10 && onGui([] { return QApplication::activeModalWidget() != nullptr; }); ++i) {
+            QMetaObject::invokeMethod(qApp, [] {
+                if (QWidget *w = QApplication::activeModalWidget()) {
+                    const auto *box = qobject_cast<QMessageBox *>(w);
+                    std::fprintf(stderr, "left open: %s \"%s\" %s\n", w->metaObject()->className(),
+                                 qPrintable(w->windowTitle()), box ? qPrintable(box->text()) : "");
+                    w->close();
+                }
+            });
+            QThread::msleep(200);
+        }
+    }
+
+    // The start's login dialog, answered offline.
+    void logInOffline(Person &person)
+    {
+        TFrm_Login *login = program.Frm_Login();
+        ASSERT_TRUE(until([login] { return onScreen(login); })) << "the login dialog shows at start";
+        expectSteady(person, login, "the login dialog");
+        person.clickOn(login->CheckBox2);
+        ASSERT_TRUE(onGui([login] { return login->CheckBox2->isChecked(); }));
+        person.clickOn(login->Button1);
+        ASSERT_TRUE(closed(login));
+        ASSERT_TRUE(until([this] { return onScreen(program.Frm_Main()); }));
+    }
+
+    // Lists the first class by its button on the start panel.
+    void listFirstClass(Person &person)
+    {
+        TFrm_Main *main = program.Frm_Main();
+        expectSteady(person, main, "the main window");
+        person.clickOn(main->findChild<QToolButton *>(QStringLiteral("sbt_c1")));
+        ASSERT_TRUE(until([main] { return main->pal_files->filesModel->rowCount() >= 3; }));
+    }
+
+    QPoint rowPlace(Person &person, int row)
+    {
+        QTreeView *list = program.Frm_Main()->pal_files->lv_Files;
+        const QRect rect = onGui([&] { return list->visualRect(list->model()->index(row, 0)); });
+        return person.placeOf(list->viewport(), rect.center());
+    }
+
+    CurrentDir cwd;
+    platform::QtPrompter boxes;
+    Program program;
+};
+
+TEST_F(Journey, FromAnOfflineStartToACardThroughTheLoginsMessages)
+{
+    act([this](Person &person) {
+        logInOffline(person);
+        listFirstClass(person);
+        if (HasFatalFailure())
+            return;
+        browse::ItemListPanel *files = program.Frm_Main()->pal_files;
+        const int view = onGui([files] { return files->state.CurrentView; });
+        const QString caption = onGui([files] { return files->lab_Files->text(); });
+        const int marked = itemsMarked(program.DM_CDS());
+
+        // A right click on a row opens the menu, which stays, and changes nothing.
+        person.click(rowPlace(person, 1), 3);
+        QMenu *menu = files->pm_Files;
+        ASSERT_TRUE(until([menu] { return onScreen(menu); })) << "the context menu opens";
+        QThread::msleep(500);
+        EXPECT_TRUE(onGui([menu] { return menu->isVisible(); })) << "the context menu stays";
+        EXPECT_EQ(onGui([files] { return files->state.CurrentView; }), view);
+        EXPECT_EQ(onGui([files] { return files->lab_Files->text(); }), caption);
+        EXPECT_EQ(itemsMarked(program.DM_CDS()), marked);
+
+        // Sending the row as a card while offline offers a login.
+        const QRect card = onGui([&] { return menu->actionGeometry(files->T1); });
+        person.click(person.placeOf(menu, card.center()));
+        QPointer<QMessageBox> offer = waitForBox(QStringLiteral("离线状态"));
+        ASSERT_TRUE(offer) << "the offer to log in";
+        person.clickOn(offer->button(QMessageBox::Yes));
+
+        // The login dialog again: online, its messages answered by a click
+        // and by Enter, and the dialog still takes both afterwards.
+        TFrm_Login *login = program.Frm_Login();
+        ASSERT_TRUE(until([login] { return onScreen(login); }));
+        if (onGui([login] { return login->CheckBox2->isChecked(); }))
+            person.clickOn(login->CheckBox2);
+        onGui([login] {
+            login->cb_username->setEditText(QString());
+            login->ed_password->clear();
+            return true;
+        });
+        person.clickOn(login->Button1);
+        QPointer<QMessageBox> noName = waitForBox(QStringLiteral("用户名称不能为空"));
+        ASSERT_TRUE(noName) << "an empty name is refused";
+        EXPECT_TRUE(person.isAbove(noName, login)) << "the box shows over the login dialog";
+        QThread::msleep(1000);
+        EXPECT_TRUE(person.isAbove(noName, login)) << "the box stays over the login dialog";
+        person.clickOn(noName->button(QMessageBox::Ok));
+        ASSERT_TRUE(closed(noName));
+        person.clickOn(login->cb_username);
+        person.type(QStringLiteral("demo"));
+        person.press(Person::kReturn);
+        QPointer<QMessageBox> noPassword = waitForBox(QStringLiteral("用户口令不能为空"));
+        ASSERT_TRUE(noPassword) << "Enter on the login dialog after a message box";
+        person.press(Person::kReturn);
+        ASSERT_TRUE(closed(noPassword));
+        person.clickOn(login->ed_password);
+        person.type(QStringLiteral("demo"));
+        person.clickOn(login->Button1);
+
+        // Logged in online, the card dialog follows for the row.
+        TFrm_Sendto *cards = program.Frm_Sendto();
+        ASSERT_TRUE(until([cards] { return onScreen(cards); }, 30000)) << "the card dialog after the login";
+        EXPECT_TRUE(onGui([this] { return program.Frm_Main()->login.IsOnline; }));
+        EXPECT_EQ(onGui([this] { return program.Frm_Main()->login.LoggedInUser; }), QStringLiteral("demo"));
+        expectSteady(person, cards, "the card dialog");
+        const int sent = onGui([this] { return countOf(program.DM_CDS(), kCardsSent); });
+        person.clickOn(cards->ed_ToEmail);
+        person.type(QStringLiteral("friend@example.org"));
+        person.clickOn(cards->ed_ToName);
+        person.type(QStringLiteral("Friend"));
+        person.clickOn(cards->ed_Memo);
+        person.type(QStringLiteral("Have a look!"));
+        person.clickOn(cards->ed_Fromname);
+        person.type(QStringLiteral("Demo"));
+        person.clickOn(cards->btn_Send);
+        QPointer<QMessageBox> done = waitForBox(QStringLiteral("贺卡已经发送"));
+        ASSERT_TRUE(done) << "the card is sent";
+        EXPECT_TRUE(eventually([&] { return !person.looksBlank(done); }, 3000)) << "the box is drawn";
+        person.clickOn(done->button(QMessageBox::Ok));
+        ASSERT_TRUE(closed(done));
+        EXPECT_EQ(onGui([this] { return countOf(program.DM_CDS(), kCardsSent); }), sent + 1);
+    });
+}
+
+TEST_F(Journey, OpensAnItemAndSearchesWithoutAStrayClick)
+{
+    act([this](Person &person) {
+        logInOffline(person);
+        listFirstClass(person);
+        if (HasFatalFailure())
+            return;
+        TDM_CDS *dm = program.DM_CDS();
+
+        // A double click opens the row's item in the browser window.
+        const int id = onGui([this] { return program.Frm_Main()->pal_files->filesModel->row(2).fileId.toInt(); });
+        person.doubleClick(rowPlace(person, 2));
+        TFrm_Browser *browser = program.Frm_Browser();
+        ASSERT_TRUE(until([browser] { return onScreen(browser); })) << "the browser window opens";
+        EXPECT_EQ(onGui([browser] { return browser->CurrentFileID; }), id);
+        expectSteady(person, browser, "the browser window");
+        onGui([browser] { return browser->close(); });
+
+        // The search window: a click into its keyword box searches nothing.
+        const int marked = itemsMarked(dm);
+        TFrm_Search *search = program.Frm_Search();
+        person.clickOn(program.Frm_Main()->sb_search);
+        ASSERT_TRUE(until([search] { return onScreen(search); })) << "the search window opens";
+        expectSteady(person, search, "the search window");
+        person.clickOn(search->ed_keyword);
+        QThread::msleep(500);
+        EXPECT_EQ(onGui([search] { return search->filesModel->rowCount(); }), 0) << "a click in the keyword box";
+        EXPECT_EQ(itemsMarked(dm), marked);
+        EXPECT_TRUE(onGui([search] { return search->ed_keyword->hasFocus(); }));
+
+        // Typing a keyword and Enter searches, and lists what matches.
+        person.type(QStringLiteral("zzz"));
+        person.press(Person::kReturn);
+        const auto status = [search] {
+            return search->statusPanels[2]->text() + u' ' + search->statusPanels[3]->text();
+        };
+        EXPECT_TRUE(until([&] { return status() == QStringLiteral("关键字:zzz 共0条"); }))
+            << onGui(status).toStdString();
+
+        // An empty keyword and "本地搜索" list every item.
+        person.press(Person::kSelectAll, true);
+        person.press(Person::kBackSpace);
+        person.clickOn(search->SpeedButton1);
+        const int items = onGui([dm] { return countOf(dm, "SELECT COUNT(*) FROM tb_Files WHERE NOT Deleted"); });
+        EXPECT_TRUE(until([&] { return status() == QStringLiteral("关键字: 共%1条").arg(items); }))
+            << onGui(status).toStdString();
+        EXPECT_EQ(onGui([search] { return search->filesModel->rowCount(); }), items);
+    });
+}
+
+} // namespace
