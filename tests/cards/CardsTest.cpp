@@ -14,6 +14,7 @@
 #include "server/SendtoDialog.h"
 
 #include <QAction>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -340,17 +341,38 @@ public:
         server.listen(QHostAddress::LocalHost);
         QObject::connect(&server, &QTcpServer::newConnection, [this] {
             while (QTcpSocket *socket = server.nextPendingConnection())
-                QObject::connect(socket, &QTcpSocket::readyRead, [this, socket] { received += socket->readAll(); });
+                QObject::connect(socket, &QTcpSocket::readyRead, [this, socket] { read(socket); });
         });
     }
     QString base() const { return QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort()); }
     // Posts of cards that reached the site so far.
     int cardPosts() const { return int(received.count("POST /Cards/PostCards.asp")); }
     void stop() { server.close(); }
+    // From now on each whole request is answered with the success code.
+    void answerFromNow() { answering = true; }
 
 private:
+    void read(QTcpSocket *socket)
+    {
+        const QByteArray bytes = socket->readAll();
+        received += bytes;
+        QByteArray &mine = pending[socket];
+        mine += bytes;
+        const qsizetype head = mine.indexOf("\r\n\r\n");
+        if (!answering || head < 0)
+            return;
+        const qsizetype at = mine.toLower().indexOf("content-length:");
+        const qsizetype length = at < 0 ? 0 : mine.mid(at + 15, mine.indexOf("\r\n", at) - at - 15).trimmed().toInt();
+        if (mine.size() - head - 4 < length)
+            return;
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 1\r\nConnection: close\r\n\r\n0");
+        socket->disconnectFromHost();
+    }
+
     QTcpServer server;
     QByteArray received;
+    QHash<QTcpSocket *, QByteArray> pending;
+    bool answering = false;
 };
 
 TEST_F(Cards, ACancelledSendOrASiteThatIsDownRecordsNothing)
@@ -407,6 +429,40 @@ TEST_F(Cards, ACancelledSendOrASiteThatIsDownRecordsNothing)
         }
         EXPECT_TRUE(sentCards().isEmpty()) << "no card was recorded";
     }
+}
+
+TEST_F(Cards, ASendRightAfterACancelledOneGoesOut)
+{
+    SilentSite site;
+    startProgram(site.base());
+    main->login.IsOnline = true;
+    prompter.asked.clear();
+    ModalScript script;
+    script.then(QStringLiteral("Frm_Sendto"), [&](QWidget *w) {
+        type(kMail, kName, kBody, kFrom);
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&] {
+            ADD_FAILURE() << "the posting dialog waited on";
+            program->Frm_Postdata()->close();
+        });
+        guard.start(30000);
+        QTest::mouseClick(cards().btn_Send, Qt::LeftButton);
+        // Given up on; the site answers from now on, and the person sends again at once.
+        site.answerFromNow();
+        QTest::mouseClick(cards().btn_Send, Qt::LeftButton);
+        w->close();
+    });
+    script.then(QStringLiteral("Frm_Postdata"), [&](QWidget *w) {
+        EXPECT_TRUE(waitFor([&] { return site.cardPosts() == 1; }, 20000)) << "the first card went out";
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Button2")), Qt::LeftButton);
+    });
+    recommendRow(0);
+    ASSERT_TRUE(script.finished()) << script.pending() << " steps left";
+    EXPECT_EQ(site.cardPosts(), 2);
+    ASSERT_EQ(prompter.asked.size(), 1);
+    EXPECT_EQ(prompter.asked.at(0).text, QStringLiteral("贺卡已经发送到对方的邮箱！"));
+    EXPECT_EQ(sentCards().size(), 1) << "the card sent is recorded once";
 }
 
 } // namespace
