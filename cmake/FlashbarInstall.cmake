@@ -32,13 +32,17 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
-# The long description; CPack puts the summary above it.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "KelvoFlash吧 browses a web site's catalogue of Flash animations by class and \
-column, plays them in its own browser window with the Ruffle player, hands downloads to its own download \
-manager, keeps subscriptions and favourites, searches the catalogue and the site, logs in and sends greeting cards.
-
-The package also carries the demo site, which the program starts by itself for a local site address, and a tool \
-that writes demo catalogues.")
+# The long description, a line each (no line of it longer than 80
+# characters); CPack puts the summary above it.
+string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "KelvoFlash吧 browses a web site's catalogue of Flash animations by class"
+  "and column, plays them in its own browser window with the Ruffle player,"
+  "hands downloads to its own download manager, keeps subscriptions and"
+  "favourites, searches the catalogue and the site, logs in and sends"
+  "greeting cards."
+  ""
+  "The package also carries the demo site, which the program starts by itself"
+  "for a local site address, and a tool that writes demo catalogues.")
 # Loaded at run time rather than linked, one a line: the SQLite driver, the
 # web engine's helper, the downloads' engine, and the fonts the windows are
 # drawn for (the 12-pixel bitmaps of AR PL UMing, DejaVu for Latin text).

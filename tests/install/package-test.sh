@@ -31,7 +31,7 @@ done
 # lintian: no error; its warnings are named in the README.
 if command -v lintian > /dev/null; then
   lintian_ok=yes
-  lintian --fail-on error --no-tag-display-limit "$deb" > "$work/lintian.log" 2>&1 || lintian_ok=no
+  lintian --fail-on error --tag-display-limit 0 "$deb" > "$work/lintian.log" 2>&1 || lintian_ok=no
   cat "$work/lintian.log"
   [[ $lintian_ok == yes ]] || fail "lintian reports errors"
 else
