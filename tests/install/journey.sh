@@ -34,7 +34,12 @@ wm=$!
 user="$work/user"
 mkdir -p "$user/.config/flashbar" "$user/runtime"
 chmod 700 "$user/runtime"
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+# A port nothing listens on, from the system's range of passing ports.
+read -r low high < /proc/sys/net/ipv4/ip_local_port_range
+for _ in $(seq 100); do
+  port=$((low + RANDOM % (high - low)))
+  (exec 3<> "/dev/tcp/127.0.0.1/$port") 2> /dev/null || break
+done
 url="http://127.0.0.1:$port/"
 printf '[site]\naddress=%s\n' "$url" > "$user/.config/flashbar/flashbar.conf"
 export HOME="$user" XDG_CONFIG_HOME="$user/.config" XDG_DATA_HOME="$user/.local/share" \
@@ -83,6 +88,16 @@ xdotool mousemove --window "$main" 70 125 sleep 0.3 click --repeat 2 --delay 120
 browser=$(window '^Zanto 浏览器\[.+\]$')
 title=$(xdotool getwindowname "$browser")
 echo "the browser window shows: $title"
+# The site's playing page is titled with the item's name; the item is now viewed.
+name=${title#*[}
+name=${name%]}
+for _ in $(seq 50); do
+  viewed=$(sqlite3 "$home/Data/info.db" \
+    "select count(*) from tb_Files where DisplayName = '${name//\'/\'\'}' and HasViewed <> 0" 2> /dev/null || true)
+  [[ "${viewed:-0}" -ge 1 ]] && break
+  sleep 0.2
+done
+[[ "${viewed:-0}" -ge 1 ]] || fail "the browser window does not show the site's page of an item: $title"
 
 # The browser window's "发送给好友": a card to a friend.
 focus "$browser"
@@ -103,7 +118,8 @@ for _ in $(seq 100); do
   sleep 0.3
 done
 grep -q 'Li Lei' "$work/mailbox.html" && grep -q 'Happy new year' "$work/mailbox.html" &&
-  grep -q 'Han Meimei' "$work/mailbox.html" || fail "the card is not in the site's mailbox"
+  grep -q 'Han Meimei' "$work/mailbox.html" && grep -qF "$name" "$work/mailbox.html" ||
+  fail "the card is not in the site's mailbox"
 # The program says it was sent (its progress window gone first).
 sleep 1
 sent=$(window '^提示$')
@@ -116,6 +132,7 @@ xdotool key Return
 
 # Killed, the program leaves no site behind for long; the port is free again.
 kill -9 "$program"
+wait "$program" 2> /dev/null || true
 for _ in $(seq 50); do
   alive "$site" || break
   sleep 0.2
