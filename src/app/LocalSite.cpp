@@ -94,14 +94,25 @@ LocalSite::State LocalSite::startSite(quint16 port, const QString &home, const Q
     while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
         m_process.waitForReadyRead(100);
         said += m_process.readAllStandardOutput();
-        if (said.contains("serving "))
+        if (said.contains("serving ")) {
+            discardOutput();
             return State::Started;
+        }
     }
     const QString why = QString::fromLocal8Bit(m_process.readAllStandardError()).trimmed();
     stop();
     *error = why.isEmpty() ? QStringLiteral("flashbar-site did not start listening") : why;
     // Another program may have taken the port since it was probed.
     return probe(port) == Port::Foreign ? State::PortTaken : State::Failed;
+}
+
+void LocalSite::discardOutput()
+{
+    // What the running site says is not kept, however long it runs.
+    QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process,
+                     [this] { m_process.readAllStandardOutput(); });
+    QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process,
+                     [this] { m_process.readAllStandardError(); });
 }
 
 void LocalSite::stop()

@@ -41,6 +41,7 @@ public:
 
 private:
     State startSite(quint16 port, const QString &home, const QString &program, QString *error, int waitMs);
+    void discardOutput();
 
     QProcess m_process;
 };
