@@ -4,7 +4,8 @@
 # demo home it offers, starts the local site named in the settings file,
 # logs in online as demo/demo, opens an item's playing page from the site
 # and sends it as a card, which the site's mailbox page then shows. Killed,
-# the program leaves no site behind.
+# the program leaves no site behind. With another program on the site's
+# port, it shows an error box, starts no site and goes on to its login.
 #   journey.sh PREFIX WORK (run by install-test.sh under xvfb-run)
 set -euo pipefail
 prefix=$1 work=$2
@@ -139,4 +140,22 @@ for _ in $(seq 50); do
 done
 alive "$site" && fail "the site outlived the killed program"
 curl -sf "${url}flashbar-site" > /dev/null && fail "something still answers at $url"
-echo "the installed program served, logged in, played from the site and sent a card"
+
+# Another program on the port: an error box, no site, and the program goes on.
+aria2c --enable-rpc --rpc-listen-port="$port" --dir="$work" --quiet > /dev/null 2>&1 &
+other=$!
+trap 'kill -9 $program 2> /dev/null || true; kill $other $wm 2> /dev/null || true' EXIT
+for _ in $(seq 50); do
+  (exec 3<> "/dev/tcp/127.0.0.1/$port") 2> /dev/null && break
+  sleep 0.2
+done
+"$prefix/bin/flashbar" > "$work/journey.log" 2>&1 &
+program=$!
+box=$(window '^错误$')
+pgrep -P "$program" -x flashbar-site > /dev/null && fail "a site was started on a port another program holds"
+focus "$box"
+xdotool key Return
+window '^Zanto用户登陆$' > /dev/null
+kill -9 "$program"
+wait "$program" 2> /dev/null || true
+echo "the installed program served, logged in, played from the site and sent a card; with the port taken it went on"
