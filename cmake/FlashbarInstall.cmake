@@ -9,11 +9,14 @@ install(TARGETS
   flashbar-dm
   RUNTIME DESTINATION bin)
 
-# The Flash player, from the npm package (scripts/install-deps).
+# The Flash player, from the npm package (scripts/install-deps); its
+# licences are in the package's copyright file (data/package/copyright).
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/node_modules/@ruffle-rs/ruffle/
   DESTINATION share/flashbar/ruffle
   PATTERN "*.map" EXCLUDE
-  PATTERN "package.json" EXCLUDE)
+  PATTERN "package.json" EXCLUDE
+  PATTERN "README.md" EXCLUDE
+  PATTERN "LICENSE_*" EXCLUDE)
 
 install(FILES README.md DESTINATION share/doc/flashbar)
 
@@ -28,8 +31,27 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded at run time rather than linked: the SQLite driver, the downloads'
-# engine and the Chinese fonts.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6webenginecore6-bin, aria2, fonts-noto-cjk | fonts-arphic-uming")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming, fonts-noto-cjk")
+set(CPACK_STRIP_FILES ON)
+# The long description, a line each (no line of it longer than 80
+# characters); CPack puts the summary above it.
+string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "KelvoFlash吧 browses a web site's catalogue of Flash animations by class"
+  "and column, plays them in its own browser window with the Ruffle player,"
+  "hands downloads to its own download manager, keeps subscriptions and"
+  "favourites, searches the catalogue and the site, logs in and sends"
+  "greeting cards."
+  ""
+  "The package also carries the demo site, which the program starts by itself"
+  "for a local site address, and a tool that writes demo catalogues.")
+# Loaded at run time rather than linked, one a line: the SQLite driver, the
+# web engine's helper, the downloads' engine, and the fonts the windows are
+# drawn for (the 12-pixel bitmaps of AR PL UMing, DejaVu for Latin text).
+set(flashbar_run_depends
+  libqt6sql6-sqlite
+  libqt6webenginecore6-bin
+  aria2
+  fonts-arphic-uming
+  fonts-dejavu-core
+)
+list(JOIN flashbar_run_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 include(CPack)

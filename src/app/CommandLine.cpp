@@ -1,18 +1,12 @@
 #include "app/CommandLine.h"
 
+#include "common/Settings.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 
 namespace app {
 namespace {
-
-QString withSlash(QString url)
-{
-    if (!url.endsWith(u'/'))
-        url += u'/';
-    return url;
-}
 
 // Takes the value of an option given as "--name VALUE" or "--name=VALUE".
 bool takeValue(const QStringList &args, qsizetype &i, const QString &name, QString *value, QString *error)
@@ -71,13 +65,10 @@ Options parseCommandLine(const QStringList &arguments, const QString &siteFromEn
         else
             o.error = QStringLiteral("--notify-new-items takes a whole number, not \"%1\"").arg(notify);
     }
-    if (o.error.isEmpty() && !site.isEmpty()) {
-        const QUrl url(site, QUrl::StrictMode);
-        if (!url.isValid() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) ||
-            url.host().isEmpty())
-            o.error = QStringLiteral("the site address \"%1\" is not an http address").arg(site);
-    }
-    o.site = withSlash(site.isEmpty() ? kDefaultSite : site);
+    if (o.error.isEmpty() && !site.isEmpty())
+        o.error = common::siteAddressProblem(site);
+    o.siteGiven = !site.isEmpty();
+    o.site = common::withTrailingSlash(site.isEmpty() ? kDefaultSite : site);
     return o;
 }
 
@@ -86,7 +77,8 @@ QString helpText()
     return QStringLiteral("Usage: flashbar [options]\n"
                           "A desktop client for a web site's catalogue of Flash animations.\n\n"
                           "  --home DIR              work in DIR (Data/info.db, 001/, local/ are found there)\n"
-                          "  --site URL              base address of the web site (also FLASHBAR_SITE)\n"
+                          "  --site URL              base address of the web site (also FLASHBAR_SITE), for this run;\n"
+                          "                          else [site] address= in ~/.config/flashbar/flashbar.conf\n"
                           "  --notify-new-items N    tell the running program that N new items arrived, then exit\n"
                           "  --screenshot FILE       start, save the main window as a PNG picture, then exit\n"
                           "  --version               print the version\n"

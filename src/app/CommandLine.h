@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Settings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,13 +9,14 @@
 
 namespace app {
 
-inline const QString kDefaultSite = QStringLiteral("http://127.0.0.1:8731/");
+inline const QString kDefaultSite = common::kDefaultSiteAddress;
 
 struct Options
 {
-    QString home;       // --home DIR
-    QString site;       // --site URL (with a trailing '/'), else FLASHBAR_SITE, else the demo site
-    QString screenshot; // --screenshot FILE
+    QString home;           // --home DIR
+    QString site;           // --site URL (with a trailing '/'), else FLASHBAR_SITE, else the demo site
+    bool siteGiven = false; // whether --site or FLASHBAR_SITE named the site
+    QString screenshot;     // --screenshot FILE
     std::optional<int> notifyNewItems;
     bool help = false;
     bool version = false;

@@ -3,8 +3,11 @@
 #include "app/CommandLine.h"
 #include "app/FirstStart.h"
 #include "app/HomeInstance.h"
+#include "app/LocalSite.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
+#include "common/Paths.h"
+#include "common/Settings.h"
 #include "platform/NewItemsNotice.h"
 #include "platform/QtPrompter.h"
 #include "platform/StreamPrompter.h"
@@ -50,6 +53,38 @@ bool hasDisplay()
 {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     return !platform.isEmpty() || !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
+}
+
+// The site's address: the command line's, else the settings file's (kept
+// there the first time), else the default; a bad one in the file is told.
+QString siteAddress(const app::Options &options, bool interactive, platform::Prompter &prompter)
+{
+    const common::SiteSetting setting = common::readSiteAddress(options.siteGiven ? options.site : QString());
+    if (!setting.error.isEmpty())
+        prompter.showError(
+            QStringLiteral("设置文件中的网站地址不能使用，程序使用 %1。\n%2").arg(setting.address, setting.error));
+    else if (interactive && !options.siteGiven)
+        common::keepDefaultSiteAddress();
+    return setting.address;
+}
+
+// Starts the local site when the address is a local one and nothing serves
+// it; a failure is told and the program goes on, online logins failing.
+void startLocalSite(app::LocalSite &site, const QString &address, const QString &home, platform::Prompter &prompter)
+{
+    QString error;
+    switch (site.ensure(address, home, common::siteProgram(), &error)) {
+    case app::LocalSite::State::PortTaken:
+        prompter.showError(QStringLiteral("地址 %1 已被另一个程序占用，本地网站没有启动。\n"
+                                          "程序继续运行，请离线登陆。")
+                               .arg(address));
+        break;
+    case app::LocalSite::State::Failed:
+        prompter.showError(QStringLiteral("本地网站 %1 没有启动：%2\n程序继续运行，请离线登陆。").arg(address, error));
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace
@@ -120,13 +155,19 @@ int main(int argc, char **argv)
             return 1;
         }
     }
+    const bool interactive = options.screenshot.isEmpty();
+    const QString site = siteAddress(options, interactive, prompter);
     if (options.home.isEmpty()) {
-        const app::HomeOffer offer = app::offerDemoHome(home, options.site, prompter);
+        const app::HomeOffer offer = app::offerDemoHome(home, site, prompter);
         if (offer == app::HomeOffer::Declined || offer == app::HomeOffer::Failed)
             return offer == app::HomeOffer::Declined ? 0 : 1;
     }
+    // Ends with the program (declared before it, so destroyed after it).
+    app::LocalSite localSite;
+    if (interactive)
+        startLocalSite(localSite, site, home, prompter);
 
-    Program program(prompter, options.site);
+    Program program(prompter, site);
     boxes.setOwner(program.Frm_Main());
     // A picture of the main window waits for no one.
     program.setLoginAtStart(options.screenshot.isEmpty());

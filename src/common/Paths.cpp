@@ -59,4 +59,12 @@ QString helpDir()
                         QStringLiteral("index.html"));
 }
 
+QString siteProgram()
+{
+    const QString name = QStringLiteral("flashbar-site");
+    const QString dir = firstHolding(
+        {QCoreApplication::applicationDirPath(), notInstalled(FLASHBAR_BUILD_DIR, "tools/demo-site")}, name);
+    return dir.isEmpty() ? QString() : QDir(dir).filePath(name);
+}
+
 } // namespace common

@@ -23,4 +23,8 @@ QString ruffleDir();
 // The folder of the program's own help pages (index.html), or empty.
 QString helpDir();
 
+// The demo site's program: flashbar-site beside the running program, else
+// (build tree only) the one built there. Empty when there is none.
+QString siteProgram();
+
 } // namespace common

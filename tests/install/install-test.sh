@@ -3,7 +3,8 @@
 # with the source and build trees hidden (a private mount namespace lays
 # empty folders over them), runs the installed programs: a demo home, the
 # demo site serving the installed Flash player, and the program's own
-# screenshot. Also validates the installed desktop entry and metadata.
+# screenshot, then a new user's first run under a real X server
+# (journey.sh). Also validates the installed desktop entry and metadata.
 #   install-test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -18,7 +19,7 @@ cmake --install "$build" --prefix "$work/first" > /dev/null
 mv "$work/first" "$work/prefix"
 prefix="$work/prefix"
 
-for f in bin/flashbar bin/flashbar-catalogue bin/flashbar-site \
+for f in bin/flashbar bin/flashbar-catalogue bin/flashbar-site bin/flashbar-dm share/man/man1/flashbar.1.gz \
   share/flashbar/ruffle/ruffle.js share/flashbar/help/index.html share/flashbar/help/main-window.png \
   share/applications/org.kelvoflash.flashbar.desktop share/metainfo/org.kelvoflash.flashbar.metainfo.xml \
   share/icons/hicolor/16x16/apps/flashbar.png share/icons/hicolor/48x48/apps/flashbar.png \
@@ -35,6 +36,7 @@ desktop-file-validate "$prefix/share/applications/org.kelvoflash.flashbar.deskto
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/org.kelvoflash.flashbar.metainfo.xml"
 
 # The rest runs where the source and build trees cannot be read.
+cp "$source/tests/install/journey.sh" "$work/journey.sh"
 cat > "$work/run.sh" << 'INNER'
 set -euo pipefail
 prefix=$1 work=$2 hide=$3
@@ -62,6 +64,11 @@ cmp -s "$work/ruffle.js" "$prefix/share/flashbar/ruffle/ruffle.js" || fail "the 
 "$prefix/bin/flashbar" --version | grep -q 'KelvoFlash吧' || fail "--version"
 QT_QPA_PLATFORM=offscreen "$prefix/bin/flashbar" --home "$home" --site "$url" --screenshot "$work/main.png"
 [[ -s "$work/main.png" ]] || fail "no screenshot"
+if command -v xvfb-run > /dev/null && command -v openbox > /dev/null && command -v xdotool > /dev/null; then
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/journey.sh" "$prefix" "$work"
+else
+  fail "the first run needs xvfb-run, openbox and xdotool (scripts/install-deps)"
+fi
 INNER
 
 if unshare --mount true 2> /dev/null; then

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -289,6 +290,28 @@ TEST(Program, CommandLineAnswers)
     EXPECT_EQ(runProgram({QStringLiteral("--bogus")}, QDir::tempPath(), &errors), 2);
     EXPECT_TRUE(errors.contains(QStringLiteral("--bogus")));
     EXPECT_EQ(runProgram({QStringLiteral("--site"), QStringLiteral("ftp://x/")}, QDir::tempPath(), &errors), 2);
+
+    // A bad address in the settings file is told, and the program goes on
+    // with the default; the file is left for the user to mend.
+    QTemporaryDir config;
+    QDir(config.path()).mkpath(QStringLiteral("flashbar"));
+    const QString settings = config.filePath(QStringLiteral("flashbar/flashbar.conf"));
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[site]\naddress=gopher://flash.example/\n");
+    file.close();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    const QString shot = config.filePath(QStringLiteral("shot.png"));
+    EXPECT_EQ(runProgram({QStringLiteral("--home"), sharedDemoHome(), QStringLiteral("--screenshot"), shot},
+                         QDir::tempPath(), &errors, environment),
+              0)
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("错误"))) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(settings)) << errors.toStdString();
+    EXPECT_TRUE(QFileInfo(shot).size() > 0);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("gopher://flash.example/"));
 }
 
 class NewItems : public ::testing::Test

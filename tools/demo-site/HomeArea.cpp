@@ -21,6 +21,10 @@ public:
     void addRoutes(SiteRoutes &routes) override
     {
         routes.page(QStringLiteral("/"), [this](const QHttpServerRequest &) { return homePage(); });
+        // The program asks this page to tell our site from another program on the port.
+        routes.page(QStringLiteral("/flashbar-site"), [](const QHttpServerRequest &) {
+            return QHttpServerResponse(QByteArrayLiteral("text/plain"), QByteArrayLiteral("flashbar-site\n"));
+        });
     }
 
 private:

@@ -8,12 +8,27 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QTimer>
 
 #include <cstdio>
+
+#include <unistd.h>
 
 namespace {
 
 constexpr quint16 kDefaultPort = 8731;
+
+// Ends the site once the process `parent` is no longer its parent: the
+// program that started it ended, even when it was killed.
+void followParent(QCoreApplication &app, pid_t parent)
+{
+    auto *timer = new QTimer(&app);
+    QObject::connect(timer, &QTimer::timeout, &app, [parent] {
+        if (::getppid() != parent)
+            QCoreApplication::quit();
+    });
+    timer->start(500);
+}
 
 } // namespace
 
@@ -34,11 +49,14 @@ int main(int argc, char *argv[])
         QStringLiteral("P"), QString::number(kDefaultPort));
     const QCommandLineOption ruffle(QStringLiteral("ruffle"), QStringLiteral("folder of the Ruffle player's files"),
                                     QStringLiteral("DIR"));
-    parser.addOptions({home, port, ruffle});
+    const QCommandLineOption parent(QStringLiteral("parent"),
+                                    QStringLiteral("end when the process PID is no longer the site's parent"),
+                                    QStringLiteral("PID"));
+    parser.addOptions({home, port, ruffle, parent});
     parser.process(app);
 
     if (!parser.isSet(home) || !parser.positionalArguments().isEmpty()) {
-        err << "usage: flashbar-site --home DIR [--port P] [--ruffle DIR]\n";
+        err << "usage: flashbar-site --home DIR [--port P] [--ruffle DIR] [--parent PID]\n";
         return 2;
     }
     bool ok = false;
@@ -47,6 +65,13 @@ int main(int argc, char *argv[])
         err << "flashbar-site: --port takes a number from 0 to 65535\n";
         return 2;
     }
+    const qint64 parentPid = parser.isSet(parent) ? parser.value(parent).toLongLong(&ok) : 0;
+    if (parser.isSet(parent) && (!ok || parentPid <= 0)) {
+        err << "flashbar-site: --parent takes a process number\n";
+        return 2;
+    }
+    if (parentPid > 0 && ::getppid() != pid_t(parentPid))
+        return 0;
     const QString ruffleDir = parser.isSet(ruffle) ? parser.value(ruffle) : common::ruffleDir();
     if (ruffleDir.isEmpty())
         err << "flashbar-site: warning: the Flash player's files were not found (--ruffle DIR), the playing pages "
@@ -64,6 +89,8 @@ int main(int argc, char *argv[])
         err << "flashbar-site: cannot listen on 127.0.0.1:" << portNumber << ": " << site.errorString() << '\n';
         return 1;
     }
+    if (parentPid > 0)
+        followParent(app, pid_t(parentPid));
     out << "serving " << site.home() << " at " << site.baseUrl() << '\n';
     out.flush();
     return app.exec();

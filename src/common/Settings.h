@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+// The program's settings file, $XDG_CONFIG_HOME/flashbar/flashbar.conf (Qt's
+// INI format). It holds the site's base address, [site] address=...; the
+// companion programs read it through these functions too.
+namespace common {
+
+inline const QString kDefaultSiteAddress = QStringLiteral("http://127.0.0.1:8731/");
+
+// The settings file's path.
+QString settingsFilePath();
+
+// Why `address` cannot be the site's base address (not http or https, no
+// host, unparsable); empty when it can.
+QString siteAddressProblem(const QString &address);
+
+// The address with a trailing '/'.
+QString withTrailingSlash(QString address);
+
+struct SiteSetting
+{
+    QString address; // always usable, with a trailing '/'
+    QString error;   // set when the file's address was bad and the default is used instead
+};
+
+// The site's base address: `override` when it is not empty (--site or
+// FLASHBAR_SITE, checked by the caller), else the settings file's, else the
+// default. Reads only.
+SiteSetting readSiteAddress(const QString &override);
+
+// Writes the default address into the settings file when it holds none yet,
+// so that the user finds the setting there. False when the file cannot be
+// written.
+bool keepDefaultSiteAddress();
+
+} // namespace common
