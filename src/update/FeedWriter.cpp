@@ -25,12 +25,18 @@ void run(QSqlQuery &q)
                             q.lastError().nativeErrorCode().toInt());
 }
 
+// A text as the catalogue keeps it: never NULL, which its columns refuse.
+QString stored(const QString &text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 void writeClasses(QSqlDatabase &db, const QList<FeedClass> &classes)
 {
     QSqlQuery q = prepared(db, QStringLiteral("INSERT OR IGNORE INTO tb_Class (ClassID, classname) VALUES (?, ?)"));
     for (const FeedClass &c : classes) {
         q.bindValue(0, c.id);
-        q.bindValue(1, c.name);
+        q.bindValue(1, stored(c.name));
         run(q);
     }
 }
@@ -41,9 +47,9 @@ void writeColumns(QSqlDatabase &db, const QList<FeedColumn> &columns)
                                               " ColumeDesc, Subscribed) VALUES (?, ?, ?, ?, 1)"));
     for (const FeedColumn &c : columns) {
         q.bindValue(0, c.id);
-        q.bindValue(1, c.name);
+        q.bindValue(1, stored(c.name));
         q.bindValue(2, c.classId);
-        q.bindValue(3, c.description);
+        q.bindValue(3, stored(c.description));
         run(q);
     }
 }
@@ -61,12 +67,12 @@ int writeItems(QSqlDatabase &db, const QList<FeedItem> &items)
     for (const FeedItem &i : items) {
         q.bindValue(0, i.id);
         q.bindValue(1, i.columnId);
-        q.bindValue(2, i.name);
-        q.bindValue(3, i.file);
-        q.bindValue(4, i.url);
-        q.bindValue(5, i.description);
-        q.bindValue(6, i.owner);
-        q.bindValue(7, i.uploaded);
+        q.bindValue(2, stored(i.name));
+        q.bindValue(3, stored(i.file));
+        q.bindValue(4, stored(i.url));
+        q.bindValue(5, stored(i.description));
+        q.bindValue(6, stored(i.owner));
+        q.bindValue(7, stored(i.uploaded));
         q.bindValue(8, i.hits);
         q.bindValue(9, i.columnId);
         q.bindValue(10, i.id);

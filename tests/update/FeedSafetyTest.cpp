@@ -134,7 +134,10 @@ TEST_F(FeedSafety, HostileNamesAreStoredWithoutLocalCopiesAndKnownItemsAreSkippe
         // Item 1001 is in the catalogue already, under another name.
         item(1001, 9001, QStringLiteral("冒名顶替"), QStringLiteral("evil.swf")),
     };
-    site.script("hostile", {{pageOf(items, std::nullopt, columns)}});
+    // Texts that may be empty may also be left out.
+    QByteArray page = pageOf(items, std::nullopt, columns);
+    page.replace("\"description\":\"\",", "").replace("\"url\":\"\",", "");
+    site.script("hostile", {{page}});
     const QStringList before = catalogueRows(home.path());
     const CompanionRun run = runCompanion(home.path(), site.site("hostile"));
     ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
