@@ -34,7 +34,9 @@ store::Connection &scratch()
         for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
             QFile::remove(scratchPath() + suffix);
         QFile::copy(catalogue::cataloguePath(bench::homeFor(kMillion)), scratchPath());
-        return std::make_unique<store::Connection>(scratchPath());
+        auto c = std::make_unique<store::Connection>(scratchPath());
+        update::useWriterCache(*c);
+        return c;
     }();
     return *connection;
 }

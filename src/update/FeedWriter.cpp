@@ -103,6 +103,11 @@ int writeFeedPage(store::Connection &connection, const FeedPage &page)
     return added;
 }
 
+void useWriterCache(store::Connection &connection)
+{
+    connection.exec(QStringLiteral("PRAGMA cache_size=-65536"));
+}
+
 QString newestUpload(store::Connection &connection)
 {
     QSqlQuery q(connection.database());

@@ -91,6 +91,7 @@ UpdateResult fetchNewItems(store::Connection &catalogue, const UpdateOptions &op
     UpdateResult result;
     QNetworkAccessManager network;
     try {
+        useWriterCache(catalogue);
         FeedCursor cursor{newestUpload(catalogue), 0};
         // A catalogue whose times are written otherwise asks for everything;
         // what it has is skipped.
