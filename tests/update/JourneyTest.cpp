@@ -76,13 +76,28 @@ int publish(const QString &siteHome, int items)
     return out.section(u'(', 1).section(u' ', 0, 0).toInt();
 }
 
+// Points an environment variable at a directory of its own for one test.
+class OwnDirectory final
+{
+public:
+    explicit OwnDirectory(const char *variable) : m_variable(variable), m_previous(qgetenv(variable))
+    {
+        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv(variable, m_dir.path().toLocal8Bit());
+    }
+    ~OwnDirectory() { qputenv(m_variable, m_previous); }
+
+private:
+    const char *m_variable;
+    QByteArray m_previous;
+    QTemporaryDir m_dir;
+};
+
 TEST(Companion, PublishedItemsReachTheRunningProgramAfterAnOnlineLogin)
 {
-    QTemporaryDir runtime;
-    QTemporaryDir config;
-    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    // The notice's socket and the settings are this test's own.
+    const OwnDirectory runtime("XDG_RUNTIME_DIR");
+    const OwnDirectory config("XDG_CONFIG_HOME");
 
     // The site and the user share the demo items; the user has marked some.
     QTemporaryDir home;
