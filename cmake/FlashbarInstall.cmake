@@ -7,6 +7,7 @@ install(TARGETS
   flashbar-catalogue
   flashbar-site
   flashbar-dm
+  flashbar-update
   RUNTIME DESTINATION bin)
 
 # The Flash player, from the npm package (scripts/install-deps); its

@@ -6,25 +6,40 @@
 #include <QStandardPaths>
 
 namespace platform {
+namespace {
 
-bool startCompanion(const QString &name)
+QString findCompanion(const QString &name)
 {
     if (name.isEmpty() || name.contains(u'/'))
-        return false;
-    QString program;
+        return {};
     const QFileInfo local(QDir::current().filePath(name));
     if (local.isFile() && local.isExecutable())
-        program = local.absoluteFilePath();
-    else
-        program = QStandardPaths::findExecutable(name);
-    if (program.isEmpty())
-        return false;
+        return local.absoluteFilePath();
+    return QStandardPaths::findExecutable(name);
+}
+
+bool startDetached(const QString &program, const QStringList &arguments)
+{
     QProcess process;
     process.setProgram(program);
+    process.setArguments(arguments);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     return process.startDetached();
+}
+
+} // namespace
+
+bool startCompanion(const QString &name, const OwnCompanion &own)
+{
+    const QString program = findCompanion(name);
+    if (!program.isEmpty())
+        return startDetached(program, {});
+    const QFileInfo ours(own.program);
+    if (own.program.isEmpty() || !ours.isFile() || !ours.isExecutable())
+        return false;
+    return startDetached(ours.absoluteFilePath(), own.arguments);
 }
 
 } // namespace platform

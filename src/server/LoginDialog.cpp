@@ -11,7 +11,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -50,7 +52,8 @@ QLabel *label(QWidget *parent, const char *name, const QString &caption, int lef
 
 TFrm_Login::TFrm_Login(platform::Prompter &prompter, server::LoginState &state, const QString &site, QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_prompter(prompter), m_state(state),
-      m_site(site)
+      m_site(site),
+      m_ownCompanion(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("flashbar-update")))
 {
     setObjectName(QStringLiteral("Frm_Login"));
     setWindowTitle(QStringLiteral("Zanto用户登陆"));
@@ -180,7 +183,9 @@ void TFrm_Login::Button1Click()
     // then stays open and nothing after it happens.
     if (server::SaveLoginUser(*m_dm, name, password, QDateTime::currentDateTime(), CheckBox1->isChecked()))
         cb_username->addItem(name);
-    platform::startCompanion(m_companion);
+    platform::startCompanion(
+        m_companion,
+        {m_ownCompanion, {QStringLiteral("--home"), QDir::currentPath(), QStringLiteral("--site"), m_site}});
     m_state.LoggedInUser = name;
     m_state.LoggedInPassword = password;
     m_state.IsOnline = true;

@@ -37,6 +37,10 @@ public:
     void setBrowser(TFrm_Browser *browser) { m_browser = browser; }
     // The companion program started after every online login.
     void setCompanion(const QString &name) { m_companion = name; }
+    // Our own companion, started in its stead when there is none: its path
+    // (flashbar-update beside the program by default). It is handed the home
+    // and the site's address on its command line.
+    void setOwnCompanion(const QString &program) { m_ownCompanion = program; }
 
     // Shows the dialog modally, after FormShow; answers LoginAccepted, or
     // DatabaseFailed when the saved users could not be listed (the message
@@ -68,6 +72,7 @@ private:
     server::LoginState &m_state;
     QString m_site;
     QString m_companion = QStringLiteral("Norvane");
+    QString m_ownCompanion;
     TDM_CDS *m_dm = nullptr;
     TFrm_Postdata *m_poster = nullptr;
     TFrm_Browser *m_browser = nullptr;

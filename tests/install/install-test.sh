@@ -19,7 +19,7 @@ cmake --install "$build" --prefix "$work/first" > /dev/null
 mv "$work/first" "$work/prefix"
 prefix="$work/prefix"
 
-for f in bin/flashbar bin/flashbar-catalogue bin/flashbar-site bin/flashbar-dm share/man/man1/flashbar.1.gz \
+for f in bin/flashbar bin/flashbar-catalogue bin/flashbar-site bin/flashbar-dm bin/flashbar-update share/man/man1/flashbar.1.gz \
   share/flashbar/ruffle/ruffle.js share/flashbar/help/index.html share/flashbar/help/main-window.png \
   share/applications/org.kelvoflash.flashbar.desktop share/metainfo/org.kelvoflash.flashbar.metainfo.xml \
   share/icons/hicolor/16x16/apps/flashbar.png share/icons/hicolor/48x48/apps/flashbar.png \

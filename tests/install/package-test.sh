@@ -46,7 +46,7 @@ touch "$root/var/lib/dpkg/status"
 in_root() { dpkg --root="$root" --log=/dev/null --force-depends --force-script-chrootless --force-not-root "$@"; }
 in_root -i "$deb" > "$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i"; }
 "$root/usr/bin/flashbar" --version | grep -q 'KelvoFlash吧' || fail "the installed program does not start"
-for program in flashbar flashbar-catalogue flashbar-site flashbar-dm; do
+for program in flashbar flashbar-catalogue flashbar-site flashbar-dm flashbar-update; do
   [[ -x "$root/usr/bin/$program" ]] || fail "$program is not installed"
   [[ -s "$root/usr/share/man/man1/$program.1.gz" ]] || fail "$program has no manual page"
 done

@@ -1,5 +1,6 @@
 // flashbar-catalogue: writes and inspects catalogue files.
 #include "catalogue/DemoCatalogue.h"
+#include "catalogue/PublishedCatalogue.h"
 
 #include "store/DatabaseError.h"
 
@@ -16,7 +17,8 @@ namespace {
 int usage(QTextStream &err)
 {
     err << "usage: flashbar-catalogue demo DIR [--items N] [--seed S] [--site URL] [--force]\n"
-           "       flashbar-catalogue info DIR\n";
+           "       flashbar-catalogue info DIR\n"
+           "       flashbar-catalogue publish SITEHOME [--items N]\n";
     return 2;
 }
 
@@ -30,11 +32,13 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Writes a demo catalogue or prints a catalogue's counts."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes a demo catalogue, prints a catalogue's counts, or publishes new items on the demo site."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("demo or info"));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("demo, info or publish"));
     parser.addPositionalArgument(QStringLiteral("dir"), QStringLiteral("home directory holding Data/info.db"));
-    const QCommandLineOption items(QStringLiteral("items"), QStringLiteral("number of items (default 2000)"),
+    const QCommandLineOption items(QStringLiteral("items"),
+                                   QStringLiteral("number of items (default 2000; to publish, 10)"),
                                    QStringLiteral("N"), QStringLiteral("2000"));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("random seed (default 1)"),
                                   QStringLiteral("S"), QStringLiteral("1"));
@@ -71,6 +75,18 @@ int main(int argc, char *argv[])
             catalogue::writeDemoCatalogue(args.at(1), options);
             out << "wrote " << catalogue::cataloguePath(args.at(1)) << " with " << options.items << " items in "
                 << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s\n";
+            return 0;
+        }
+        if (args.at(0) == QLatin1String("publish")) {
+            bool ok = false;
+            const int count = parser.isSet(items) ? parser.value(items).toInt(&ok) : 10;
+            if (parser.isSet(items) && (!ok || count < 0)) {
+                err << "--items takes a number of 0 or more\n";
+                return 2;
+            }
+            const int first = catalogue::publishItems(args.at(1), count);
+            out << "published " << count << " items (" << first << " to " << first + count - 1 << ") in "
+                << catalogue::publishedPath(args.at(1)) << '\n';
             return 0;
         }
         if (args.at(0) == QLatin1String("info")) {

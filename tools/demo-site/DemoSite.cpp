@@ -5,10 +5,12 @@
 #include "SiteCatalogue.h"
 #include "SiteFrame.h"
 
+#include "catalogue/PublishedCatalogue.h"
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 
 #include <QDir>
+#include <QFile>
 #include <QHostAddress>
 #include <QHttpServer>
 #include <QHttpServerRequest>
@@ -159,6 +161,22 @@ QString DemoSite::baseUrl() const
 TDM_CDS &DemoSite::catalogue()
 {
     return *m_dm;
+}
+
+TDM_CDS &DemoSite::published()
+{
+    if (!m_published) {
+        catalogue::ensurePublished(m_home);
+        m_published = std::make_unique<TDM_CDS>(catalogue::publishedPath(m_home));
+    }
+    return *m_published;
+}
+
+TDM_CDS *DemoSite::publishedIfAny()
+{
+    if (!m_published && QFile::exists(catalogue::publishedPath(m_home)))
+        return &published();
+    return m_published.get();
 }
 
 QString DemoSite::catalogueProblem()

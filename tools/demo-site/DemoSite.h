@@ -37,7 +37,8 @@ struct ReceivedRequest
 // items, their Flash files, the Ruffle player's files, an echo page, user
 // accounts, and whatever other areas are registered (SiteArea.h). It reads
 // the catalogue of a home directory (Data/info.db) and never writes it; its
-// accounts live in a file of its own (site/accounts.db). It listens on
+// accounts and the items it publishes live in files of its own
+// (site/accounts.db, site/published.db). It listens on
 // 127.0.0.1 only. Requests are answered on the thread that owns the site.
 class DemoSite final : public QObject
 {
@@ -69,6 +70,11 @@ public:
     // For the areas: the catalogue (read only), keeping a request, and the
     // home page's sections of every area in order.
     TDM_CDS &catalogue();
+    // The items the site publishes (site/published.db, apart from the
+    // home's catalogue): made on first use, from the home's catalogue. The
+    // second one answers null while it has not been made.
+    TDM_CDS &published();
+    TDM_CDS *publishedIfAny();
     SiteAccounts &accounts() { return *m_accounts; }
     const ReceivedRequest &record(const QHttpServerRequest &request);
     QString homeSections();
@@ -78,6 +84,7 @@ private:
     QString m_ruffleDir;
     QString m_error;
     std::unique_ptr<TDM_CDS> m_dm;
+    std::unique_ptr<TDM_CDS> m_published;
     std::unique_ptr<SiteAccounts> m_accounts;
     QHttpServer *m_server = nullptr;
     QTcpServer *m_listener = nullptr;

@@ -41,6 +41,9 @@ private:
     QHttpServerResponse playingPage(const QHttpServerRequest &request);
     QHttpServerResponse flashFile(const QHttpServerRequest &request);
     QHttpServerResponse ruffleFile(const QHttpServerRequest &request);
+    // Rows of a statement on qry_files: from the home's catalogue, else
+    // from the items the site published. Throw DatabaseError.
+    QList<Item> itemsOf(const QString &sql);
 
     DemoSite &m_site;
     QHash<QString, QByteArray> m_ruffleCache;
@@ -64,6 +67,8 @@ QHttpServerResponse PlayerArea::playingPage(const QHttpServerRequest &request)
     std::optional<Item> found;
     try {
         found = findItem(m_site.catalogue().aq_all, id);
+        if (TDM_CDS *published = m_site.publishedIfAny(); !found && published)
+            found = findItem(published->aq_all, id);
     } catch (const DatabaseError &e) {
         return unavailablePage(e.text());
     }
@@ -105,9 +110,8 @@ QHttpServerResponse PlayerArea::flashFile(const QHttpServerRequest &request)
 
     QList<Item> found;
     try {
-        found = readItems(m_site.catalogue().aq_all, QStringLiteral("select * from qry_files where ColumeName=%1 and "
-                                                                    "Filename=%2 order by FileID")
-                                                         .arg(store::quoted(column), store::quoted(file)));
+        found = itemsOf(QStringLiteral("select * from qry_files where ColumeName=%1 and Filename=%2 order by FileID")
+                            .arg(store::quoted(column), store::quoted(file)));
     } catch (const DatabaseError &e) {
         return unavailablePage(e.text());
     }
@@ -116,6 +120,14 @@ QHttpServerResponse PlayerArea::flashFile(const QHttpServerRequest &request)
                            QStringLiteral("栏目“%1”里没有文件“%2”。").arg(column, file), Status::NotFound);
     }
     return QHttpServerResponse(kFlashType, samples::sampleSwf(found.constFirst().id));
+}
+
+QList<Item> PlayerArea::itemsOf(const QString &sql)
+{
+    QList<Item> found = readItems(m_site.catalogue().aq_all, sql);
+    if (TDM_CDS *published = m_site.publishedIfAny(); found.isEmpty() && published)
+        found = readItems(published->aq_all, sql);
+    return found;
 }
 
 QHttpServerResponse PlayerArea::ruffleFile(const QHttpServerRequest &request)
