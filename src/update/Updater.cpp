@@ -1,4 +1,5 @@
 #include "update/Updater.h"
+#include "common/Settings.h"
 
 #include "update/Feed.h"
 #include "update/FeedWriter.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -136,23 +136,15 @@ void appendLog(const QString &line)
     log.write((QDateTime::currentDateTime().toString(Qt::ISODate) + u' ' + line + u'\n').toUtf8());
 }
 
-QString siteAddress(const QString &fromCommandLine, const QString &fallback)
+QString siteAddress(const QString &fromCommandLine)
 {
-    QString site = fromCommandLine;
-    if (site.isEmpty())
-        site = qEnvironmentVariable("FLASHBAR_SITE");
-    if (site.isEmpty()) {
-        const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-        const QSettings settings(QDir(config).filePath(QStringLiteral("flashbar/flashbar.conf")), QSettings::IniFormat);
-        site = settings.value(QStringLiteral("site/address")).toString();
-    }
-    if (site.isEmpty())
-        site = fallback;
-    const QUrl url(site);
-    if (!url.isValid() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) ||
-        url.host().isEmpty())
-        return {};
-    return site.endsWith(u'/') ? site : site + u'/';
+    const QString given = fromCommandLine.isEmpty() ? qEnvironmentVariable("FLASHBAR_SITE") : fromCommandLine;
+    if (!given.isEmpty())
+        return common::siteAddressProblem(given).isEmpty() ? common::withTrailingSlash(given) : QString();
+    const common::SiteSetting setting = common::readSiteAddress({});
+    if (!setting.error.isEmpty())
+        appendLog(setting.error);
+    return setting.address;
 }
 
 } // namespace update

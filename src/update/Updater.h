@@ -38,8 +38,9 @@ QString logPath();
 void appendLog(const QString &line);
 
 // The site's base address: `fromCommandLine` when given, else FLASHBAR_SITE,
-// else the address in the program's settings file, else `fallback`. Ends
-// in '/'; empty when the one chosen is not an http or https address.
-QString siteAddress(const QString &fromCommandLine, const QString &fallback);
+// else the address in the program's settings file, else the default. Ends
+// in '/'; empty when the one given is not an http or https address. A bad
+// address in the file is logged and the default used, as the program does.
+QString siteAddress(const QString &fromCommandLine);
 
 } // namespace update

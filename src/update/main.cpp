@@ -1,7 +1,6 @@
 // flashbar-update: keeps the catalogue current from the site's feed. The
 // program starts it after an online login; it has no window and writes what
 // goes wrong to its log.
-#include "app/CommandLine.h"
 #include "platform/NewItemsNotice.h"
 #include "store/Connection.h"
 #include "store/DatabaseError.h"
@@ -47,7 +46,7 @@ int main(int argc, char *argv[])
     parser.process(app);
 
     update::UpdateOptions options;
-    options.site = update::siteAddress(parser.value(site), app::kDefaultSite);
+    options.site = update::siteAddress(parser.value(site));
     if (options.site.isEmpty())
         return fail(QStringLiteral("the site's address is not an http or https address"));
     bool ok = false;
