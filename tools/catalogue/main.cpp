@@ -1,5 +1,7 @@
 // flashbar-catalogue: writes and inspects catalogue files.
+#include "ImportCommand.h"
 #include "catalogue/DemoCatalogue.h"
+#include "import/ImportProcess.h"
 
 #include "store/DatabaseError.h"
 
@@ -16,7 +18,8 @@ namespace {
 int usage(QTextStream &err)
 {
     err << "usage: flashbar-catalogue demo DIR [--items N] [--seed S] [--site URL] [--force]\n"
-           "       flashbar-catalogue info DIR\n";
+           "       flashbar-catalogue info DIR\n"
+           "       flashbar-catalogue import FILE.mdb DIR [--force]\n";
     return 2;
 }
 
@@ -32,7 +35,7 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Writes a demo catalogue or prints a catalogue's counts."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("demo or info"));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("demo, info or import"));
     parser.addPositionalArgument(QStringLiteral("dir"), QStringLiteral("home directory holding Data/info.db"));
     const QCommandLineOption items(QStringLiteral("items"), QStringLiteral("number of items (default 2000)"),
                                    QStringLiteral("N"), QStringLiteral("2000"));
@@ -45,6 +48,11 @@ int main(int argc, char *argv[])
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
+    // An Access file is read in a worker process, this program again.
+    if (args.size() == 3 && args.at(0) == QLatin1String("import-worker"))
+        return import::runImportWorker(args.at(1), args.at(2), parser.isSet(force));
+    if (args.size() == 3 && args.at(0) == QLatin1String("import"))
+        return runImportCommand(args.at(1), args.at(2), parser.isSet(force));
     if (args.size() != 2)
         return usage(err);
 
