@@ -321,8 +321,8 @@ std::optional<CopySummary> copyIntoCatalogue(TableSource &source, const QString 
         store::Connection connection(temporary, store::Connection::Mode::Create);
         QSqlDatabase &db = connection.database();
         connection.exec(QStringLiteral("PRAGMA synchronous=OFF"));
+        Writer writer(connection); // knows every name of the schema, the indexes made again below too
         store::dropListIndexes(db);
-        Writer writer(connection);
         CopyProgress progress;
         progress.tables = int(tables.size());
         connection.inTransaction([&] {

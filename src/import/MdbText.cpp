@@ -34,11 +34,31 @@ QVariant booleanOf(const QByteArray &bytes)
     return QVariant(!(v.isEmpty() || v == "0" || v == "false" || v == "no"));
 }
 
+// "yyyy-MM-dd HH:mm:ss" to the letter: digits where the digits go.
+bool isDateTimeText(const QString &text)
+{
+    static const QLatin1StringView shape("0000-00-00 00:00:00");
+    if (text.size() != shape.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool digit = text.at(i) >= u'0' && text.at(i) <= u'9';
+        if (shape.at(i) == '0' ? !digit : text.at(i) != QLatin1Char(shape.at(i)))
+            return false;
+    }
+    return true;
+}
+
 QVariant dateOf(const QByteArray &bytes)
 {
+    // A wall-clock time as written, never moved by the local time zone.
     const QString text = textFromMdb(bytes).trimmed();
-    const QDateTime when = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    return when.isValid() ? QVariant(when) : QVariant(text);
+    if (!isDateTimeText(text))
+        return text;
+    const QDate day = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(text.mid(11), QStringLiteral("HH:mm:ss"));
+    if (!day.isValid() || !time.isValid())
+        return text;
+    return QDateTime(day, time, Qt::UTC);
 }
 
 } // namespace

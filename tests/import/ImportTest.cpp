@@ -19,6 +19,8 @@
 
 #include <clocale>
 
+#include <sys/stat.h>
+
 using import::ColumnType;
 using import::SourceColumn;
 using import::SourceRow;
@@ -336,6 +338,21 @@ TEST(ImportCommand, BadFilesFailNamingTheFileAndLeaveNoCatalogue)
         EXPECT_FALSE(QFile::exists(catalogueOf(home))) << c.file;
         EXPECT_FALSE(QFile::exists(import::importingPath(home))) << c.file;
     }
+
+    // A read that never ends (a pipe no one writes to) is stopped.
+    QTemporaryDir stuck;
+    const QString pipe = stuck.filePath(QStringLiteral("stuck.mdb"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QProcess waiting;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("FLASHBAR_IMPORT_STALL_MS"), QStringLiteral("1500"));
+    waiting.setProcessEnvironment(environment);
+    waiting.start(QStringLiteral(CATALOGUE_TOOL), {QStringLiteral("import"), pipe, stuck.path()});
+    ASSERT_TRUE(waiting.waitForFinished(30000));
+    EXPECT_EQ(waiting.exitCode(), 1);
+    const QString stalled = QString::fromUtf8(waiting.readAllStandardError());
+    EXPECT_TRUE(stalled.contains(pipe) && stalled.contains(QStringLiteral("停滞不前"))) << stalled.toStdString();
+    EXPECT_FALSE(QFile::exists(catalogueOf(stuck.path())));
 
     // An existing catalogue is kept as it is.
     QTemporaryDir dir;
