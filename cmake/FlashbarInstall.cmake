@@ -31,5 +31,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time rather than linked: the SQLite driver, the downloads'
 # engine and the Chinese fonts.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6webenginecore6-bin, aria2, fonts-noto-cjk | fonts-arphic-uming")
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libmdb3")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming, fonts-noto-cjk")
 include(CPack)

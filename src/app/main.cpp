@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -46,6 +47,16 @@ int notify(int argc, char **argv, int count)
     return 0;
 }
 
+// The first start's import reads the Access file in this program again, as
+// a worker without a window: "--import-worker FILE HOME".
+constexpr const char *kImportWorker = "--import-worker";
+
+int importWorker(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    return import::runImportWorker(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), false);
+}
+
 bool hasDisplay()
 {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
@@ -56,6 +67,8 @@ bool hasDisplay()
 
 int main(int argc, char **argv)
 {
+    if (argc == 4 && std::strcmp(argv[1], kImportWorker) == 0)
+        return importWorker(argc, argv);
     const app::Options options =
         app::parseCommandLine(argumentsOf(argc, argv), QString::fromLocal8Bit(qgetenv("FLASHBAR_SITE")));
     if (!options.error.isEmpty()) {
@@ -119,6 +132,13 @@ int main(int argc, char **argv)
                 QStringLiteral("另一个程序正在使用 %1，但没有响应。").arg(QDir::toNativeSeparators(home)));
             return 1;
         }
+    }
+    // A home copied from the old program has its Access catalogue only.
+    if (options.screenshot.isEmpty()) {
+        const app::HomeOffer imported = app::offerImport(
+            home, {QCoreApplication::applicationFilePath(), {QString::fromLatin1(kImportWorker)}}, prompter);
+        if (imported == app::HomeOffer::Declined || imported == app::HomeOffer::Failed)
+            return imported == app::HomeOffer::Declined ? 0 : 1;
     }
     if (options.home.isEmpty()) {
         const app::HomeOffer offer = app::offerDemoHome(home, options.site, prompter);
