@@ -5,7 +5,6 @@
 #include "store/DatabaseError.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProgressDialog>
@@ -90,15 +89,12 @@ HomeOffer offerImport(const QString &home, const import::WorkerCommand &worker, 
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
     dialog.setMinimumDuration(0);
-    QEventLoop loop;
     QObject::connect(&process, &import::ImportProcess::progressed, &dialog,
                      [&](const import::CopyProgress &p) { showProgress(dialog, shown, p); });
     QObject::connect(&dialog, &QProgressDialog::canceled, &process, &import::ImportProcess::cancel);
-    QObject::connect(&process, &import::ImportProcess::finished, &loop, &QEventLoop::quit);
     process.start();
     dialog.show();
-    if (!process.isFinished())
-        loop.exec();
+    process.waitForEnd();
     dialog.hide();
     if (process.ok())
         return HomeOffer::Written;

@@ -106,6 +106,14 @@ void ImportProcess::start()
     m_stall.start();
 }
 
+void ImportProcess::waitForEnd()
+{
+    // Not a nested event loop: one would return at once once the
+    // application has been told to quit.
+    while (!m_finished)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
 void ImportProcess::cancel()
 {
     if (!isRunning() || m_finished)

@@ -37,6 +37,8 @@ public:
     ~ImportProcess() override;
 
     void start();
+    // Runs the thread's events (a window's too) until finished().
+    void waitForEnd();
     // Stops the worker; finished() follows, not ok.
     void cancel();
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }

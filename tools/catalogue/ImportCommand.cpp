@@ -3,7 +3,6 @@
 #include "import/ImportProcess.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QTextStream>
 
 #include <unistd.h>
@@ -35,11 +34,8 @@ int runImportCommand(const QString &file, const QString &home, bool replace)
         out.flush();
         last = p;
     });
-    QEventLoop loop;
-    QObject::connect(&process, &import::ImportProcess::finished, &loop, &QEventLoop::quit);
     process.start();
-    if (!process.isFinished())
-        loop.exec();
+    process.waitForEnd();
     if (last.table != 0)
         out << (terminal ? QString() : lineOf(last)) << '\n';
     out.flush();
