@@ -9,7 +9,7 @@ COVERAGE_BUILD ?= build-coverage
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = result_code frames jet_sql form gbk item_check feed
+FUZZ_TARGETS = result_code frames jet_sql form gbk item_check feed mdb_text
 # Leaks are reported at exit; the suppressions name third-party libraries only.
 # Qt WebEngine's browser code frees objects with a smaller sized delete than
 # it allocated them with, so that check is off.
@@ -81,6 +81,7 @@ bench: build
 	$(BUILD)/bench/bench_start --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/bench_download --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/bench_update --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	$(BUILD)/bench/bench_import --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 
 # Writes the demo home (catalogue) unless it is there already.
 demo: build

@@ -45,7 +45,7 @@ string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "The package also carries the demo site, which the program starts by itself"
   "for a local site address, and a tool that writes demo catalogues.")
 # Loaded at run time rather than linked, one a line: the SQLite driver, the
-# web engine's helper, the downloads' engine, and the fonts the windows are
+# web engine's helper, the downloads' engine, the Access reader for imports, and the fonts the windows are
 # drawn for (the 12-pixel bitmaps of AR PL UMing, DejaVu for Latin text).
 set(flashbar_run_depends
   libqt6sql6-sqlite
@@ -53,6 +53,7 @@ set(flashbar_run_depends
   aria2
   fonts-arphic-uming
   fonts-dejavu-core
+  libmdb3
 )
 list(JOIN flashbar_run_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 include(CPack)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/ImportProcess.h"
+
 #include <QString>
 
 class QWidget;
@@ -12,8 +14,8 @@ namespace app {
 
 enum class HomeOffer {
     NotNeeded, // the home has its Data/ folder already
-    Written,   // the user took the demo home and it was written
-    Declined,  // the user chose to quit
+    Written,   // the user took the demo home (or the import) and it was written
+    Declined,  // the user chose to quit, or cancelled the import
     Failed,    // writing it failed; the user was told why
 };
 
@@ -21,6 +23,12 @@ enum class HomeOffer {
 // looked for and offers to write a demo home there (catalogue, skin, local
 // copies) or to quit. A home that has Data/ is never touched.
 HomeOffer offerDemoHome(const QString &home, const QString &site, platform::Prompter &prompter);
+
+// The first start on a home whose Data/ holds the old program's info.mdb but
+// no info.db: offers to import it, in `worker`, under a progress dialog whose
+// "取消" stops it and leaves no info.db. NotNeeded when there is nothing to
+// import.
+HomeOffer offerImport(const QString &home, const import::WorkerCommand &worker, platform::Prompter &prompter);
 
 // Brings a top-level window to the front, restoring it when minimised.
 void bringToFront(QWidget *window);

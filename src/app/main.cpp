@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -47,6 +48,16 @@ int notify(int argc, char **argv, int count)
         return 1;
     }
     return 0;
+}
+
+// The first start's import reads the Access file in this program again, as
+// a worker without a window: "--import-worker FILE HOME".
+constexpr const char *kImportWorker = "--import-worker";
+
+int importWorker(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    return import::runImportWorker(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), false);
 }
 
 bool hasDisplay()
@@ -91,6 +102,8 @@ void startLocalSite(app::LocalSite &site, const QString &address, const QString 
 
 int main(int argc, char **argv)
 {
+    if (argc == 4 && std::strcmp(argv[1], kImportWorker) == 0)
+        return importWorker(argc, argv);
     const app::Options options =
         app::parseCommandLine(argumentsOf(argc, argv), QString::fromLocal8Bit(qgetenv("FLASHBAR_SITE")));
     if (!options.error.isEmpty()) {
@@ -157,6 +170,13 @@ int main(int argc, char **argv)
     }
     const bool interactive = options.screenshot.isEmpty();
     const QString site = siteAddress(options, interactive, prompter);
+    // A home copied from the old program has its Access catalogue only.
+    if (interactive) {
+        const app::HomeOffer imported = app::offerImport(
+            home, {QCoreApplication::applicationFilePath(), {QString::fromLatin1(kImportWorker)}}, prompter);
+        if (imported == app::HomeOffer::Declined || imported == app::HomeOffer::Failed)
+            return imported == app::HomeOffer::Declined ? 0 : 1;
+    }
     if (options.home.isEmpty()) {
         const app::HomeOffer offer = app::offerDemoHome(home, site, prompter);
         if (offer == app::HomeOffer::Declined || offer == app::HomeOffer::Failed)

@@ -12,13 +12,20 @@
 #include "browser/WebView.h"
 #include "store/DataModule.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -61,6 +68,67 @@ TEST(FirstStart, OffersDemoHomeWritesItOnYesAndNeverReplacesData)
     EXPECT_EQ(app::offerDemoHome(broken, QString(), prompter), app::HomeOffer::NotNeeded);
     EXPECT_TRUE(prompter.asked.isEmpty());
     EXPECT_EQ(fileBytes(broken + QStringLiteral("/Data/info.db")), QByteArray("not a database"));
+}
+
+// A home copied from the old program has only its Access catalogue: the
+// program offers to import it, reading it in a worker of its own; a file
+// that is no catalogue is refused with its name, a read that never ends can
+// be cancelled from its progress dialog, and neither leaves an info.db.
+TEST(FirstStart, OffersTheImportOfTheOldCatalogueAndCancellingLeavesNoCatalogue)
+{
+    QTemporaryDir dir;
+    const QString home = dir.path();
+    const QString mdb = home + QStringLiteral("/Data/info.mdb");
+    const QString db = home + QStringLiteral("/Data/info.db");
+    ASSERT_TRUE(QDir(home).mkpath(QStringLiteral("Data")));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(FRUIT_MDB), mdb));
+    const import::WorkerCommand worker{QStringLiteral(FLASHBAR_PROGRAM), {QStringLiteral("--import-worker")}};
+    ScriptedPrompter prompter;
+
+    EXPECT_EQ(app::offerImport(home, worker, prompter), app::HomeOffer::Declined);
+    ASSERT_EQ(prompter.asked.size(), 1);
+    EXPECT_TRUE(prompter.asked[0].text.contains(mdb)) << prompter.asked[0].text.toStdString();
+
+    prompter.asked.clear();
+    prompter.answers = {platform::Prompter::Answer::Yes};
+    EXPECT_EQ(app::offerImport(home, worker, prompter), app::HomeOffer::Failed);
+    ASSERT_EQ(prompter.asked.size(), 2);
+    EXPECT_EQ(prompter.asked[1].icon, platform::Prompter::Icon::Error);
+    EXPECT_TRUE(prompter.asked[1].text.contains(mdb)) << prompter.asked[1].text.toStdString();
+    EXPECT_TRUE(prompter.asked[1].text.contains(QStringLiteral("tb_Files"))) << prompter.asked[1].text.toStdString();
+    EXPECT_FALSE(QFile::exists(db));
+
+    // A file that never delivers (a pipe no one writes to).
+    ASSERT_TRUE(QFile::remove(mdb));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(mdb).constData(), 0600), 0);
+    prompter.asked.clear();
+    prompter.answers = {platform::Prompter::Answer::Yes};
+    bool cancelled = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *dialog = qobject_cast<QProgressDialog *>(w);
+            if (dialog && dialog->objectName() == QStringLiteral("dlg_Import") && dialog->isVisible() && !cancelled) {
+                EXPECT_TRUE(dialog->labelText().contains(mdb)) << dialog->labelText().toStdString();
+                dialog->findChild<QPushButton *>()->click();
+                cancelled = true;
+            }
+        }
+    });
+    poll.start(50);
+    EXPECT_EQ(app::offerImport(home, worker, prompter), app::HomeOffer::Declined);
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(prompter.asked.size(), 1);
+    EXPECT_FALSE(QFile::exists(db));
+    EXPECT_FALSE(QFile::exists(db + QStringLiteral(".import")));
+
+    // With its info.db there is nothing to offer.
+    QFile existing(db);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    prompter.asked.clear();
+    EXPECT_EQ(app::offerImport(home, worker, prompter), app::HomeOffer::NotNeeded);
+    EXPECT_TRUE(prompter.asked.isEmpty());
 }
 
 TEST(FirstStart, TheProgramWithoutHomeAsksWhereItLooks)

@@ -1,6 +1,8 @@
 // flashbar-catalogue: writes and inspects catalogue files.
+#include "ImportCommand.h"
 #include "catalogue/DemoCatalogue.h"
 #include "catalogue/PublishedCatalogue.h"
+#include "import/ImportProcess.h"
 
 #include "store/DatabaseError.h"
 
@@ -18,7 +20,8 @@ int usage(QTextStream &err)
 {
     err << "usage: flashbar-catalogue demo DIR [--items N] [--seed S] [--site URL] [--force]\n"
            "       flashbar-catalogue info DIR\n"
-           "       flashbar-catalogue publish SITEHOME [--items N]\n";
+           "       flashbar-catalogue publish SITEHOME [--items N]\n"
+           "       flashbar-catalogue import FILE.mdb DIR [--force]\n";
     return 2;
 }
 
@@ -35,7 +38,7 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral(
         "Writes a demo catalogue, prints a catalogue's counts, or publishes new items on the demo site."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("demo, info or publish"));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("demo, info, publish or import"));
     parser.addPositionalArgument(QStringLiteral("dir"), QStringLiteral("home directory holding Data/info.db"));
     const QCommandLineOption items(QStringLiteral("items"),
                                    QStringLiteral("number of items (default 2000; to publish, 10)"),
@@ -49,6 +52,11 @@ int main(int argc, char *argv[])
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
+    // An Access file is read in a worker process, this program again.
+    if (args.size() == 3 && args.at(0) == QLatin1String("import-worker"))
+        return import::runImportWorker(args.at(1), args.at(2), parser.isSet(force));
+    if (args.size() == 3 && args.at(0) == QLatin1String("import"))
+        return runImportCommand(args.at(1), args.at(2), parser.isSet(force));
     if (args.size() != 2)
         return usage(err);
 

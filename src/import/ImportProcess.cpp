@@ -1,0 +1,189 @@
+#include "import/ImportProcess.h"
+
+#include "import/MdbFile.h"
+#include "store/DatabaseError.h"
+
+#include <QCoreApplication>
+
+#include <sys/prctl.h>
+
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+#include <exception>
+
+namespace import {
+namespace {
+
+constexpr int kDefaultStallMs = 60000;
+
+// Progress travels as "P table tables tableRows expectedRows totalRows name",
+// the end as "D tables rows"; names are percent-encoded.
+void writeLine(const QByteArray &line)
+{
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void writeError(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace
+
+int runImportWorker(const QString &file, const QString &home, bool replace)
+{
+    // The worker ends with whoever started it, and reads numbers in the C way.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    std::setlocale(LC_NUMERIC, "C");
+    try {
+        MdbFile source(file);
+        const auto summary = copyIntoCatalogue(source, file, home, replace, [](const CopyProgress &p) {
+            writeLine(QByteArray("P ") + QByteArray::number(p.table) + ' ' + QByteArray::number(p.tables) + ' ' +
+                      QByteArray::number(p.tableRows) + ' ' + QByteArray::number(p.expectedRows) + ' ' +
+                      QByteArray::number(p.totalRows) + ' ' + p.name.toUtf8().toPercentEncoding());
+            return true;
+        });
+        writeLine("D " + QByteArray::number(summary->tables) + ' ' + QByteArray::number(summary->rows));
+        return 0;
+    } catch (const ImportError &e) {
+        writeError(e.text());
+    } catch (const DatabaseError &e) {
+        writeError(QStringLiteral("%1：%2").arg(file, e.text()));
+    } catch (const std::exception &e) {
+        writeError(QStringLiteral("%1：%2").arg(file, QString::fromUtf8(e.what())));
+    }
+    return 1;
+}
+
+QString printableName(const QString &name)
+{
+    QString out = name;
+    for (QChar &c : out) {
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            c = u'?';
+    }
+    return out;
+}
+
+ImportProcess::ImportProcess(WorkerCommand worker, QString file, QString home, bool replace, QObject *parent)
+    : QObject(parent), m_worker(std::move(worker)), m_file(std::move(file)), m_home(std::move(home)), m_replace(replace)
+{
+    bool set = false;
+    const int stall = qEnvironmentVariableIntValue("FLASHBAR_IMPORT_STALL_MS", &set);
+    m_stall.setInterval(set && stall > 0 ? stall : kDefaultStallMs);
+    m_stall.setSingleShot(true);
+    connect(&m_stall, &QTimer::timeout, this, &ImportProcess::stalled);
+    connect(&m_process, &QProcess::readyReadStandardOutput, this, &ImportProcess::readOutput);
+    connect(&m_process, &QProcess::finished, this, &ImportProcess::ended);
+    connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            finish(false, QStringLiteral("无法启动导入程序 %1：%2").arg(m_worker.program, m_process.errorString()));
+    });
+}
+
+ImportProcess::~ImportProcess()
+{
+    if (isRunning()) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+        removeImportLeftovers(m_home);
+    }
+}
+
+void ImportProcess::start()
+{
+    QStringList arguments = m_worker.arguments;
+    arguments << m_file << m_home;
+    if (m_replace)
+        arguments << QStringLiteral("--force");
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.start(m_worker.program, arguments);
+    m_stall.start();
+}
+
+void ImportProcess::waitForEnd()
+{
+    // Not a nested event loop: one would return at once once the
+    // application has been told to quit.
+    while (!m_finished)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void ImportProcess::cancel()
+{
+    if (!isRunning() || m_finished)
+        return;
+    m_cancelled = true;
+    m_process.kill();
+}
+
+void ImportProcess::readOutput()
+{
+    m_stall.start();
+    m_pending += m_process.readAllStandardOutput();
+    for (qsizetype end = m_pending.indexOf('\n'); end >= 0; end = m_pending.indexOf('\n')) {
+        readLine(m_pending.left(end));
+        m_pending.remove(0, end + 1);
+    }
+}
+
+void ImportProcess::readLine(const QByteArray &line)
+{
+    const QList<QByteArray> parts = line.split(' ');
+    if (parts.size() == 7 && parts.at(0) == "P") {
+        CopyProgress p;
+        p.table = parts.at(1).toInt();
+        p.tables = parts.at(2).toInt();
+        p.tableRows = parts.at(3).toLongLong();
+        p.expectedRows = parts.at(4).toLongLong();
+        p.totalRows = parts.at(5).toLongLong();
+        p.name = QString::fromUtf8(QByteArray::fromPercentEncoding(parts.at(6)));
+        emit progressed(p);
+    } else if (parts.size() == 3 && parts.at(0) == "D") {
+        m_done = true;
+        m_summary = {parts.at(1).toInt(), parts.at(2).toLongLong()};
+    }
+}
+
+void ImportProcess::ended(int code, QProcess::ExitStatus status)
+{
+    m_stall.stop();
+    readOutput();
+    m_stall.stop();
+    const QString error = QString::fromUtf8(m_process.readAllStandardError()).trimmed();
+    if (status == QProcess::NormalExit && code == 0 && m_done)
+        return finish(true, QString());
+    removeImportLeftovers(m_home);
+    if (m_cancelled)
+        return finish(false, QStringLiteral("已取消导入 %1").arg(m_file));
+    if (m_stalled)
+        return finish(false, QStringLiteral("%1：读取时停滞不前，文件可能已损坏").arg(m_file));
+    if (status == QProcess::CrashExit)
+        return finish(false, QStringLiteral("%1：读取时出错（文件可能已损坏）").arg(m_file));
+    finish(false, error.isEmpty() ? QStringLiteral("%1：导入失败（代码 %2）").arg(m_file).arg(code) : error);
+}
+
+void ImportProcess::stalled()
+{
+    if (!isRunning())
+        return;
+    m_stalled = true;
+    m_process.kill();
+}
+
+void ImportProcess::finish(bool ok, const QString &message)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_ok = ok;
+    m_message = message;
+    emit finished();
+}
+
+} // namespace import
