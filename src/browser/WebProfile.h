@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QWebEngineProfile;
 
 namespace browser {
@@ -9,5 +11,8 @@ namespace browser {
 // directory, as in a real browser. Made on first use; lives as long as the
 // application.
 QWebEngineProfile *webProfile();
+
+// The folder the profile keeps its data in.
+QString webDataDir();
 
 } // namespace browser
