@@ -14,6 +14,7 @@
 #include "browse/ItemListPanel.h"
 #include "browse/Paging.h"
 #include "browser/BrowserWindow.h"
+#include "browser/WebProfile.h"
 #include "browser/WebView.h"
 #include "common/LocalCopy.h"
 #include "platform/StreamPrompter.h"
@@ -109,6 +110,7 @@ int main(int argc, char **argv)
     const QString home = QString::fromLocal8Bit(argv[2]);
     if (!QDir::setCurrent(home))
         return fail("no such home");
+    browser::tuneEngine();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     Application application(argc, argv);
     Application::useWindowFont();

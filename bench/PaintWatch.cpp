@@ -124,8 +124,13 @@ double peakResidentMegabytes()
 double proportionalMegabytesWithChildren()
 {
     double kb = 0;
-    for (qint64 pid : selfAndDescendants())
-        kb += procKilobytes(QStringLiteral("/proc/%1/smaps_rollup").arg(pid), "Pss");
+    for (qint64 pid : selfAndDescendants()) {
+        const double one = procKilobytes(QStringLiteral("/proc/%1/smaps_rollup").arg(pid), "Pss");
+        QFile command(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        const QByteArray name = command.open(QIODevice::ReadOnly) ? command.read(300).replace('\0', ' ') : QByteArray();
+        std::fprintf(stderr, "pss %6.0f MB  %lld %s\n", one / 1024, pid, name.left(120).constData());
+        kb += one;
+    }
     return kb / 1024;
 }
 

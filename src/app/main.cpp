@@ -5,6 +5,7 @@
 #include "app/HomeInstance.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
+#include "browser/WebProfile.h"
 #include "platform/NewItemsNotice.h"
 #include "platform/QtPrompter.h"
 #include "platform/StreamPrompter.h"
@@ -84,6 +85,7 @@ int main(int argc, char **argv)
     }
     if (::getuid() == 0 && qgetenv("QTWEBENGINE_DISABLE_SANDBOX").isEmpty())
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    browser::tuneEngine();
 
     // The program works in its home directory: the catalogue, the skin and
     // the local copies are found there.
