@@ -101,7 +101,9 @@ void WebView::loadFinished(bool ok)
             handOver(movie);
             return;
         }
-        navigate(movie.path, {}, {}, movie.title);
+        // The page failed: the movie gets a page of its own.
+        const QString page = m_player.playerPageFor(movie.path, movie.title);
+        load(QWebEngineHttpRequest(page.isEmpty() ? QUrl::fromLocalFile(movie.path) : QUrl(page)));
         return;
     }
     if (m_parked) {
@@ -159,6 +161,11 @@ void WebView::navigate(const QString &address, const QByteArray &body, const QSt
             continue;
         request.setHeader(line.left(colon).trimmed().toLatin1(), line.mid(colon + 1).trimmed().toUtf8());
     }
+    load(request);
+}
+
+void WebView::load(const QWebEngineHttpRequest &request)
+{
     m_waiting.reset();
     view();
     // A page kept ready stays covered until the new one has loaded.
@@ -208,21 +215,22 @@ void WebView::cover()
     m_cover->show();
 }
 
-void WebView::uncoverWhenRedrawn(int handover)
+void WebView::uncoverWhenRedrawn(int handover, int tries)
 {
     // The page notes when two frames were drawn after the movie changed
     // (frames are drawn only while it is shown); until then the view may
     // still hold the previous movie's picture.
     m_view->page()->runJavaScript(QStringLiteral("window.flashbarRedrawn===true"),
-                                  [self = QPointer<WebView>(this), handover](const QVariant &redrawn) {
+                                  [self = QPointer<WebView>(this), handover, tries](const QVariant &redrawn) {
                                       if (!self || self->m_ending || self->m_parked || handover != self->m_handovers)
                                           return;
-                                      if (redrawn.toBool())
+                                      // A page that never says so is shown after a few seconds.
+                                      if (redrawn.toBool() || tries >= 300)
                                           self->m_cover->hide();
                                       else
-                                          QTimer::singleShot(10, self, [self, handover] {
+                                          QTimer::singleShot(10, self, [self, handover, tries] {
                                               if (self)
-                                                  self->uncoverWhenRedrawn(handover);
+                                                  self->uncoverWhenRedrawn(handover, tries + 1);
                                           });
                                   });
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class QWebEngineHttpRequest;
 class QWebEngineView;
 
 namespace browser {
@@ -74,6 +75,8 @@ private:
     };
 
     QWebEngineView *view();
+    // Loads a page in the view, shown and heard.
+    void load(const QWebEngineHttpRequest &request);
     void connectView();
     void reportCommandState();
     // Loads a page of the player with a blank movie, silently.
@@ -83,7 +86,7 @@ private:
     // Covers the view in black, until uncoverWhenRedrawn() finds the page
     // redrawn after hand-over number `handover`, or a page has loaded.
     void cover();
-    void uncoverWhenRedrawn(int handover);
+    void uncoverWhenRedrawn(int handover, int tries = 0);
     bool inPlayerPage() const;
     // Hands a movie to the player page shown.
     void handOver(const Movie &movie);
