@@ -4,6 +4,7 @@
 #include "samples/SampleSwf.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -123,9 +124,8 @@ void PlayerServer::answer(QTcpSocket *socket, int status, const QByteArray &type
     QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason(status) + "\r\n";
     head += "Content-Type: " + type + "\r\n";
     head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-    // The player's files never change under their names (a new version
-    // brings new chunk names), so the engine keeps them, and its compiled
-    // WebAssembly, as long as it likes.
+    // The player's files never change under their addresses, so the engine
+    // keeps them, and its compiled WebAssembly, as long as it likes.
     head += keep ? "Cache-Control: public, max-age=31536000, immutable\r\n" : "Cache-Control: no-store\r\n";
     head += "Connection: close\r\n\r\n";
     socket->setProperty("answered", true);
@@ -151,9 +151,9 @@ void PlayerServer::serve(QTcpSocket *socket)
     }
     const QString path = QUrl::fromPercentEncoding(request.at(1));
     const QStringList parts = path.split(u'/', Qt::SkipEmptyParts);
-    if (parts.size() == 2 && parts.at(0) == QLatin1String("ruffle")) {
+    if (parts.size() == 3 && parts.at(0) == QLatin1String("ruffle") && parts.at(1) == playerVersion()) {
         QByteArray type;
-        const QByteArray body = ruffleFile(parts.at(1), &type);
+        const QByteArray body = ruffleFile(parts.at(2), &type);
         if (type.isEmpty())
             answer(socket, 404, "text/plain", "not found");
         else
@@ -197,6 +197,20 @@ void PlayerServer::serveTokened(QTcpSocket *socket, const QStringList &parts)
     }
 }
 
+QString PlayerServer::playerVersion()
+{
+    // The player's files live under a folder named after its script, so a
+    // new player is never mistaken for the one the engine kept.
+    if (m_version.isEmpty()) {
+        QByteArray type;
+        m_version = QString::fromLatin1(
+            QCryptographicHash::hash(ruffleFile(QStringLiteral("ruffle.js"), &type), QCryptographicHash::Sha1)
+                .toHex()
+                .left(12));
+    }
+    return m_version;
+}
+
 QByteArray PlayerServer::ruffleFile(const QString &name, QByteArray *type)
 {
     // Only plain file names of the player's own folder.
@@ -229,25 +243,34 @@ QByteArray PlayerServer::movieAddress(int id) const
            QUrl::toPercentEncoding(QFileInfo(m_movies.value(id).path).fileName());
 }
 
-QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &title) const
+QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &title)
 {
+    const QByteArray ruffle = "/ruffle/" + playerVersion().toLatin1() + '/';
     // flashbarPlay() puts a new player in the page for the next movie: the
-    // previous one goes first, its picture and sound with it.
+    // previous one goes first, its picture and sound with it. The page is
+    // said to be redrawn three frames later, frames of earlier movies aside.
     return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + htmlEscaped(title) +
            "</title>\n<style>html,body{margin:0;height:100%;background:#000;overflow:hidden}"
            "#player{width:100%;height:100%}ruffle-player{width:100%;height:100%}</style>\n"
-           "<script>window.RufflePlayer=window.RufflePlayer||{};window.RufflePlayer.config={publicPath:\"/ruffle/\","
+           "<script>window.RufflePlayer=window.RufflePlayer||{};window.RufflePlayer.config={publicPath:\"" +
+           ruffle +
+           "\","
            "autoplay:\"on\",unmuteOverlay:\"hidden\",splashScreen:false,letterbox:\"on\","
            "contextMenu:\"off\",warnOnUnsupportedContent:false};</script>\n"
-           "<script src=\"/ruffle/ruffle.js\"></script>\n</head><body><div id=\"player\"></div>\n<script>\n"
+           "<script src=\"" +
+           ruffle +
+           "ruffle.js\"></script>\n</head><body><div id=\"player\"></div>\n<script>\n"
+           "let flashbarMovies=0;\n"
            "function flashbarPlay(movie,title,address){\n"
            "const box=document.getElementById(\"player\");box.replaceChildren();\n"
+           "const n=++flashbarMovies;window.flashbarRedrawn=false;\n"
+           "const redrawn=frames=>requestAnimationFrame(()=>{if(n!==flashbarMovies)return;\n"
+           "if(frames>1)redrawn(frames-1);else window.flashbarRedrawn=true;});\n"
+           "redrawn(3);\n"
            "if(address)history.replaceState(null,\"\",address);\n"
            "document.title=title;if(!movie)return;\n"
            "const player=window.RufflePlayer.newest().createPlayer();\n"
-           "box.appendChild(player);player.load(movie);\n"
-           "window.flashbarRedrawn=false;\n"
-           "requestAnimationFrame(()=>requestAnimationFrame(()=>{window.flashbarRedrawn=true;}));}\n"
+           "box.appendChild(player);player.load(movie);}\n"
            "flashbarPlay(\"" +
            movieUrl + "\",document.title,\"\");\n</script></body></html>\n";
 }

@@ -72,13 +72,15 @@ private:
     void serveTokened(QTcpSocket *socket, const QStringList &parts);
     void answer(QTcpSocket *socket, int status, const QByteArray &type, const QByteArray &body, bool keep = false);
     QByteArray movieAddress(int id) const;
-    QByteArray playerPage(const QByteArray &movieUrl, const QString &title) const;
+    QByteArray playerPage(const QByteArray &movieUrl, const QString &title);
+    QString playerVersion();
     QByteArray ruffleFile(const QString &name, QByteArray *type);
 
     QString m_ruffleDir;
     QTcpServer *m_server = nullptr;
     QString m_token;
     QString m_portFile;
+    QString m_version;
     QHash<int, Movie> m_movies;
     int m_nextMovie = 1;
     QHash<QString, QByteArray> m_cache;

@@ -217,21 +217,29 @@ void WebView::cover()
 
 void WebView::uncoverWhenRedrawn(int handover, int tries)
 {
-    // The page notes when two frames were drawn after the movie changed
+    // The page notes when three frames were drawn after the movie changed
     // (frames are drawn only while it is shown); until then the view may
     // still hold the previous movie's picture.
     m_view->page()->runJavaScript(QStringLiteral("window.flashbarRedrawn===true"),
                                   [self = QPointer<WebView>(this), handover, tries](const QVariant &redrawn) {
                                       if (!self || self->m_ending || self->m_parked || handover != self->m_handovers)
                                           return;
-                                      // A page that never says so is shown after a few seconds.
-                                      if (redrawn.toBool() || tries >= 300)
+                                      // Redrawn, then a moment for the picture to reach the
+                                      // window; a page that never says so is shown after a
+                                      // few seconds.
+                                      if (tries >= 300) {
                                           self->m_cover->hide();
-                                      else
+                                      } else if (redrawn.toBool()) {
+                                          QTimer::singleShot(40, self, [self, handover] {
+                                              if (self && handover == self->m_handovers)
+                                                  self->m_cover->hide();
+                                          });
+                                      } else {
                                           QTimer::singleShot(10, self, [self, handover, tries] {
                                               if (self)
                                                   self->uncoverWhenRedrawn(handover, tries + 1);
                                           });
+                                      }
                                   });
 }
 

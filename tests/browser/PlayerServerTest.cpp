@@ -72,8 +72,11 @@ TEST(PlayerServer, ServesThePlayerAndHandedOverFilesOnly)
     // The player's files are public, at the same address in every page, and
     // kept by the engine.
     const QString root = QStringLiteral("http://127.0.0.1:%1/").arg(pageUrl.port());
-    EXPECT_TRUE(play.body.contains("src=\"/ruffle/ruffle.js\"")) << play.body.constData();
-    const Answer script = get(root + QStringLiteral("ruffle/ruffle.js"));
+    const qsizetype scriptAt = play.body.indexOf("src=\"/ruffle/");
+    ASSERT_GT(scriptAt, 0) << play.body.constData();
+    const QString player = QString::fromLatin1(play.body.mid(scriptAt + 5).split('"').first()).section(u'/', 0, -2);
+    EXPECT_EQ(player.size(), 20) << "named after the player's script: " << player.toStdString();
+    const Answer script = get(root + player.mid(1) + QStringLiteral("/ruffle.js"));
     EXPECT_EQ(script.status, 200);
     EXPECT_EQ(script.type, QByteArray("text/javascript"));
     EXPECT_TRUE(script.caching.contains("max-age=31536000")) << script.caching.constData();
@@ -89,7 +92,8 @@ TEST(PlayerServer, ServesThePlayerAndHandedOverFilesOnly)
           base + QStringLiteral("ruffle/.hidden.js"), base + QStringLiteral("other/1/x"),
           root + QStringLiteral("ruffle/package.json"), root + QStringLiteral("ruffle/..%2F..%2Fsecret.txt"),
           root + QStringLiteral("ruffle/.hidden.js"), root + QStringLiteral("play/1"),
-          root + QStringLiteral("ruffle/a/ruffle.js")}) {
+          root + QStringLiteral("ruffle/a/ruffle.js"), root + QStringLiteral("ruffle/ruffle.js"),
+          root + player.mid(1) + QStringLiteral("/package.json")}) {
         const Answer refused = get(path);
         EXPECT_EQ(refused.status, 404) << path.toStdString();
         EXPECT_FALSE(refused.body.contains("secret"));
