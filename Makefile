@@ -73,6 +73,7 @@ fuzz-run-%: fuzz-build
 	@fuzz/run $(FUZZ_BUILD) $* $(FUZZ_SECONDS)
 
 # Medians of five runs; the first run writes the bench catalogues (about 20 s).
+# bench_open times opening an item on an X server of its own (OPEN_ARGS=--runs=N).
 bench: build
 	$(BUILD)/bench/bench_list --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
 	  --benchmark_min_time=0.2 $(BENCH_ARGS)
@@ -82,6 +83,7 @@ bench: build
 	$(BUILD)/bench/bench_download --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/bench_update --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/bench_import --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+	xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD)/bench/bench_open $(OPEN_ARGS)
 
 # Writes the demo home (catalogue) unless it is there already.
 demo: build

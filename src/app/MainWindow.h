@@ -142,6 +142,8 @@ private:
     void buildPanels();
     void buildClassButtons();
     void buildFilesPanel();
+    // Readies the browser window's engine and player in the background once.
+    void prewarmBrowser();
     void buildSubscribePanels();
     void buildClubPanel();
     void bringToFront(QWidget *panel);
@@ -161,4 +163,5 @@ private:
     bool m_askLogin = true;
     QWidget *m_front = nullptr;
     bool m_shownOnce = false;
+    bool m_browserPrewarmed = false;
 };

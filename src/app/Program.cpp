@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "browser/BrowserWindow.h"
 #include "browser/PlayerServer.h"
+#include "browser/WebProfile.h"
 #include "search/SearchWindow.h"
 #include "server/LoginDialog.h"
 #include "server/PostdataDialog.h"
@@ -10,6 +11,7 @@
 #include "store/DataModule.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QToolButton>
 
 Program::Program(platform::Prompter &prompter, const QString &site)
@@ -21,6 +23,9 @@ Program::Program(platform::Prompter &prompter, const QString &site)
     m_dataModule = std::make_unique<TDM_CDS>();
     m_creationOrder << QStringLiteral("DM_CDS");
     m_player = std::make_unique<browser::PlayerServer>(browser::PlayerServer::locateRuffle());
+    // The player's addresses stay the same from run to run, and so does what
+    // the engine's cache keeps of them.
+    m_player->rememberPortIn(QDir(browser::webDataDir()).filePath(QStringLiteral("player-port")));
     m_browser = std::make_unique<TFrm_Browser>(*m_player, prompter);
     m_creationOrder << QStringLiteral("Frm_Browser");
     m_sendto = std::make_unique<TFrm_Sendto>(prompter, site);

@@ -6,6 +6,7 @@
 #include "app/LocalSite.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
+#include "browser/WebProfile.h"
 #include "common/Paths.h"
 #include "common/Settings.h"
 #include "platform/NewItemsNotice.h"
@@ -132,6 +133,7 @@ int main(int argc, char **argv)
     }
     if (::getuid() == 0 && qgetenv("QTWEBENGINE_DISABLE_SANDBOX").isEmpty())
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    browser::tuneEngine();
 
     // The program works in its home directory: the catalogue, the skin and
     // the local copies are found there.

@@ -145,9 +145,19 @@ void TFrm_Browser::navigateChecked(const OpenAddress &verdict, const QString &ad
     }
 }
 
+void TFrm_Browser::Prewarm()
+{
+    WebBrowser1->prewarm();
+}
+
 void TFrm_Browser::closeEvent(QCloseEvent *event)
 {
-    WebBrowser1->navigate(QStringLiteral("about:blank"));
+    // The start-up window keeps its engine and player ready for the next
+    // item; a window made for one page goes with its page.
+    if (m_marker == kOnDemandMarker)
+        WebBrowser1->navigate(QStringLiteral("about:blank"));
+    else
+        WebBrowser1->park();
     SkinnedWindow::closeEvent(event);
 }
 

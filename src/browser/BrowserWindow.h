@@ -44,6 +44,10 @@ public:
     // catalogue named, so it needs no check.
     void ShowOwnPage(const QString &path);
 
+    // Starts the web engine and readies the player while the window stays
+    // hidden, so that the first item opens at once.
+    void Prewarm();
+
     // Local files open only inside this folder's local/ (the local copies);
     // the current directory at creation unless set.
     void setProgramDir(const QString &programDir) { m_programDir = programDir; }

@@ -1,8 +1,10 @@
 #include "browser/PlayerServer.h"
 
 #include "common/Paths.h"
+#include "samples/SampleSwf.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -51,33 +53,81 @@ bool PlayerServer::start()
 {
     if (m_server && m_server->isListening())
         return true;
-    m_server = new QTcpServer(this);
-    if (!m_server->listen(QHostAddress::LocalHost, 0))
-        return false;
-    connect(m_server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
-        }
-    });
+    if (!m_server) {
+        m_server = new QTcpServer(this);
+        connect(m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
+            }
+        });
+    }
+    return listen();
+}
+
+bool PlayerServer::listen()
+{
+    QFile portFile(m_portFile);
+    const int remembered =
+        !m_portFile.isEmpty() && portFile.open(QIODevice::ReadOnly) ? portFile.readAll().trimmed().toInt() : 0;
+    portFile.close();
+    if (remembered < 1024 || remembered > 65535 || !m_server->listen(QHostAddress::LocalHost, quint16(remembered))) {
+        if (!m_server->listen(QHostAddress::LocalHost, 0))
+            return false;
+    }
+    if (!m_portFile.isEmpty() && m_server->serverPort() != remembered && QDir().mkpath(QFileInfo(m_portFile).path()) &&
+        portFile.open(QIODevice::WriteOnly))
+        portFile.write(QByteArray::number(m_server->serverPort()));
     return true;
+}
+
+int PlayerServer::addMovie(const QString &path, const QString &title)
+{
+    const int id = m_nextMovie++;
+    m_movies.insert(id, {QFileInfo(path).absoluteFilePath(), title});
+    return id;
 }
 
 QString PlayerServer::playerPageFor(const QString &path, const QString &title)
 {
     if (!start())
         return {};
-    const int id = m_nextMovie++;
-    m_movies.insert(id, {QFileInfo(path).absoluteFilePath(), title});
+    const int id = addMovie(path, title);
     return QStringLiteral("http://127.0.0.1:%1/%2/play/%3").arg(m_server->serverPort()).arg(m_token).arg(id);
 }
 
-void PlayerServer::answer(QTcpSocket *socket, int status, const QByteArray &type, const QByteArray &body)
+PlayerServer::Handover PlayerServer::handOver(const QString &path, const QString &title)
+{
+    const int id = addMovie(path, title);
+    return {QStringLiteral("/%1/play/%2").arg(m_token).arg(id), QString::fromLatin1(movieAddress(id))};
+}
+
+QString PlayerServer::readyPage()
+{
+    if (!start())
+        return {};
+    return QStringLiteral("http://127.0.0.1:%1/%2/ready/0").arg(m_server->serverPort()).arg(m_token);
+}
+
+bool PlayerServer::isPlayerPage(const QUrl &url) const
+{
+    if (!m_server || !m_server->isListening() || url.scheme() != QLatin1String("http") ||
+        url.host() != QLatin1String("127.0.0.1") || url.port() != m_server->serverPort())
+        return false;
+    const QString path = url.path();
+    const QString base = u'/' + m_token + u'/';
+    return path.startsWith(base + QLatin1String("play/")) || path.startsWith(base + QLatin1String("ready/"));
+}
+
+void PlayerServer::answer(QTcpSocket *socket, int status, const QByteArray &type, const QByteArray &body, bool keep)
 {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason(status) + "\r\n";
     head += "Content-Type: " + type + "\r\n";
     head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-    head += "Cache-Control: no-store\r\nConnection: close\r\n\r\n";
+    // The player's files never change under their addresses, so the engine
+    // keeps them, and its compiled WebAssembly, as long as it likes.
+    head += keep ? "Cache-Control: public, max-age=31536000, immutable\r\n" : "Cache-Control: no-store\r\n";
+    head += "Connection: close\r\n\r\n";
     socket->setProperty("answered", true);
     socket->write(head);
     socket->write(body);
@@ -101,18 +151,31 @@ void PlayerServer::serve(QTcpSocket *socket)
     }
     const QString path = QUrl::fromPercentEncoding(request.at(1));
     const QStringList parts = path.split(u'/', Qt::SkipEmptyParts);
-    if (parts.size() < 3 || parts.at(0) != m_token) {
-        answer(socket, 404, "text/plain", "not found");
-        return;
-    }
-    const QString &kind = parts.at(1);
-    if (kind == QLatin1String("ruffle") && parts.size() == 3) {
+    if (parts.size() == 3 && parts.at(0) == QLatin1String("ruffle") && parts.at(1) == playerVersion()) {
         QByteArray type;
         const QByteArray body = ruffleFile(parts.at(2), &type);
         if (type.isEmpty())
             answer(socket, 404, "text/plain", "not found");
         else
-            answer(socket, 200, type, body);
+            answer(socket, 200, type, body, true);
+    } else if (parts.size() >= 3 && parts.at(0) == m_token) {
+        serveTokened(socket, parts);
+    } else {
+        answer(socket, 404, "text/plain", "not found");
+    }
+    emit served(QString(path).replace(m_token, QStringLiteral("token")));
+}
+
+void PlayerServer::serveTokened(QTcpSocket *socket, const QStringList &parts)
+{
+    const QString &kind = parts.at(1);
+    if (kind == QLatin1String("ready")) {
+        answer(socket, 200, "text/html; charset=utf-8",
+               playerPage('/' + m_token.toLatin1() + "/blank/0/blank.swf", {}));
+        return;
+    }
+    if (kind == QLatin1String("blank")) {
+        answer(socket, 200, "application/x-shockwave-flash", samples::blankSwf());
         return;
     }
     bool ok = false;
@@ -122,7 +185,7 @@ void PlayerServer::serve(QTcpSocket *socket)
         return;
     }
     if (kind == QLatin1String("play")) {
-        answer(socket, 200, "text/html; charset=utf-8", playerPage(id));
+        answer(socket, 200, "text/html; charset=utf-8", playerPage(movieAddress(id), m_movies.value(id).title));
     } else if (kind == QLatin1String("movie")) {
         QFile file(m_movies.value(id).path);
         if (!file.open(QIODevice::ReadOnly))
@@ -132,6 +195,20 @@ void PlayerServer::serve(QTcpSocket *socket)
     } else {
         answer(socket, 404, "text/plain", "not found");
     }
+}
+
+QString PlayerServer::playerVersion()
+{
+    // The player's files live under a folder named after its script, so a
+    // new player is never mistaken for the one the engine kept.
+    if (m_version.isEmpty()) {
+        QByteArray type;
+        m_version = QString::fromLatin1(
+            QCryptographicHash::hash(ruffleFile(QStringLiteral("ruffle.js"), &type), QCryptographicHash::Sha1)
+                .toHex()
+                .left(12));
+    }
+    return m_version;
 }
 
 QByteArray PlayerServer::ruffleFile(const QString &name, QByteArray *type)
@@ -160,26 +237,42 @@ QByteArray PlayerServer::ruffleFile(const QString &name, QByteArray *type)
     return body;
 }
 
-QByteArray PlayerServer::playerPage(int id) const
+QByteArray PlayerServer::movieAddress(int id) const
 {
-    const Movie &movie = m_movies[id];
-    const QByteArray base = '/' + m_token.toLatin1();
-    const QByteArray movieUrl =
-        base + "/movie/" + QByteArray::number(id) + '/' + QUrl::toPercentEncoding(QFileInfo(movie.path).fileName());
-    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + htmlEscaped(movie.title) +
+    return '/' + m_token.toLatin1() + "/movie/" + QByteArray::number(id) + '/' +
+           QUrl::toPercentEncoding(QFileInfo(m_movies.value(id).path).fileName());
+}
+
+QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &title)
+{
+    const QByteArray ruffle = "/ruffle/" + playerVersion().toLatin1() + '/';
+    // flashbarPlay() puts a new player in the page for the next movie: the
+    // previous one goes first, its picture and sound with it. The page is
+    // said to be redrawn three frames later, frames of earlier movies aside.
+    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + htmlEscaped(title) +
            "</title>\n<style>html,body{margin:0;height:100%;background:#000;overflow:hidden}"
            "#player{width:100%;height:100%}ruffle-player{width:100%;height:100%}</style>\n"
            "<script>window.RufflePlayer=window.RufflePlayer||{};window.RufflePlayer.config={publicPath:\"" +
-           base +
-           "/ruffle/\",autoplay:\"on\",unmuteOverlay:\"hidden\",splashScreen:false,letterbox:\"on\","
+           ruffle +
+           "\","
+           "autoplay:\"on\",unmuteOverlay:\"hidden\",splashScreen:false,letterbox:\"on\","
            "contextMenu:\"off\",warnOnUnsupportedContent:false};</script>\n"
            "<script src=\"" +
-           base +
-           "/ruffle/ruffle.js\"></script>\n</head><body><div id=\"player\"></div>\n<script>\n"
+           ruffle +
+           "ruffle.js\"></script>\n</head><body><div id=\"player\"></div>\n<script>\n"
+           "let flashbarMovies=0;\n"
+           "function flashbarPlay(movie,title,address){\n"
+           "const box=document.getElementById(\"player\");box.replaceChildren();\n"
+           "const n=++flashbarMovies;window.flashbarRedrawn=false;\n"
+           "const redrawn=frames=>requestAnimationFrame(()=>{if(n!==flashbarMovies)return;\n"
+           "if(frames>1)redrawn(frames-1);else window.flashbarRedrawn=true;});\n"
+           "redrawn(3);\n"
+           "if(address)history.replaceState(null,\"\",address);\n"
+           "document.title=title;if(!movie)return;\n"
            "const player=window.RufflePlayer.newest().createPlayer();\n"
-           "document.getElementById(\"player\").appendChild(player);\n"
-           "player.load(\"" +
-           movieUrl + "\");\n</script></body></html>\n";
+           "box.appendChild(player);player.load(movie);}\n"
+           "flashbarPlay(\"" +
+           movieUrl + "\",document.title,\"\");\n</script></body></html>\n";
 }
 
 } // namespace browser

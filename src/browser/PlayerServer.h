@@ -7,14 +7,15 @@
 
 class QTcpServer;
 class QTcpSocket;
+class QUrl;
 
 namespace browser {
 
 // Serves the Flash player and the local copies it plays to the program's
-// browser windows, over HTTP on the loopback interface. Every address
+// browser windows, over HTTP on the loopback interface. The player's own
+// files are public and kept by the engine's cache; every other address
 // carries a random token, so nothing else on the machine can read from it,
-// and only the player's files and files handed over by the program are
-// served.
+// and only files handed over by the program are served.
 class PlayerServer final : public QObject
 {
     Q_OBJECT
@@ -27,10 +28,35 @@ public:
     // title `title`. Starts the server on first use; empty when it cannot.
     QString playerPageFor(const QString &path, const QString &title);
 
+    // A movie handed over to a player page that is already open: the
+    // address (path and query) the page then stands for, and the movie's.
+    struct Handover
+    {
+        QString page;
+        QString movie;
+    };
+    Handover handOver(const QString &path, const QString &title);
+
+    // A player page with a blank movie: the player loaded and ready, so the
+    // next movie handed to it starts at once. Empty when the server cannot
+    // start.
+    QString readyPage();
+    // Whether `url` is one of this server's player pages.
+    bool isPlayerPage(const QUrl &url) const;
+
+    // Tries this port first, then any; the port it got is written back, so
+    // the player's addresses (and the engine's cache of them) stay the same
+    // from run to run.
+    void rememberPortIn(const QString &file) { m_portFile = file; }
+
     QString ruffleDir() const { return m_ruffleDir; }
     // Where the player is found: FLASHBAR_RUFFLE_DIR, else the installed
     // copy, else (build tree only) the source tree's npm package.
     static QString locateRuffle();
+
+signals:
+    // A request was answered; `path` is its address without the token.
+    void served(const QString &path);
 
 private:
     struct Movie
@@ -40,14 +66,21 @@ private:
     };
 
     bool start();
+    bool listen();
+    int addMovie(const QString &path, const QString &title);
     void serve(QTcpSocket *socket);
-    void answer(QTcpSocket *socket, int status, const QByteArray &type, const QByteArray &body);
-    QByteArray playerPage(int id) const;
+    void serveTokened(QTcpSocket *socket, const QStringList &parts);
+    void answer(QTcpSocket *socket, int status, const QByteArray &type, const QByteArray &body, bool keep = false);
+    QByteArray movieAddress(int id) const;
+    QByteArray playerPage(const QByteArray &movieUrl, const QString &title);
+    QString playerVersion();
     QByteArray ruffleFile(const QString &name, QByteArray *type);
 
     QString m_ruffleDir;
     QTcpServer *m_server = nullptr;
     QString m_token;
+    QString m_portFile;
+    QString m_version;
     QHash<int, Movie> m_movies;
     int m_nextMovie = 1;
     QHash<QString, QByteArray> m_cache;

@@ -7,12 +7,27 @@
 
 namespace browser {
 
+void tuneEngine()
+{
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--js-flags"))
+        flags += " --js-flags=--wasm-lazy-compilation";
+    if (!flags.contains("--disable-features"))
+        flags += " --disable-features=AudioServiceOutOfProcess";
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+}
+
+QString webDataDir()
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QDir(data).filePath(QStringLiteral("flashbar/web"));
+}
+
 QWebEngineProfile *webProfile()
 {
     static QWebEngineProfile *profile = [] {
         auto *p = new QWebEngineProfile(QStringLiteral("flashbar"), QCoreApplication::instance());
-        const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-        const QString dir = QDir(data).filePath(QStringLiteral("flashbar/web"));
+        const QString dir = webDataDir();
         p->setPersistentStoragePath(dir);
         p->setCachePath(QDir(dir).filePath(QStringLiteral("cache")));
         p->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);

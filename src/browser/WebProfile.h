@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QWebEngineProfile;
 
 namespace browser {
@@ -9,5 +11,14 @@ namespace browser {
 // directory, as in a real browser. Made on first use; lives as long as the
 // application.
 QWebEngineProfile *webProfile();
+
+// Settings of the engine that keep it small: the player's WebAssembly is
+// compiled function by function as it runs, and sound plays in the
+// program's own process rather than in one more. Before the application
+// object is made; settings the user gave the engine come first.
+void tuneEngine();
+
+// The folder the profile keeps its data in.
+QString webDataDir();
 
 } // namespace browser

@@ -4,7 +4,13 @@
 #include "browser/WebProfile.h"
 
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPalette>
+#include <QPointer>
 #include <QRegularExpression>
+#include <QResizeEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineHttpRequest>
@@ -18,7 +24,26 @@ WebView::WebView(PlayerServer &player, QWidget *parent) : QWidget(parent), m_pla
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    // Black as the player's page.
+    m_cover = new QWidget(this);
+    QPalette black = m_cover->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    m_cover->setPalette(black);
+    m_cover->setAutoFillBackground(true);
+    m_cover->hide();
     setFocusPolicy(Qt::NoFocus);
+}
+
+WebView::~WebView()
+{
+    // A page that goes answers its scripts still waiting; they find this
+    // object whole and leave it alone.
+    m_ending = true;
+    if (m_view) {
+        m_view->page()->disconnect(this);
+        m_view->disconnect(this);
+        delete m_view;
+    }
 }
 
 QWebEngineView *WebView::view()
@@ -33,26 +58,65 @@ QWebEngineView *WebView::view()
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    connectView();
+    return m_view;
+}
 
-    connect(m_view, &QWebEngineView::titleChanged, this, &WebView::titleChanged);
+void WebView::connectView()
+{
+    // A parked page loads and changes without a word to the window.
+    connect(m_view, &QWebEngineView::titleChanged, this, [this](const QString &title) {
+        if (!m_parked)
+            emit titleChanged(title);
+    });
     connect(m_view, &QWebEngineView::loadStarted, this, [this] {
+        m_loading = true;
+        if (m_parked)
+            return;
         m_busy = true;
         emit statusTextChanged(QStringLiteral("正在打开网页 %1...").arg(m_view->url().toDisplayString()));
         emit progressChanged(0, 100);
         reportCommandState();
     });
-    connect(m_view, &QWebEngineView::loadProgress, this, [this](int progress) { emit progressChanged(progress, 100); });
-    connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
-        m_busy = false;
-        emit progressChanged(100, 100);
-        emit statusTextChanged(ok ? QStringLiteral("完成") : QStringLiteral("无法打开网页"));
-        reportCommandState();
-        emit documentComplete(m_view->url(), ok);
+    connect(m_view, &QWebEngineView::loadProgress, this, [this](int progress) {
+        if (!m_parked)
+            emit progressChanged(progress, 100);
     });
-    connect(m_view, &QWebEngineView::urlChanged, this, [this] { reportCommandState(); });
+    connect(m_view, &QWebEngineView::loadFinished, this, &WebView::loadFinished);
+    connect(m_view, &QWebEngineView::urlChanged, this, [this] {
+        if (!m_parked)
+            reportCommandState();
+    });
     connect(m_view->page(), &QWebEnginePage::linkHovered, this,
             [this](const QString &url) { emit statusTextChanged(url); });
-    return m_view;
+}
+
+void WebView::loadFinished(bool ok)
+{
+    m_loading = false;
+    if (m_waiting) {
+        const Movie movie = *m_waiting;
+        m_waiting.reset();
+        if (ok && inPlayerPage()) {
+            handOver(movie);
+            return;
+        }
+        // The page failed: the movie gets a page of its own.
+        const QString page = m_player.playerPageFor(movie.path, movie.title);
+        load(QWebEngineHttpRequest(page.isEmpty() ? QUrl::fromLocalFile(movie.path) : QUrl(page)));
+        return;
+    }
+    if (m_parked) {
+        // The next movie starts a history of its own.
+        m_view->history()->clear();
+        return;
+    }
+    m_busy = false;
+    m_cover->hide();
+    emit progressChanged(100, 100);
+    emit statusTextChanged(ok ? QStringLiteral("完成") : QStringLiteral("无法打开网页"));
+    reportCommandState();
+    emit documentComplete(m_view->url(), ok);
 }
 
 void WebView::reportCommandState()
@@ -74,8 +138,15 @@ void WebView::navigate(const QString &address, const QByteArray &body, const QSt
 {
     QUrl url = addressToUrl(address);
     if (url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".swf"), Qt::CaseInsensitive)) {
-        const QString page = m_player.playerPageFor(url.toLocalFile(),
-                                                    title.isEmpty() ? QFileInfo(url.toLocalFile()).fileName() : title);
+        const Movie movie{url.toLocalFile(), title.isEmpty() ? QFileInfo(url.toLocalFile()).fileName() : title};
+        if (m_view && inPlayerPage() && body.isEmpty()) {
+            if (m_loading)
+                m_waiting = movie; // handed over once the page has loaded
+            else
+                handOver(movie);
+            return;
+        }
+        const QString page = m_player.playerPageFor(movie.path, movie.title);
         if (!page.isEmpty())
             url = QUrl(page);
     }
@@ -90,7 +161,131 @@ void WebView::navigate(const QString &address, const QByteArray &body, const QSt
             continue;
         request.setHeader(line.left(colon).trimmed().toLatin1(), line.mid(colon + 1).trimmed().toUtf8());
     }
-    view()->load(request);
+    load(request);
+}
+
+void WebView::load(const QWebEngineHttpRequest &request)
+{
+    m_waiting.reset();
+    view();
+    // A page kept ready stays covered until the new one has loaded.
+    if (!m_parked)
+        m_cover->hide();
+    wake();
+    m_view->load(request);
+}
+
+bool WebView::inPlayerPage() const
+{
+    return m_player.isPlayerPage(m_view->url());
+}
+
+void WebView::handOver(const Movie &movie)
+{
+    m_parked = false;
+    m_view->page()->setAudioMuted(false);
+    cover();
+    const PlayerServer::Handover next = m_player.handOver(movie.path, movie.title);
+    const QString script = QStringLiteral("flashbarPlay(%1)")
+                               .arg(QString::fromUtf8(QJsonDocument(QJsonArray{next.movie, movie.title, next.page})
+                                                          .toJson(QJsonDocument::Compact)
+                                                          .mid(1)
+                                                          .chopped(1)));
+    m_busy = true;
+    emit statusTextChanged(QStringLiteral("正在打开网页 %1...").arg(movie.title));
+    emit progressChanged(0, 100);
+    emit commandStateChanged(-1, true);
+    m_view->page()->runJavaScript(script, [self = QPointer<WebView>(this)](const QVariant &) {
+        if (!self || self->m_ending || self->m_parked)
+            return;
+        self->m_busy = false;
+        self->uncoverWhenRedrawn(self->m_handovers);
+        emit self->progressChanged(100, 100);
+        emit self->statusTextChanged(QStringLiteral("完成"));
+        self->reportCommandState();
+        emit self->documentComplete(self->m_view->url(), true);
+    });
+}
+
+void WebView::cover()
+{
+    ++m_handovers;
+    m_cover->setGeometry(rect());
+    m_cover->raise();
+    m_cover->show();
+}
+
+void WebView::uncoverWhenRedrawn(int handover, int tries)
+{
+    // The page notes when three frames were drawn after the movie changed
+    // (frames are drawn only while it is shown); until then the view may
+    // still hold the previous movie's picture.
+    m_view->page()->runJavaScript(QStringLiteral("window.flashbarRedrawn===true"),
+                                  [self = QPointer<WebView>(this), handover, tries](const QVariant &redrawn) {
+                                      if (!self || self->m_ending || self->m_parked || handover != self->m_handovers)
+                                          return;
+                                      // Redrawn, then a moment for the picture to reach the
+                                      // window; a page that never says so is shown after a
+                                      // few seconds.
+                                      if (tries >= 300) {
+                                          self->m_cover->hide();
+                                      } else if (redrawn.toBool()) {
+                                          QTimer::singleShot(40, self, [self, handover] {
+                                              if (self && handover == self->m_handovers)
+                                                  self->m_cover->hide();
+                                          });
+                                      } else {
+                                          QTimer::singleShot(10, self, [self, handover, tries] {
+                                              if (self)
+                                                  self->uncoverWhenRedrawn(handover, tries + 1);
+                                          });
+                                      }
+                                  });
+}
+
+void WebView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_cover->setGeometry(rect());
+}
+
+void WebView::wake()
+{
+    m_parked = false;
+    m_view->page()->setAudioMuted(false);
+}
+
+void WebView::loadReadyPage()
+{
+    const QString page = m_player.readyPage();
+    if (!page.isEmpty())
+        m_view->load(QUrl(page));
+}
+
+void WebView::prewarm()
+{
+    if (m_view)
+        return;
+    view();
+    m_parked = true;
+    cover();
+    m_view->page()->setAudioMuted(true);
+    loadReadyPage();
+}
+
+void WebView::park()
+{
+    if (!m_view)
+        return;
+    m_parked = true;
+    m_busy = false;
+    m_waiting.reset();
+    cover();
+    m_view->page()->setAudioMuted(true);
+    if (!m_loading && inPlayerPage())
+        m_view->page()->runJavaScript(QStringLiteral("flashbarPlay(\"\",\"\",\"\")"));
+    else
+        loadReadyPage();
 }
 
 void WebView::back()

@@ -7,7 +7,9 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
+class QWebEngineHttpRequest;
 class QWebEngineView;
 
 namespace browser {
@@ -17,18 +19,27 @@ class PlayerServer;
 // The browser control of the browser windows, over Qt WebEngine: navigation
 // with an optional form body and extra headers, history, stop, reload, and
 // notices of status text, progress, command state and title. The engine
-// starts with the first navigation, not before.
+// starts with the first navigation or with prewarm(), not before. A movie
+// opened while the page is the player's own is handed to that page, which
+// has the player loaded already.
 class WebView final : public QWidget
 {
     Q_OBJECT
 public:
     WebView(PlayerServer &player, QWidget *parent = nullptr);
+    ~WebView() override;
 
     // Opens `address` (a web address or a local file path). A non-empty body
     // is sent as a POST; `headers` is header text, one "Name: value" a line.
     // A local SWF file plays in the Flash player under `title`.
     void navigate(const QString &address, const QByteArray &body = {}, const QString &headers = {},
                   const QString &title = {});
+    // Starts the engine and loads the player into a page of its own, shown
+    // nowhere and silent, so that the first movie starts at once.
+    void prewarm();
+    // Ends what the page shows and plays, keeping the engine and the player
+    // ready for the next movie: its window was closed.
+    void park();
     void back();
     void forward();
     void stop();
@@ -45,6 +56,9 @@ public:
     // The address a navigation to `address` really loads.
     static QUrl addressToUrl(const QString &address);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 signals:
     void statusTextChanged(const QString &text);
     void progressChanged(int progress, int maximum);
@@ -54,12 +68,39 @@ signals:
     void documentComplete(const QUrl &url, bool ok);
 
 private:
+    struct Movie
+    {
+        QString path;
+        QString title;
+    };
+
     QWebEngineView *view();
+    // Loads a page in the view, shown and heard.
+    void load(const QWebEngineHttpRequest &request);
+    void connectView();
     void reportCommandState();
+    // Loads a page of the player with a blank movie, silently.
+    void loadReadyPage();
+    // Ends the silence of a parked page: something is to be shown.
+    void wake();
+    // Covers the view in black, until uncoverWhenRedrawn() finds the page
+    // redrawn after hand-over number `handover`, or a page has loaded.
+    void cover();
+    void uncoverWhenRedrawn(int handover, int tries = 0);
+    bool inPlayerPage() const;
+    // Hands a movie to the player page shown.
+    void handOver(const Movie &movie);
+    void loadFinished(bool ok);
 
     PlayerServer &m_player;
     QWebEngineView *m_view = nullptr; // a child, made with the first page
+    QWidget *m_cover = nullptr;       // over the view while it may show an old picture
+    int m_handovers = 0;
+    bool m_ending = false; // the page's last answers come while it goes
     bool m_busy = false;
+    bool m_loading = false;         // a page is loading (not a movie handed over)
+    bool m_parked = false;          // the page is only kept ready: no notices
+    std::optional<Movie> m_waiting; // to hand over once the player page has loaded
 };
 
 } // namespace browser

@@ -356,4 +356,39 @@ QByteArray sampleSwf(int fileId)
     return swf.finish();
 }
 
+QByteArray blankSwf()
+{
+    Writer swf(8, {0, twips(StageWidth), 0, twips(StageHeight)}, FrameRate);
+    swf.fileAttributes(0);
+    swf.setBackgroundColor({0, 0, 0});
+    swf.showFrame();
+    return swf.finish();
+}
+
+std::optional<unsigned> backgroundOf(const QByteArray &swf)
+{
+    if (swf.size() < 9 || !swf.startsWith("FWS"))
+        return std::nullopt;
+    const auto byte = [&swf](qsizetype at) { return unsigned(quint8(swf.at(at))); };
+    const int nbits = int(byte(8) >> 3);
+    qsizetype pos = 8 + (5 + 4 * nbits + 7) / 8 + 4;
+    while (pos + 2 <= swf.size()) {
+        const unsigned head = byte(pos) | (byte(pos + 1) << 8);
+        qsizetype length = head & 0x3f;
+        pos += 2;
+        if (length == 0x3f) {
+            if (pos + 4 > swf.size())
+                return std::nullopt;
+            length = qsizetype(byte(pos) | (byte(pos + 1) << 8) | (byte(pos + 2) << 16) | (byte(pos + 3) << 24));
+            pos += 4;
+        }
+        if ((head >> 6) == Writer::SetBackgroundColor && pos + 3 <= swf.size())
+            return (byte(pos) << 16) | (byte(pos + 1) << 8) | byte(pos + 2);
+        if ((head >> 6) == Writer::End || length < 0)
+            return std::nullopt;
+        pos += length;
+    }
+    return std::nullopt;
+}
+
 } // namespace samples

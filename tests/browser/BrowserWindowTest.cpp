@@ -17,13 +17,18 @@
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -299,6 +304,135 @@ TEST_F(BrowserWindow, ALocalFlashFilePlays)
     shown.grab().save(QStringLiteral(SCREENSHOT_DIR "/browser-window.png"));
     shown.hide();
     EXPECT_GT(matching, 200) << "the movie's background colour is on screen";
+}
+
+// Local copies of movies of different background colours, in a home's local/.
+struct Movies
+{
+    explicit Movies(int count)
+    {
+        QSet<QRgb> colours;
+        for (int id = 5000; paths.size() < count; ++id) {
+            const QByteArray swf = samples::sampleSwf(id);
+            const QColor colour = backgroundOf(swf);
+            if (colours.contains(colour.rgb()) || colour == Qt::black || colour == Qt::white)
+                continue;
+            colours.insert(colour.rgb());
+            const QString path = QDir(home.path()).filePath(QStringLiteral("local/动画/%1.swf").arg(id));
+            QDir().mkpath(QFileInfo(path).path());
+            QFile f(path);
+            f.open(QIODevice::WriteOnly);
+            f.write(swf);
+            paths << path;
+            backgrounds << colour;
+        }
+    }
+    QTemporaryDir home;
+    QStringList paths;
+    QList<QColor> backgrounds;
+};
+
+// How many sampled points of the browser's area show `colour`.
+int pointsOf(TFrm_Browser &w, const QColor &colour)
+{
+    const QImage shot = w.WebBrowser1->grab().toImage();
+    int matching = 0;
+    for (int y = 0; y < shot.height(); y += 8)
+        for (int x = 0; x < shot.width(); x += 8) {
+            const QColor c = shot.pixelColor(x, y);
+            if (qAbs(c.red() - colour.red()) < 8 && qAbs(c.green() - colour.green()) < 8 &&
+                qAbs(c.blue() - colour.blue()) < 8)
+                ++matching;
+        }
+    return matching;
+}
+
+// Waits until the view shows `colour`; false also when `earlier` showed first.
+bool showsWithoutEarlier(TFrm_Browser &w, const QColor &colour, const QList<QColor> &earlier)
+{
+    bool sawEarlier = false;
+    const bool shown = waitFor(
+        [&] {
+            for (const QColor &e : earlier)
+                sawEarlier = sawEarlier || pointsOf(w, e) > 200;
+            return pointsOf(w, colour) > 200;
+        },
+        30000);
+    if (!shown || sawEarlier)
+        ADD_FAILURE() << (shown ? "an earlier movie showed first" : "the movie never showed");
+    return shown && !sawEarlier;
+}
+
+TEST_F(BrowserWindow, TheNextMovieIsHandedToThePlayerPageAlreadyLoaded)
+{
+    Movies movies(3);
+    window.setProgramDir(movies.home.path());
+    window.resize(640, 480);
+    QStringList served;
+    QObject::connect(&player, &browser::PlayerServer::served, [&](const QString &path) { served << path; });
+    const auto playerFetches = [&] {
+        return std::count_if(served.begin(), served.end(),
+                             [](const QString &p) { return p.endsWith(QStringLiteral(".wasm")); });
+    };
+
+    // Readied while hidden: the engine and the player start, the window
+    // hears nothing of it.
+    window.Prewarm();
+    ASSERT_NE(window.WebBrowser1->engineView(), nullptr);
+    ASSERT_TRUE(waitFor([&] { return served.contains(QStringLiteral("/token/blank/0/blank.swf")); }, 60000))
+        << served.join(u' ').toStdString();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Zanto浏览器"));
+    EXPECT_EQ(playerFetches(), 1);
+    QWebEnginePage *page = window.WebBrowser1->engineView()->page();
+    QSignalSpy loads(page, &QWebEnginePage::loadStarted);
+
+    // Each movie goes to the page already there: no new page, no new
+    // fetch of the player; once the page stands for the new movie, never the
+    // previous movie's picture.
+    for (int i : {0, 1}) {
+        const QString name = QStringLiteral("动画%1").arg(i);
+        window.ShowItemPage(movies.paths.at(i), name, 10 + i);
+        EXPECT_TRUE(waitForTitle(window, name));
+        EXPECT_TRUE(showsWithoutEarlier(window, movies.backgrounds.at(i), movies.backgrounds.mid(0, i))) << i;
+        EXPECT_TRUE(waitForIdle(window));
+        EXPECT_EQ(window.statusPanels[0]->text(), QStringLiteral("完成"));
+        EXPECT_TRUE(window.WebBrowser1->url().path().contains(QStringLiteral("/play/")));
+    }
+    EXPECT_EQ(window.WebBrowser1->engineView()->page(), page);
+    EXPECT_EQ(loads.count(), 0);
+    EXPECT_EQ(playerFetches(), 1);
+
+    // Closed while a movie loads: the page is emptied and silent; the next
+    // movie still goes to it and shows without the earlier ones.
+    window.ShowItemPage(movies.paths.at(2), QStringLiteral("动画2"), 12);
+    window.close();
+    EXPECT_TRUE(page->isAudioMuted());
+    // Answers may still come when the page goes, after this test.
+    const auto players = std::make_shared<int>(-1);
+    ASSERT_TRUE(waitFor([&] {
+        page->runJavaScript(QStringLiteral("document.querySelectorAll('ruffle-player').length"),
+                            [players](const QVariant &n) { *players = n.isValid() ? n.toInt() : -1; });
+        return *players == 0;
+    }));
+    window.ShowItemPage(movies.paths.at(0), QStringLiteral("动画0"), 10);
+    EXPECT_FALSE(page->isAudioMuted());
+    EXPECT_TRUE(showsWithoutEarlier(window, movies.backgrounds.at(0), movies.backgrounds.mid(1)));
+    EXPECT_EQ(playerFetches(), 1);
+
+    // A local copy that went missing shows the player's own error.
+    window.ShowItemPage(QDir(movies.home.path()).filePath(QStringLiteral("local/动画/gone.swf")), QStringLiteral("无"),
+                        13);
+    ASSERT_TRUE(waitFor([&] { return served.last().endsWith(QStringLiteral("gone.swf")); }));
+    const auto text = std::make_shared<QString>();
+    ASSERT_TRUE(waitFor(
+        [&] {
+            page->runJavaScript(QStringLiteral("document.querySelector('ruffle-player').shadowRoot.textContent"),
+                                [text](const QVariant &t) { *text = t.toString(); });
+            return text->contains(QStringLiteral("SWF"));
+        },
+        20000))
+        << text->toStdString();
 }
 
 } // namespace

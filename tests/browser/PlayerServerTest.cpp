@@ -2,6 +2,7 @@
 #include "Wait.h"
 
 #include "browser/PlayerServer.h"
+#include "samples/SampleSwf.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,7 @@ struct Answer
     int status = 0;
     QByteArray type;
     QByteArray body;
+    QByteArray caching;
 };
 
 Answer get(const QString &url)
@@ -27,7 +29,8 @@ Answer get(const QString &url)
     QNetworkReply *reply = network.get(QNetworkRequest(QUrl(url)));
     waitFor([&] { return reply->isFinished(); }, 10000);
     Answer a{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
-             reply->header(QNetworkRequest::ContentTypeHeader).toByteArray(), reply->readAll()};
+             reply->header(QNetworkRequest::ContentTypeHeader).toByteArray(), reply->readAll(),
+             reply->rawHeader("Cache-Control")};
     reply->deleteLater();
     return a;
 }
@@ -64,9 +67,19 @@ TEST(PlayerServer, ServesThePlayerAndHandedOverFilesOnly)
     EXPECT_EQ(swf.type, QByteArray("application/x-shockwave-flash"));
     EXPECT_EQ(swf.body, QByteArray("FWS-movie"));
 
-    const Answer script = get(base + QStringLiteral("ruffle/ruffle.js"));
+    EXPECT_EQ(swf.caching, QByteArray("no-store")) << "a local copy may change";
+
+    // The player's files are public, at the same address in every page, and
+    // kept by the engine.
+    const QString root = QStringLiteral("http://127.0.0.1:%1/").arg(pageUrl.port());
+    const qsizetype scriptAt = play.body.indexOf("src=\"/ruffle/");
+    ASSERT_GT(scriptAt, 0) << play.body.constData();
+    const QString player = QString::fromLatin1(play.body.mid(scriptAt + 5).split('"').first()).section(u'/', 0, -2);
+    EXPECT_EQ(player.size(), 20) << "named after the player's script: " << player.toStdString();
+    const Answer script = get(root + player.mid(1) + QStringLiteral("/ruffle.js"));
     EXPECT_EQ(script.status, 200);
     EXPECT_EQ(script.type, QByteArray("text/javascript"));
+    EXPECT_TRUE(script.caching.contains("max-age=31536000")) << script.caching.constData();
     QFile js(QStringLiteral(RUFFLE_DIR "/ruffle.js"));
     ASSERT_TRUE(js.open(QIODevice::ReadOnly));
     EXPECT_EQ(script.body, js.readAll());
@@ -76,11 +89,60 @@ TEST(PlayerServer, ServesThePlayerAndHandedOverFilesOnly)
     for (const QString &path :
          {QStringLiteral("http://127.0.0.1:%1/wrong/play/1").arg(pageUrl.port()), base + QStringLiteral("movie/99/x"),
           base + QStringLiteral("ruffle/package.json"), base + QStringLiteral("ruffle/..%2F..%2Fsecret.txt"),
-          base + QStringLiteral("ruffle/.hidden.js"), base + QStringLiteral("other/1/x")}) {
+          base + QStringLiteral("ruffle/.hidden.js"), base + QStringLiteral("other/1/x"),
+          root + QStringLiteral("ruffle/package.json"), root + QStringLiteral("ruffle/..%2F..%2Fsecret.txt"),
+          root + QStringLiteral("ruffle/.hidden.js"), root + QStringLiteral("play/1"),
+          root + QStringLiteral("ruffle/a/ruffle.js"), root + QStringLiteral("ruffle/ruffle.js"),
+          root + player.mid(1) + QStringLiteral("/package.json")}) {
         const Answer refused = get(path);
         EXPECT_EQ(refused.status, 404) << path.toStdString();
         EXPECT_FALSE(refused.body.contains("secret"));
     }
+}
+
+TEST(PlayerServer, AReadyPageHoldsABlankMovieAndThePortIsKeptForTheNextRun)
+{
+    QTemporaryDir dir;
+    const QString portFile = QDir(dir.path()).filePath(QStringLiteral("player-port"));
+    int port = 0;
+    {
+        browser::PlayerServer first(QStringLiteral(RUFFLE_DIR));
+        first.rememberPortIn(portFile);
+        const QUrl ready(first.readyPage());
+        port = ready.port();
+        EXPECT_TRUE(first.isPlayerPage(ready));
+        EXPECT_FALSE(first.isPlayerPage(QUrl(QStringLiteral("http://127.0.0.1:%1/ruffle/ruffle.js").arg(port))));
+        EXPECT_FALSE(first.isPlayerPage(QUrl(QStringLiteral("http://127.0.0.1:%1/x/ready/0").arg(port))));
+        const Answer page = get(ready.toString());
+        EXPECT_EQ(page.status, 200);
+        const qsizetype at = page.body.indexOf("/blank/0/blank.swf");
+        ASSERT_GT(at, 0) << page.body.constData();
+        const QByteArray blankPath = page.body.mid(page.body.lastIndexOf('"', at) + 1).split('"').first();
+        const Answer blank = get(QStringLiteral("http://127.0.0.1:%1").arg(port) + QString::fromLatin1(blankPath));
+        EXPECT_EQ(blank.status, 200);
+        EXPECT_EQ(blank.body, samples::blankSwf());
+        EXPECT_EQ(samples::backgroundOf(blank.body), 0u);
+
+        // A movie handed over to an open page: addresses in the same page.
+        const browser::PlayerServer::Handover next = first.handOver(dir.path() + QStringLiteral("/m.swf"), {});
+        EXPECT_TRUE(first.isPlayerPage(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port) + next.page)));
+        EXPECT_TRUE(next.movie.endsWith(QStringLiteral("/m.swf")));
+    }
+    QFile remembered(portFile);
+    ASSERT_TRUE(remembered.open(QIODevice::ReadOnly));
+    EXPECT_EQ(remembered.readAll().toInt(), port);
+    remembered.close();
+
+    browser::PlayerServer second(QStringLiteral(RUFFLE_DIR));
+    second.rememberPortIn(portFile);
+    EXPECT_EQ(QUrl(second.readyPage()).port(), port) << "the same addresses as before";
+    // Taken by another: any port will do, and that one is remembered.
+    browser::PlayerServer third(QStringLiteral(RUFFLE_DIR));
+    third.rememberPortIn(portFile);
+    const int other = QUrl(third.readyPage()).port();
+    EXPECT_NE(other, port);
+    ASSERT_TRUE(remembered.open(QIODevice::ReadOnly));
+    EXPECT_EQ(remembered.readAll().toInt(), other);
 }
 
 } // namespace

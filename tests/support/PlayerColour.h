@@ -6,6 +6,7 @@
 
 #include "browser/BrowserWindow.h"
 #include "browser/WebView.h"
+#include "samples/SampleSwf.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -14,25 +15,11 @@
 
 #include <gtest/gtest.h>
 
-// The background colour an SWF sets, read from its SetBackgroundColor tag.
+// The background colour an SWF sets.
 inline QColor backgroundOf(const QByteArray &swf)
 {
-    const int nbits = quint8(swf.at(8)) >> 3;
-    int pos = 8 + (5 + 4 * nbits + 7) / 8 + 4;
-    while (pos + 2 <= swf.size()) {
-        const quint16 head = quint8(swf.at(pos)) | (quint8(swf.at(pos + 1)) << 8);
-        int length = head & 0x3f;
-        pos += 2;
-        if (length == 0x3f) {
-            length = int(quint8(swf.at(pos)) | (quint8(swf.at(pos + 1)) << 8) | (quint8(swf.at(pos + 2)) << 16) |
-                         (quint8(swf.at(pos + 3)) << 24));
-            pos += 4;
-        }
-        if ((head >> 6) == 9)
-            return QColor(quint8(swf.at(pos)), quint8(swf.at(pos + 1)), quint8(swf.at(pos + 2)));
-        pos += length;
-    }
-    return {};
+    const std::optional<unsigned> rgb = samples::backgroundOf(swf);
+    return rgb ? QColor(QRgb(*rgb)) : QColor();
 }
 
 // Waits until the player draws `colour` over a good part of the view;
