@@ -87,7 +87,12 @@ click "$main" 205 105
 sleep 2
 xdotool mousemove --window "$main" 70 125 sleep 0.3 click --repeat 2 --delay 120 1
 browser=$(window '^Zanto 浏览器\[.+\]$')
-title=$(xdotool getwindowname "$browser")
+# The caption shows the page's address until the page's own title arrives.
+for _ in $(seq 50); do
+  title=$(xdotool getwindowname "$browser")
+  [[ "$title" == *127.0.0.1:* ]] || break
+  sleep 0.2
+done
 echo "the browser window shows: $title"
 # The site's playing page is titled with the item's name; the item is now viewed.
 name=${title#*[}
