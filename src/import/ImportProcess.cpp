@@ -26,11 +26,12 @@ void writeLine(const QByteArray &line)
     std::fflush(stdout);
 }
 
+// The worker's own failures come as a line of their own, so that whatever
+// else reaches its stderr (the library's warnings, a crash report) is never
+// taken for the reason.
 void writeError(const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
-    std::fflush(stderr);
+    writeLine("E " + text.toUtf8().toPercentEncoding());
 }
 
 } // namespace
@@ -144,6 +145,8 @@ void ImportProcess::readLine(const QByteArray &line)
         p.totalRows = parts.at(5).toLongLong();
         p.name = QString::fromUtf8(QByteArray::fromPercentEncoding(parts.at(6)));
         emit progressed(p);
+    } else if (parts.size() == 2 && parts.at(0) == "E") {
+        m_error = QString::fromUtf8(QByteArray::fromPercentEncoding(parts.at(1)));
     } else if (parts.size() == 3 && parts.at(0) == "D") {
         m_done = true;
         m_summary = {parts.at(1).toInt(), parts.at(2).toLongLong()};
@@ -155,7 +158,6 @@ void ImportProcess::ended(int code, QProcess::ExitStatus status)
     m_stall.stop();
     readOutput();
     m_stall.stop();
-    const QString error = QString::fromUtf8(m_process.readAllStandardError()).trimmed();
     if (status == QProcess::NormalExit && code == 0 && m_done)
         return finish(true, QString());
     removeImportLeftovers(m_home);
@@ -163,9 +165,11 @@ void ImportProcess::ended(int code, QProcess::ExitStatus status)
         return finish(false, QStringLiteral("已取消导入 %1").arg(m_file));
     if (m_stalled)
         return finish(false, QStringLiteral("%1：读取时停滞不前，文件可能已损坏").arg(m_file));
-    if (status == QProcess::CrashExit)
-        return finish(false, QStringLiteral("%1：读取时出错（文件可能已损坏）").arg(m_file));
-    finish(false, error.isEmpty() ? QStringLiteral("%1：导入失败（代码 %2）").arg(m_file).arg(code) : error);
+    if (!m_error.isEmpty())
+        return finish(false, m_error);
+    // Ended without saying why: killed by a signal, or a crash caught and
+    // reported by a handler of its own.
+    finish(false, QStringLiteral("%1：读取时出错（文件可能已损坏）").arg(m_file));
 }
 
 void ImportProcess::stalled()

@@ -76,6 +76,7 @@ private:
     bool m_stalled = false;
     bool m_finished = false;
     QString m_message;
+    QString m_error; // the worker's own account of why it failed
     CopySummary m_summary;
 };
 

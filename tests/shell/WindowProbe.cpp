@@ -29,6 +29,7 @@
 #include <QTreeView>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -65,7 +66,7 @@ private:
 void closeBoxesInTime(QObject *owner)
 {
     auto *poll = new QTimer(owner);
-    auto *clock = new QElapsedTimer;
+    auto clock = std::make_shared<QElapsedTimer>();
     QObject::connect(poll, &QTimer::timeout, [clock] {
         QWidget *modal = QApplication::activeModalWidget();
         auto *box = qobject_cast<QMessageBox *>(modal);
