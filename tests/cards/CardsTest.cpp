@@ -26,6 +26,8 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include <memory>
+
 namespace {
 
 const QString kOfflineQuestion = QStringLiteral("您现在处于离线状态不能发送贺卡，需要重新登陆,您现在准备登陆吗！");
@@ -74,6 +76,19 @@ protected:
         for (QString &r : records)
             r = r.left(r.lastIndexOf(u'|') + 1);
         return records;
+    }
+    // Whatever happens, the posting dialog must not wait for ever: past 30 s
+    // the test fails and the dialog is closed.
+    std::unique_ptr<QTimer> guardPosting()
+    {
+        auto guard = std::make_unique<QTimer>();
+        guard->setSingleShot(true);
+        QObject::connect(guard.get(), &QTimer::timeout, [this] {
+            ADD_FAILURE() << "the posting dialog waited on";
+            program->Frm_Postdata()->close();
+        });
+        guard->start(30000);
+        return guard;
     }
 };
 
@@ -393,14 +408,7 @@ TEST_F(Cards, ACancelledSendOrASiteThatIsDownRecordsNothing)
         ModalScript script;
         script.then(QStringLiteral("Frm_Sendto"), [&](QWidget *w) {
             type(kMail, kName, kBody, kFrom);
-            // Whatever happens, the posting dialog must not wait for ever.
-            QTimer guard;
-            guard.setSingleShot(true);
-            QObject::connect(&guard, &QTimer::timeout, [&] {
-                ADD_FAILURE() << "the posting dialog waited on";
-                poster.close();
-            });
-            guard.start(30000);
+            const auto guard = guardPosting();
             QTest::mouseClick(cards().btn_Send, Qt::LeftButton);
             code = poster.GetResultCode();
             EXPECT_EQ(cards().ed_ToName->text(), kName) << "the inputs stay";
@@ -440,13 +448,7 @@ TEST_F(Cards, ASendRightAfterACancelledOneGoesOut)
     ModalScript script;
     script.then(QStringLiteral("Frm_Sendto"), [&](QWidget *w) {
         type(kMail, kName, kBody, kFrom);
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, [&] {
-            ADD_FAILURE() << "the posting dialog waited on";
-            program->Frm_Postdata()->close();
-        });
-        guard.start(30000);
+        const auto guard = guardPosting();
         QTest::mouseClick(cards().btn_Send, Qt::LeftButton);
         // Given up on; the site answers from now on, and the person sends again at once.
         site.answerFromNow();
