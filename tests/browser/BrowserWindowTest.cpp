@@ -335,16 +335,7 @@ struct Movies
 // How many sampled points of the browser's area show `colour`.
 int pointsOf(TFrm_Browser &w, const QColor &colour)
 {
-    const QImage shot = w.WebBrowser1->grab().toImage();
-    int matching = 0;
-    for (int y = 0; y < shot.height(); y += 8)
-        for (int x = 0; x < shot.width(); x += 8) {
-            const QColor c = shot.pixelColor(x, y);
-            if (qAbs(c.red() - colour.red()) < 8 && qAbs(c.green() - colour.green()) < 8 &&
-                qAbs(c.blue() - colour.blue()) < 8)
-                ++matching;
-        }
-    return matching;
+    return pointsShowing(w.WebBrowser1->grab().toImage(), colour);
 }
 
 // Waits until the view shows `colour`; false also when `earlier` showed first.
