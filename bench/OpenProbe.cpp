@@ -14,7 +14,7 @@
 #include "browse/ItemListPanel.h"
 #include "browse/Paging.h"
 #include "browser/BrowserWindow.h"
-#include "browser/WebProfile.h"
+#include "browser/EngineTuning.h"
 #include "browser/WebView.h"
 #include "common/LocalCopy.h"
 #include "platform/StreamPrompter.h"
@@ -111,7 +111,6 @@ int main(int argc, char **argv)
     if (!QDir::setCurrent(home))
         return fail("no such home");
     browser::tuneEngine();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     Application application(argc, argv);
     Application::useWindowFont();
     platform::StreamPrompter prompter;

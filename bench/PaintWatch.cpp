@@ -1,5 +1,6 @@
 #include "PaintWatch.h"
 
+#include "Processes.h"
 #include "samples/SampleSwf.h"
 
 #include <QCoreApplication>
@@ -60,25 +61,6 @@ double procKilobytes(const QString &file, const QByteArray &name)
 }
 
 // This process and every process below it.
-QList<qint64> selfAndDescendants()
-{
-    QHash<qint64, QList<qint64>> children;
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool numeric = false;
-        const qint64 pid = entry.toLongLong(&numeric);
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!numeric || !stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        children[fields.value(1).toLongLong()] << pid;
-    }
-    QList<qint64> all{QCoreApplication::applicationPid()};
-    for (qsizetype i = 0; i < all.size(); ++i)
-        all += children.value(all.at(i));
-    return all;
-}
-
 } // namespace
 
 std::optional<double> waitForPaint(QWidget *area, unsigned rgb, const QElapsedTimer &since, int timeoutMs)
@@ -126,8 +108,7 @@ double proportionalMegabytesWithChildren()
     double kb = 0;
     for (qint64 pid : selfAndDescendants()) {
         const double one = procKilobytes(QStringLiteral("/proc/%1/smaps_rollup").arg(pid), "Pss");
-        QFile command(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        const QByteArray name = command.open(QIODevice::ReadOnly) ? command.read(300).replace('\0', ' ') : QByteArray();
+        const QByteArray name = processFile(pid, "cmdline");
         std::fprintf(stderr, "pss %6.0f MB  %lld %s\n", one / 1024, pid, name.left(120).constData());
         kb += one;
     }

@@ -6,7 +6,7 @@
 #include "app/LocalSite.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
-#include "browser/WebProfile.h"
+#include "browser/EngineTuning.h"
 #include "common/Paths.h"
 #include "common/Settings.h"
 #include "platform/NewItemsNotice.h"
@@ -144,8 +144,6 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    // The browser windows' web engine shares its drawing contexts.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     Application application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvoflash.flashbar"));
     Application::useWindowFont();

@@ -7,16 +7,6 @@
 
 namespace browser {
 
-void tuneEngine()
-{
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    if (!flags.contains("--js-flags"))
-        flags += " --js-flags=--wasm-lazy-compilation";
-    if (!flags.contains("--disable-features"))
-        flags += " --disable-features=AudioServiceOutOfProcess";
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
-}
-
 QString webDataDir()
 {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);

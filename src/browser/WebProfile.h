@@ -12,12 +12,6 @@ namespace browser {
 // application.
 QWebEngineProfile *webProfile();
 
-// Settings of the engine that keep it small: the player's WebAssembly is
-// compiled function by function as it runs, and sound plays in the
-// program's own process rather than in one more. Before the application
-// object is made; settings the user gave the engine come first.
-void tuneEngine();
-
 // The folder the profile keeps its data in.
 QString webDataDir();
 
