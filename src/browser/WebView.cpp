@@ -258,8 +258,12 @@ void WebView::wake()
 void WebView::loadReadyPage()
 {
     const QString page = m_player.readyPage();
-    if (!page.isEmpty())
-        m_view->load(QUrl(page));
+    if (page.isEmpty())
+        return;
+    // Loading from now, not from the engine's first word of it: a movie
+    // handed over before then would meet the page it replaces.
+    m_loading = true;
+    m_view->load(QUrl(page));
 }
 
 void WebView::prewarm()

@@ -426,4 +426,40 @@ TEST_F(BrowserWindow, TheNextMovieIsHandedToThePlayerPageAlreadyLoaded)
         << text->toStdString();
 }
 
+// A movie opened while the readied page still loads plays in that page once
+// it has loaded; one opened before the page has even begun to load takes a
+// page of its own. Either way the page loads once and the player is fetched
+// once.
+TEST_F(BrowserWindow, AMovieOpenedWhileThePlayerPageStillLoadsPlaysOnceItHasLoaded)
+{
+    Movies movies(2);
+    QStringList served;
+    QObject::connect(&player, &browser::PlayerServer::served, [&](const QString &path) { served << path; });
+    const auto playerFetches = [&] {
+        return std::count_if(served.begin(), served.end(),
+                             [](const QString &p) { return p.endsWith(QStringLiteral(".wasm")); });
+    };
+    TFrm_Browser early(player, prompter);
+    for (TFrm_Browser *w : {&window, &early}) {
+        SCOPED_TRACE(w == &window ? "while loading" : "before loading");
+        served.clear();
+        w->setProgramDir(movies.home.path());
+        w->resize(640, 480);
+        w->Prewarm();
+        QWebEnginePage *page = w->WebBrowser1->engineView()->page();
+        QSignalSpy loads(page, &QWebEnginePage::loadStarted);
+        if (w == &window) {
+            ASSERT_TRUE(waitFor([&] { return w->WebBrowser1->url().path().endsWith(QStringLiteral("/ready/0")); }));
+        }
+        const int i = w == &window ? 0 : 1;
+        w->ShowItemPage(movies.paths.at(i), QStringLiteral("动画%1").arg(i), 10 + i);
+        EXPECT_TRUE(waitForTitle(*w, QStringLiteral("动画%1").arg(i)));
+        EXPECT_TRUE(showsWithoutEarlier(*w, movies.backgrounds.at(i), {}));
+        EXPECT_EQ(w->WebBrowser1->engineView()->page(), page);
+        EXPECT_LE(loads.count(), 1);
+        EXPECT_LE(playerFetches(), 1) << served.join(u' ').toStdString();
+        w->hide();
+    }
+}
+
 } // namespace
