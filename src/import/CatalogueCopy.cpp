@@ -95,8 +95,10 @@ public:
             names << quoted(c.name);
             marks << QStringLiteral("?");
         }
-        const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(quoted(plan.target), names.join(u','), marks.join(u','));
+        QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                          .arg(quoted(plan.target), names.join(u','), marks.join(u','));
+        if (names.isEmpty()) // a table without columns keeps its number of rows, each all nulls
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(plan.target));
         sqlite3_stmt *insert = prepare(sql);
         qint64 count = 0;
         try {

@@ -1,9 +1,11 @@
 #include "BuiltTables.h"
 #include "CatalogueRows.h"
+#include "ImportSupport.h"
 
 #include "import/CatalogueCopy.h"
 #include "import/MdbFile.h"
 #include "store/Connection.h"
+#include "store/DatabaseError.h"
 #include "store/Schema.h"
 
 #include <QDir>
@@ -12,8 +14,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
-
-#include <mdbtools.h>
 
 #include <gtest/gtest.h>
 
@@ -24,119 +24,6 @@
 using import::ColumnType;
 using import::SourceColumn;
 using import::SourceRow;
-
-namespace {
-
-// A table as mdbtools' library reads it: name, column names, rows of texts.
-struct MdbTable
-{
-    QString name;
-    QStringList columns;
-    QList<QStringList> rows;
-};
-
-// Reads every user table with libmdb alone, as its own tools do.
-QList<MdbTable> readWithLibmdb(const char *path)
-{
-    QList<MdbTable> out;
-    MdbHandle *mdb = mdb_open(path, MDB_NOFLAGS);
-    EXPECT_NE(mdb, nullptr);
-    if (!mdb)
-        return out;
-    mdb_read_catalog(mdb, MDB_TABLE);
-    for (guint i = 0; i < mdb->num_catalog; ++i) {
-        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
-        if (entry->object_type != MDB_TABLE || mdb_is_system_table(entry))
-            continue;
-        MdbTable table{QString::fromUtf8(entry->object_name), {}, {}};
-        MdbTableDef *def = mdb_read_table(entry);
-        mdb_read_columns(def);
-        std::vector<std::vector<char>> buffers(def->num_cols, std::vector<char>(MDB_BIND_SIZE));
-        std::vector<int> lengths(def->num_cols);
-        for (guint c = 0; c < def->num_cols; ++c) {
-            table.columns << QString::fromUtf8(static_cast<MdbColumn *>(g_ptr_array_index(def->columns, c))->name);
-            mdb_bind_column(def, int(c + 1), buffers[c].data(), &lengths[c]);
-        }
-        mdb_rewind_table(def);
-        while (mdb_fetch_row(def)) {
-            QStringList row;
-            for (guint c = 0; c < def->num_cols; ++c)
-                row << QString::fromUtf8(buffers[c].data(), lengths[c]);
-            table.rows << row;
-        }
-        mdb_free_tabledef(def);
-        out << table;
-    }
-    mdb_close(mdb);
-    return out;
-}
-
-QString catalogueOf(const QString &home)
-{
-    return QDir(home).filePath(QStringLiteral("Data/info.db"));
-}
-
-QString quoted(QString name)
-{
-    return u'"' + name.replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
-// The small catalogue every copy below brings, with the user's marks.
-void addCatalogue(BuiltTables &built, const QString &longMemo)
-{
-    const auto col = [](const char *name, ColumnType type, bool counter = false) {
-        return SourceColumn{QString::fromUtf8(name), type, counter};
-    };
-    built.add(QStringLiteral("tb_Class"), {col("ClassID", ColumnType::Integer), col("classname", ColumnType::Text)},
-              {{qint64(1), QStringLiteral("动画")}, {qint64(2), QStringLiteral("游戏世界")}});
-    built.add(QStringLiteral("tb_Colume"),
-              {col("ColumeID", ColumnType::Integer, true), col("ColumeName", ColumnType::Text),
-               col("ColumeParent", ColumnType::Integer), col("ColumeDesc", ColumnType::Memo),
-               col("Subscribed", ColumnType::Boolean)},
-              {{qint64(10), QStringLiteral("搞笑"), qint64(1), QStringLiteral("说明"), true},
-               {qint64(11), QStringLiteral("MTV"), qint64(1), QVariant(), false},
-               {qint64(20), QStringLiteral("益智"), qint64(2), QStringLiteral(""), true}});
-    // Upper case, as an old file may spell it; an old copy of the
-    // subscription and a column the program does not know come along.
-    built.add(QStringLiteral("TB_FILES"),
-              {col("FileID", ColumnType::Integer, true), col("ColumeID", ColumnType::Integer),
-               col("DisplayName", ColumnType::Text), col("Filename", ColumnType::Text), col("URL", ColumnType::Text),
-               col("FileDesc", ColumnType::Memo), col("Owner", ColumnType::Text),
-               col("UploadDate", ColumnType::DateTime), col("Hits", ColumnType::Integer),
-               col("HasViewed", ColumnType::Boolean), col("HasDownloaded", ColumnType::Boolean),
-               col("Deleted", ColumnType::Boolean), col("Subscribed", ColumnType::Boolean),
-               col("Rating", ColumnType::Real)},
-              {{qint64(101), qint64(10), QStringLiteral("小猪"), QStringLiteral("pig.swf"),
-                QStringLiteral("http://s/pig.swf"), longMemo, QVariant(), QDateTime(QDate(2003, 4, 5), QTime(6, 7, 8)),
-                qint64(7), true, false, false, true, 4.5},
-               {qint64(102), qint64(10), QStringLiteral("It's \"quoted\""), QStringLiteral("q.swf"), QString(),
-                QString(), QStringLiteral("me"), QDateTime(QDate(2003, 4, 6), QTime(0, 0)), qint64(3), false, true,
-                false, true, QVariant()},
-               {qint64(103), qint64(11), QStringLiteral("删掉的"), QStringLiteral("d.swf"), QString(), QString(),
-                QString(), QDateTime(QDate(2003, 1, 1), QTime(0, 0)), qint64(0), true, true, true, false, 1.0},
-               {qint64(104), qint64(20), QStringLiteral("拼图"), QStringLiteral("p.swf"), QString(), QString(),
-                QString(), QDateTime(QDate(2003, 4, 7), QTime(12, 0)), qint64(9), false, false, false, true, 2.0}});
-    built.add(QStringLiteral("tb_users"),
-              {col("Username", ColumnType::Text), col("password", ColumnType::Text),
-               col("savepass", ColumnType::Boolean), col("LoginDate", ColumnType::DateTime)},
-              {{QStringLiteral("小明"), QStringLiteral("secret"), true, QDateTime(QDate(2004, 2, 3), QTime(4, 5, 6))},
-               {QStringLiteral("guest"), QString(), false, QVariant()}});
-    built.add(QStringLiteral("tb_SendCards"),
-              {col("CardID", ColumnType::Integer, true), col("ToName", ColumnType::Text),
-               col("ToMail", ColumnType::Text), col("FromName", ColumnType::Text), col("Tobody", ColumnType::Memo),
-               col("Filename", ColumnType::Text), col("SendDate", ColumnType::DateTime),
-               col("SendFlag", ColumnType::Boolean)},
-              {{qint64(1), QStringLiteral("老王"), QStringLiteral("w@x.cn"), QStringLiteral("我"),
-                QStringLiteral("你好\n再见"), QStringLiteral("pig.swf"), QDateTime(QDate(2004, 5, 6), QTime(7, 8, 9)),
-                true}});
-    built.add(QStringLiteral("tb_Recommend"),
-              {col("ItemID", ColumnType::Integer, true), col("Columename", ColumnType::Text),
-               col("Itemname", ColumnType::Text), col("URL", ColumnType::Text), col("Favorite", ColumnType::Boolean)},
-              {{qint64(5), QStringLiteral("精选"), QStringLiteral("好站"), QStringLiteral("http://a/"), true},
-               {qint64(6), QStringLiteral("精选"), QStringLiteral("坏站"), QStringLiteral("http://b/"), false}});
-}
-
-} // namespace
 
 // The reader serves every table, column and row of a real Jet 4 file as
 // libmdb reads it, and the copy writes them so into the catalogue.
@@ -304,6 +191,10 @@ TEST(ImportCommand, BadFilesFailNamingTheFileAndLeaveNoCatalogue)
     const QByteArray fruit = fruitFile.readAll();
     QByteArray crashing = fruit;
     crashing[8247] = char(101); // a column count in the system table's definition libmdb trusts
+    QByteArray noCatalogue = fruit;
+    noCatalogue.replace(2 * 4096, 4096, QByteArray(4096, '\0')); // the system table's definition
+    QByteArray noTable = fruit;
+    noTable[57 * 4096] = '\0'; // the mark of the definition page of the table "Dried"
     struct Case
     {
         const char *file;
@@ -316,6 +207,8 @@ TEST(ImportCommand, BadFilesFailNamingTheFileAndLeaveNoCatalogue)
         {"cut.mdb", fruit.left(100000), "文件不完整"},
         {"fruit.mdb", fruit, "不是目录数据库：没有表 tb_Class、tb_Colume、tb_Files"},
         {"broken.mdb", crashing, "读取时出错"},
+        {"nolist.mdb", noCatalogue, "读不出数据库的表目录"},
+        {"notable.mdb", noTable, "读不出表“Dried”的结构"},
         {"missing.mdb", QByteArray(), "无法读取"},
     };
     for (const Case &c : cases) {
@@ -368,4 +261,77 @@ TEST(ImportCommand, BadFilesFailNamingTheFileAndLeaveNoCatalogue)
     EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError()).contains(QStringLiteral("--force")));
     ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
     EXPECT_EQ(existing.readAll(), QByteArray("mine"));
+}
+
+// Tables an old file may hold besides the catalogue: a catalogue table
+// twice, nameless tables and columns, a column twice, short rows and a
+// table long enough to be told of while it is copied. A row the catalogue
+// refuses fails the copy naming table and row, and nothing is left.
+TEST(CatalogueCopy, OddTablesComeAcrossAndARefusedRowLeavesNothing)
+{
+    QTemporaryDir home;
+    BuiltTables built;
+    addCatalogue(built, QString());
+    const SourceColumn id{QStringLiteral("FileID"), ColumnType::Integer};
+    const SourceColumn text{QStringLiteral("DisplayName"), ColumnType::Text};
+    built.add(QStringLiteral("tb_files"), {id, text, id}, {{qint64(1), QStringLiteral("again"), qint64(2)}});
+    built.add(QString(), {}, {{}, {}});
+    built.add(QStringLiteral("nameless"), {{QString(), ColumnType::Text}, {QString(), ColumnType::Integer}, text},
+              {{QStringLiteral("a")}, {QStringLiteral("b"), qint64(2), QStringLiteral("c")}});
+    QList<SourceRow> many;
+    for (qint64 i = 0; i < 5000; ++i)
+        many.append(SourceRow{i});
+    built.add(QStringLiteral("many"), {{QStringLiteral("n"), ColumnType::Integer}}, many);
+    const SourceColumn context{QStringLiteral("Context"), ColumnType::Text};
+    built.add(QStringLiteral("tb_Adver"), {context, {QStringLiteral("AdverID"), ColumnType::Integer}, context},
+              {{QStringLiteral("看"), qint64(7), QStringLiteral("这里")}});
+    QList<qint64> toldOfMany;
+    const auto summary = import::copyIntoCatalogue(built, QStringLiteral("odd.mdb"), home.path(), false,
+                                                   [&](const import::CopyProgress &p) {
+                                                       if (p.name == QStringLiteral("many"))
+                                                           toldOfMany << p.tableRows;
+                                                       return true;
+                                                   });
+    ASSERT_TRUE(summary.has_value());
+    EXPECT_EQ(toldOfMany, (QList<qint64>{4096, 5000}));
+    const auto rows = [&](const char *sql) { return catalogueRows(home.path(), QString::fromUtf8(sql)); };
+    EXPECT_EQ(rows("SELECT * FROM tb_files_mdb"), QStringList{QStringLiteral("1|again|2")});
+    EXPECT_EQ(rows("SELECT group_concat(name, '|') FROM pragma_table_info('tb_files_mdb')"),
+              QStringList{QStringLiteral("FileID|DisplayName|FileID_2")});
+    EXPECT_EQ(rows("SELECT count(*), group_concat(name) FROM pragma_table_info('_')"),
+              QStringList{QStringLiteral("1|_")});
+    EXPECT_EQ(rows("SELECT count(*) FROM \"_\""), QStringList{QStringLiteral("2")});
+    EXPECT_EQ(rows("SELECT * FROM nameless ORDER BY rowid"),
+              (QStringList{QStringLiteral("a||"), QStringLiteral("b|2|c")}));
+    EXPECT_EQ(rows("SELECT group_concat(name, '|') FROM pragma_table_info('nameless')"),
+              QStringList{QStringLiteral("_|__2|DisplayName")});
+    EXPECT_EQ(rows("SELECT count(*), sum(n) FROM many"), QStringList{QStringLiteral("5000|12497500")});
+    EXPECT_EQ(rows("SELECT AdverID, Context, Context_2, URL FROM tb_Adver"), QStringList{QStringLiteral("7|看|这里|")});
+
+    // Stopped in the middle of a long table: the catalogue stays as it was.
+    const QStringList whole = rows("SELECT count(*) FROM many");
+    EXPECT_FALSE(import::copyIntoCatalogue(built, QStringLiteral("odd.mdb"), home.path(), true,
+                                           [](const import::CopyProgress &p) { return p.tableRows != 4096; })
+                     .has_value());
+    EXPECT_EQ(rows("SELECT count(*) FROM many"), whole);
+    EXPECT_FALSE(QFile::exists(import::importingPath(home.path())));
+
+    // A second item with the first one's identifier, or one that is no
+    // number, is refused; the old catalogue stays as it was.
+    const QStringList before = rows("SELECT * FROM tb_Files ORDER BY FileID");
+    for (const QVariant &bad : {QVariant(qint64(101)), QVariant(QStringLiteral("x"))}) {
+        BuiltTables refused;
+        addCatalogue(refused, QString());
+        refused.add(QStringLiteral("many"), {{QStringLiteral("n"), ColumnType::Integer}}, many);
+        refused.add(QStringLiteral("tb_Adver"), {{QStringLiteral("AdverID"), ColumnType::Integer}},
+                    {{qint64(101)}, {bad}});
+        try {
+            import::copyIntoCatalogue(refused, QStringLiteral("bad.mdb"), home.path(), true);
+            ADD_FAILURE() << "copied a refused row";
+        } catch (const DatabaseError &e) {
+            EXPECT_TRUE(e.text().contains(QStringLiteral("表“tb_Adver”的第 2 行"))) << e.text().toStdString();
+        }
+        EXPECT_EQ(rows("SELECT * FROM tb_Files ORDER BY FileID"), before);
+        EXPECT_FALSE(QFile::exists(import::importingPath(home.path())));
+    }
 }

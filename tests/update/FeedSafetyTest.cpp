@@ -216,3 +216,193 @@ TEST_F(FeedSafety, ABusyCatalogueIsWaitedForAndAKillBetweenPagesKeepsTheWrittenO
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FeedSafety, PagesFollowOnAFeedThatGoesBackStopsAndWhatCannotRunIsLogged)
+{
+    // The log of this test is its own, and has grown past its bound.
+    QTemporaryDir data;
+    const QByteArray previousData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    QDir().mkpath(QFileInfo(update::logPath()).path());
+    QFile grown(update::logPath());
+    ASSERT_TRUE(grown.open(QIODevice::WriteOnly));
+    grown.write(QByteArray(1100 * 1024, 'x'));
+    grown.close();
+
+    // Two pages, the site named by the environment: both are written.
+    const QString later = QStringLiteral("2030-01-02 09:00:00");
+    const QList<update::FeedItem> first = {item(6001, 9001, QStringLiteral("一"), QStringLiteral("1.swf")),
+                                           item(6002, 9001, QStringLiteral("二"), QStringLiteral("2.swf"))};
+    update::FeedItem third = item(6003, 9001, QStringLiteral("三"), QStringLiteral("3.swf"));
+    third.uploaded = later;
+    const update::FeedCursor cursor{first.last().uploaded, 6002};
+    site.script("pages", {{pageOf(first, cursor)}, {pageOf({third})}});
+    QProcess companion;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("FLASHBAR_SITE"), site.site("pages"));
+    companion.setProcessEnvironment(environment);
+    companion.start(QStringLiteral(FLASHBAR_UPDATE), {QStringLiteral("--home"), home.path()});
+    ASSERT_TRUE(waitFor([&] { return companion.state() == QProcess::NotRunning; }, 30000));
+    EXPECT_EQ(companion.exitCode(), 0) << companion.readAllStandardError().toStdString();
+    EXPECT_TRUE(companion.readAllStandardOutput().contains("3 new items"));
+    EXPECT_EQ(site.requests("pages"), 2);
+    store::Connection side(catalogue::cataloguePath(home.path()));
+    QSqlQuery q(side.database());
+    q.exec(QStringLiteral("SELECT group_concat(FileID) FROM tb_Files WHERE FileID > 6000"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("6001,6002,6003"));
+    q.finish();
+    side.close();
+
+    // A second page that would start where the first did is not followed;
+    // the first stays written.
+    const QList<update::FeedItem> again = {item(6011, 9001, QStringLiteral("回"), QStringLiteral("r.swf"))};
+    const update::FeedCursor stuck{later, 6011};
+    update::FeedItem atLater = again.first();
+    atLater.uploaded = later;
+    site.script("back", {{pageOf({atLater}, stuck)}, {pageOf({atLater}, stuck)}});
+    const CompanionRun back = runCompanion(home.path(), site.site("back"));
+    EXPECT_EQ(back.exitCode, 1);
+    EXPECT_EQ(site.requests("back"), 2);
+    // The grown log was started again by the first line written since.
+    EXPECT_LT(logSize(), 1024 * 1024);
+    EXPECT_FALSE(logTail(0).contains(QStringLiteral("xxxx")));
+    EXPECT_TRUE(logTail(0).contains(QStringLiteral("after 1 new items: the feed's next page goes back")))
+        << logTail(0).toStdString();
+
+    // Arguments it cannot work with, and a home without a catalogue.
+    QTemporaryDir empty;
+    const struct
+    {
+        QStringList arguments;
+        QString logged;
+    } refused[] = {
+        {{QStringLiteral("--site"), QStringLiteral("ftp://127.0.0.1/")},
+         QStringLiteral("not an http or https address")},
+        {{QStringLiteral("--timeout"), QStringLiteral("soon")}, QStringLiteral("--timeout takes")},
+        {{QStringLiteral("--timeout"), QStringLiteral("0")}, QStringLiteral("--timeout takes")},
+        {{QStringLiteral("--home"), empty.path()}, empty.path()},
+    };
+    for (const auto &c : refused) {
+        const qint64 logged = logSize();
+        QProcess p;
+        p.start(QStringLiteral(FLASHBAR_UPDATE),
+                QStringList{QStringLiteral("--home"), home.path(), QStringLiteral("--site"), site.site("pages")} +
+                    c.arguments);
+        ASSERT_TRUE(waitFor([&] { return p.state() == QProcess::NotRunning; }, 30000));
+        EXPECT_EQ(p.exitCode(), 1) << c.logged.toStdString();
+        EXPECT_TRUE(logTail(logged).contains(c.logged)) << logTail(logged).toStdString();
+    }
+    EXPECT_EQ(QDir(empty.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+
+    // Without --site or FLASHBAR_SITE the settings file names the site; a
+    // bad address there is logged and the default one used instead. A
+    // catalogue whose times are written otherwise asks for the whole feed.
+    QTemporaryDir config;
+    const QString settings = QDir(config.path()).filePath(QStringLiteral("flashbar/flashbar.conf"));
+    QDir().mkpath(QFileInfo(settings).path());
+    {
+        store::Connection side(catalogue::cataloguePath(home.path()));
+        side.exec(QStringLiteral("UPDATE tb_Files SET UploadDate = '3000/1/1' WHERE FileID = 6001"));
+    }
+    site.script("settings", {{pageOf({item(6021, 9001, QStringLiteral("设"), QStringLiteral("s.swf"))})}});
+    for (const QString &address : {site.site("settings"), QStringLiteral("ftp://127.0.0.1/")}) {
+        QFile file(settings);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[site]\naddress=" + address.toUtf8() + "\n");
+        file.close();
+        const qint64 logged = logSize();
+        QProcess p;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("FLASHBAR_SITE"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        p.setProcessEnvironment(environment);
+        p.start(QStringLiteral(FLASHBAR_UPDATE),
+                {QStringLiteral("--home"), home.path(), QStringLiteral("--timeout"), QStringLiteral("1500")});
+        ASSERT_TRUE(waitFor([&] { return p.state() == QProcess::NotRunning; }, 30000));
+        if (address.startsWith(QStringLiteral("http"))) {
+            EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+            EXPECT_EQ(site.lastPath("settings"), "/settings/feed/items.json?since=&after=0&limit=500");
+        } else {
+            EXPECT_TRUE(logTail(logged).contains(QStringLiteral("is used instead"))) << logTail(logged).toStdString();
+        }
+    }
+    EXPECT_EQ(site.requests("settings"), 1);
+    if (previousData.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", previousData);
+}
+
+} // namespace
+
+namespace {
+
+// A page the catalogue refuses, by a row it will not take or a statement it
+// cannot make, is written not at all, its new column neither; a catalogue
+// kept busy past one wait is tried again; a damaged one is reported before
+// the site is asked.
+TEST_F(FeedSafety, ARefusedPageWritesNothingABusyCatalogueIsTriedAgainADamagedOneIsReported)
+{
+    const QList<update::FeedItem> page = {item(7001, 9001, QStringLiteral("满"), QStringLiteral("f.swf"))};
+    site.script("refused", {{pageOf(page)}});
+    store::Connection other(catalogue::cataloguePath(home.path()));
+    const QStringList before = catalogueRows(home.path());
+    const struct
+    {
+        const char *trigger;
+        const char *logged;
+    } refusals[] = {
+        {"BEFORE INSERT ON tb_Files BEGIN SELECT RAISE(ABORT, 'no room'); END", "no room"},
+        {"AFTER INSERT ON tb_Class BEGIN INSERT INTO gone VALUES (1); END", "gone"},
+    };
+    for (const auto &r : refusals) {
+        other.exec(QStringLiteral("CREATE TRIGGER refuse ") + QLatin1String(r.trigger));
+        const qint64 logged = logSize();
+        const CompanionRun refused = runCompanion(home.path(), site.site("refused"));
+        EXPECT_EQ(refused.exitCode, 1) << r.logged;
+        EXPECT_TRUE(logTail(logged).contains(QLatin1String(r.logged))) << logTail(logged).toStdString();
+        EXPECT_EQ(catalogueRows(home.path()), before) << r.logged;
+        other.exec(QStringLiteral("DROP TRIGGER refuse"));
+    }
+
+    site.script("busy", {{pageOf(page)}});
+    other.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    QProcess companion;
+    companion.start(QStringLiteral(FLASHBAR_UPDATE),
+                    {QStringLiteral("--home"), home.path(), QStringLiteral("--site"), site.site("busy")});
+    ASSERT_TRUE(waitFor([&] { return site.requests("busy") > 0; }, 10000));
+    waitFor([] { return false; }, store::Connection::kBusyTimeoutMs + 1500);
+    EXPECT_EQ(companion.state(), QProcess::Running) << "it tries again";
+    other.exec(QStringLiteral("COMMIT"));
+    ASSERT_TRUE(waitFor([&] { return companion.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(companion.exitCode(), 0) << companion.readAllStandardError().toStdString();
+    QSqlQuery q(other.database());
+    q.exec(QStringLiteral("SELECT count(*) FROM tb_Files WHERE FileID = 7001"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toInt(), 1);
+
+    // The index the newest upload is read from, overwritten.
+    q.exec(QStringLiteral("SELECT (SELECT rootpage FROM sqlite_master WHERE name = 'ix_Files_Uploaded'),"
+                          " (SELECT page_size FROM pragma_page_size)"));
+    ASSERT_TRUE(q.next());
+    const qint64 root = q.value(0).toLongLong();
+    const qint64 pageSize = q.value(1).toLongLong();
+    q.finish();
+    other.close();
+    QFile file(catalogue::cataloguePath(home.path()));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek((root - 1) * pageSize));
+    file.write(QByteArray(pageSize, '\xff'));
+    file.close();
+    site.script("damaged", {{pageOf(page)}});
+    const qint64 logged = logSize();
+    const CompanionRun damaged = runCompanion(home.path(), site.site("damaged"));
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_EQ(site.requests("damaged"), 0);
+    EXPECT_TRUE(logTail(logged).contains(QStringLiteral("数据库错误"))) << logTail(logged).toStdString();
+}
+
+} // namespace

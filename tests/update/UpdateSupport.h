@@ -101,6 +101,8 @@ public:
         return QStringLiteral("http://127.0.0.1:%1/%2/").arg(m_server.serverPort()).arg(QString::fromLatin1(name));
     }
     int requests(const QByteArray &name) const { return m_turns.value(name); }
+    // The path and query of a case's latest request.
+    QByteArray lastPath(const QByteArray &name) const { return m_paths.value(name); }
 
 private:
     void answer(QTcpSocket *socket)
@@ -112,6 +114,7 @@ private:
         const QByteArray path = request.split(' ').value(1);
         const QByteArray name = path.mid(1, path.indexOf('/', 1) - 1);
         m_pending.remove(socket);
+        m_paths.insert(name, path);
         const QList<Answer> answers = m_script.value(name);
         const int turn = m_turns[name]++;
         if (answers.isEmpty())
@@ -130,5 +133,6 @@ private:
     QTcpServer m_server;
     QHash<QByteArray, QList<Answer>> m_script;
     QHash<QByteArray, int> m_turns;
+    QHash<QByteArray, QByteArray> m_paths;
     QHash<QTcpSocket *, QByteArray> m_pending;
 };
