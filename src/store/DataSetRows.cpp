@@ -14,17 +14,20 @@
 namespace store {
 namespace {
 
-// "select * from <stored query or tb_Files> ..." without grouping: its rows
-// are found by item number first and read a batch at a time.
+// "select * from <stored query or tb_Files> ..." without grouping or a row
+// limit: its rows are found by item number first and read a batch at a time.
+// A limit ("top N") is left to a plain read: the first N rows of an unordered
+// statement depend on its plan, so asking for the item numbers alone could
+// pick other rows than the read of the whole rows.
 bool readsItemsByKey(const QString &translatedSql)
 {
     static const QRegularExpression plainItems(
         QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+((qry_files|qry_FilesLast|qry_FilesRecent|qry_filestop)(_set)?"
                        "|tb_Files)\\b"),
         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression grouping(QStringLiteral("\\b(group\\s+by|distinct)\\b"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    return plainItems.match(translatedSql).hasMatch() && !grouping.match(translatedSql).hasMatch();
+    static const QRegularExpression wholeRowsOnly(QStringLiteral("\\b(group\\s+by|distinct|limit)\\b"),
+                                                  QRegularExpression::CaseInsensitiveOption);
+    return plainItems.match(translatedSql).hasMatch() && !wholeRowsOnly.match(translatedSql).hasMatch();
 }
 
 } // namespace

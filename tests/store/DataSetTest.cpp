@@ -5,6 +5,8 @@
 #include "store/DataModule.h"
 #include "store/DatabaseError.h"
 
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -120,6 +122,21 @@ TEST_F(DataSets, TheCountIsTheNumberOfRowsWalked)
           "select top 5 FileID from qry_FilesLast", "select * from tb_Files", "select * from tb_Colume"}) {
         const auto [counted, walked] = countAndWalk(QLatin1String(sql));
         EXPECT_EQ(counted, walked) << sql;
+    }
+
+    // The first rows of an unordered search are the ones it walks: each once,
+    // as many as asked for (the site's search asks for 101 to see if there
+    // are more than 100).
+    for (int top : {5, 30}) {
+        dm.aq_all.setSql(
+            QStringLiteral("select top %1 * from qry_files where displayname like '%%' escape '\\'").arg(top));
+        dm.aq_all.open();
+        QSet<int> seen;
+        for (; !dm.aq_all.eof(); dm.aq_all.next())
+            seen.insert(dm.aq_all.fieldByName(u"FileID").asInteger());
+        EXPECT_EQ(dm.aq_all.recordCount(), top);
+        EXPECT_EQ(seen.size(), top);
+        dm.aq_all.close();
     }
 }
 
