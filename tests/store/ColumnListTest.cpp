@@ -231,6 +231,30 @@ TEST_F(ColumnLists, RowsRemovedElsewhereWhileWalkingAreLeftOut)
     EXPECT_EQ(head, plain.mid(0, 5));
     EXPECT_EQ(head + rest, now) << "every row still there, once, in order";
     EXPECT_LT(now.size(), plain.size() - 100);
+
+    // So too in a result whose item numbers were all read when it opened.
+    dm.aq_all.setSql(QStringLiteral("select * from qry_files where ClassID = 3 or ClassID = 1"));
+    dm.aq_all.open();
+    const QList<qint64> order = walkFrom(0, 1000);
+    QList<qint64> all = walkFrom(0, 3);
+    gone.clear();
+    for (qint64 id : order.mid(64)) {
+        if (id % 5 == 0)
+            gone << QString::number(id);
+    }
+    catalogue.exec(QStringLiteral("DELETE FROM tb_Files WHERE FileID IN (%1)").arg(gone.join(u',')));
+    for (; !dm.aq_all.eof(); dm.aq_all.next())
+        all << dm.aq_all.fieldByName(u"FileID").asInteger();
+    dm.aq_all.close();
+    QList<qint64> left;
+    for (const QString &id :
+         catalogue.scalar(QStringLiteral("SELECT group_concat(FileID) FROM qry_files WHERE ClassID IN (1, 3)"))
+             .toString()
+             .split(u','))
+        left << id.toLongLong();
+    EXPECT_EQ(QSet<qint64>(all.begin(), all.end()), QSet<qint64>(left.begin(), left.end()));
+    EXPECT_EQ(all.size(), left.size()) << "each row once";
+    EXPECT_EQ(all.size(), order.size() - gone.size());
 }
 
 } // namespace

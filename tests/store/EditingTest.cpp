@@ -183,6 +183,7 @@ TEST_F(Editing, LocateSearchesAQueryResultRowByRow)
         set.next();
         EXPECT_EQ(current(), after(3202)) << "the walk goes on from the located row";
         ASSERT_TRUE(set.locate(QStringLiteral("HasViewed"), {true}));
+        set.moveBy(0);
         EXPECT_EQ(current(), 3105);
 
         // A value that no row has changes nothing, at a row or at the end.
@@ -195,6 +196,7 @@ TEST_F(Editing, LocateSearchesAQueryResultRowByRow)
         set.moveBy(100);
         ASSERT_TRUE(set.eof());
         EXPECT_FALSE(set.locate(QStringLiteral("FileID"), {3110})) << "deleted";
+        set.next();
         EXPECT_TRUE(set.eof());
 
         EXPECT_THROW(set.locate(QStringLiteral("FileID;ColumeName"), {3101}), DatabaseError);

@@ -361,6 +361,8 @@ TEST_F(Statements, JetFormsReadTheRowsOfTheirSqliteForms)
 
         {"select len(classname) as FileID from tb_Class order by len (classname) desc",
          "select length(classname) as FileID from tb_Class order by length(classname) desc"},
+        {"select FileID, Hits as len from tb_Files where FileID < 1300 order by len",
+         "select FileID from tb_Files where FileID < 1300 order by Hits"},
         {"select ColumeParent as FileID, count(*) as n from tb_Colume group by 1",
          "select ColumeParent as FileID, count(*) as n from tb_Colume group by 1"},
         {"select ColumeParent as FileID from tb_Colume where Subscribed = false group by ColumeParent order by 1 desc",
@@ -410,6 +412,10 @@ TEST_F(Statements, AnErrorPartwayThroughTheRowsIsRaisedNotTakenForTheEnd)
                      QStringLiteral(" order by FileID"));
     EXPECT_TRUE(fails(dm.aq_all));
     dm.aq_all.setSql(QStringLiteral("select * from qry_files where ") + failsAt3120);
+    EXPECT_TRUE(fails(dm.aq_all));
+    // A class's list, whose columns' condition fails at the third column.
+    dm.aq_all.setSql(QStringLiteral("select * from qry_files where subscribed=true and"
+                                    " (abs(ClassID - 3 - 9223372036854775807 - 1) > 0)"));
     EXPECT_TRUE(fails(dm.aq_all));
     dm.cds_FilesInfo.setFilter(failsAt3120);
     dm.cds_FilesInfo.setFiltered(true);
