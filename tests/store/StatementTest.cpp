@@ -338,8 +338,15 @@ TEST_F(Statements, UnsafeTextCannotRewriteAStatement)
 
 TEST_F(Statements, AFailingStatementRaisesDatabaseError)
 {
-    dm.aq_all.setSql(QStringLiteral("select * from no_such_table"));
-    EXPECT_THROW(dm.aq_all.open(), DatabaseError);
+    for (const char *sql : {"select * from no_such_table", "select * from qry_files where NoSuchField = 1"}) {
+        dm.aq_all.setSql(QLatin1String(sql));
+        EXPECT_THROW(dm.aq_all.open(), DatabaseError) << sql;
+        EXPECT_FALSE(dm.aq_all.active());
+    }
+    // A walk that fails in its step closes its set all the same.
+    EXPECT_THROW(store::eachRow(dm.aq_all, QStringLiteral("select * from tb_Class"),
+                                [](store::DataSet &set) { set.fieldByName(u"NoSuchField"); }),
+                 DatabaseError);
     EXPECT_FALSE(dm.aq_all.active());
     // The data module goes on working afterwards.
     EXPECT_EQ(count(QStringLiteral("select * from tb_Class")), 2);
