@@ -118,7 +118,7 @@ TEST_F(ColumnLists, EveryPlaceFromEitherEndHoldsThePlainReadingsRow)
           "select * from qry_files where subscribed=true and (ClassID = 3 or ClassID = 1) and hasdownloaded = false",
           "select * from qry_files where subscribed=true and ClassID in (1, 3) and hasviewed = true",
           "select * from qry_files where subscribed=true and (ClassID = 3 and FileID > 5100)",
-          "select * from qry_files where subscribed=true and hasviewed <> 1 and ClassID = 3",
+          "select * from qry_files where subscribed=true and hasviewed > 0 and ClassID = 3",
           "select * from qry_files where subscribed=true and hasdownloaded = 2",
           "select * from qry_files where subscribed=true and hasviewed = 1 is not null"}) {
         QList<qint64> plain = plainReading(QLatin1String(jet));
