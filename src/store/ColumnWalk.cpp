@@ -171,7 +171,8 @@ ColumnWalk::Batch ColumnWalk::read(QSqlDatabase &db, qsizetype from, qsizetype n
         QStringLiteral("SELECT FileID, UploadDate FROM tb_Files WHERE ColumeID = ? AND Deleted = 0") + m_markCondition;
     const QString newestFirst = QStringLiteral(" ORDER BY UploadDate DESC, FileID DESC LIMIT ?");
     Rows found;
-    if (offset > 0 && c.readTo == offset) {
+    const bool goesOn = offset > 0 && c.readTo == offset;
+    if (goesOn) {
         // On from the last row read: rows before it that changed meanwhile
         // move nothing.
         found =
@@ -185,7 +186,10 @@ ColumnWalk::Batch ColumnWalk::read(QSqlDatabase &db, qsizetype from, qsizetype n
     } else {
         found = readRows(db, rows + newestFirst + QStringLiteral(" OFFSET ?"), {c.id, batch.places, offset});
     }
-    c.readTo = found.empty() ? -1 : offset + batch.places;
+    // A read that went on and found nothing left the column's end behind:
+    // later reads go on from the same row, so that rows removed meanwhile
+    // do not bring back rows already read.
+    c.readTo = found.empty() && !goesOn ? -1 : offset + batch.places;
     if (!found.empty()) {
         c.lastId = found.back().first;
         c.lastDate = found.back().second;

@@ -114,7 +114,13 @@ TEST_F(ColumnLists, EveryPlaceFromEitherEndHoldsThePlainReadingsRow)
          {"select * from qry_files where hasviewed = true or ClassID = 3 and subscribed=true",
           "select * from qry_files where hasviewed = true and hasdownloaded = false and subscribed=true",
           "select * from qry_files where FileID > 5100 and subscribed=true and ClassID =3",
-          "select * from qry_files where not hasviewed = true and subscribed=true"}) {
+          "select * from qry_files where not hasviewed = true and subscribed=true",
+          "select * from qry_files where subscribed=true and (ClassID = 3 or ClassID = 1) and hasdownloaded = false",
+          "select * from qry_files where subscribed=true and ClassID in (1, 3) and hasviewed = true",
+          "select * from qry_files where subscribed=true and (ClassID = 3 and FileID > 5100)",
+          "select * from qry_files where subscribed=true and hasviewed > 0 and ClassID = 3",
+          "select * from qry_files where subscribed=true and hasdownloaded = 2",
+          "select * from qry_files where subscribed=true and hasviewed = 1 is not null"}) {
         QList<qint64> plain = plainReading(QLatin1String(jet));
         dm.aq_all.setSql(QLatin1String(jet));
         dm.aq_all.open();
@@ -201,6 +207,54 @@ TEST_F(ColumnLists, CountsFollowEveryWriteAndABulkLoad)
     EXPECT_NE(countsDisagreeing(), QString());
     store::createListIndexes(db);
     EXPECT_EQ(countsDisagreeing(), QString());
+}
+
+TEST_F(ColumnLists, RowsRemovedElsewhereWhileWalkingAreLeftOut)
+{
+    const QString jet = QStringLiteral("select * from qry_files  where subscribed=true  and ClassID =3");
+    const QList<qint64> plain = plainReading(jet);
+    dm.aq_all.setSql(jet);
+    dm.aq_all.open();
+    const QList<qint64> head = walkFrom(0, 5);
+    // Another program removes rows past those read ahead: a hundred of the
+    // first column's, half of the next one's.
+    QStringList gone;
+    for (qint64 id : plain.mid(100, 100))
+        gone << QString::number(id);
+    catalogue.exec(QStringLiteral("DELETE FROM tb_Files WHERE FileID IN (%1) OR (ColumeID = 32 AND FileID % 2 = 0)")
+                       .arg(gone.join(u',')));
+    QList<qint64> rest;
+    for (; !dm.aq_all.eof(); dm.aq_all.next())
+        rest << dm.aq_all.fieldByName(u"FileID").asInteger();
+    dm.aq_all.close();
+    const QList<qint64> now = plainReading(jet);
+    EXPECT_EQ(head, plain.mid(0, 5));
+    EXPECT_EQ(head + rest, now) << "every row still there, once, in order";
+    EXPECT_LT(now.size(), plain.size() - 100);
+
+    // So too in a result whose item numbers were all read when it opened.
+    dm.aq_all.setSql(QStringLiteral("select * from qry_files where ClassID = 3 or ClassID = 1"));
+    dm.aq_all.open();
+    const QList<qint64> order = walkFrom(0, 1000);
+    QList<qint64> all = walkFrom(0, 3);
+    gone.clear();
+    for (qint64 id : order.mid(64)) {
+        if (id % 5 == 0)
+            gone << QString::number(id);
+    }
+    catalogue.exec(QStringLiteral("DELETE FROM tb_Files WHERE FileID IN (%1)").arg(gone.join(u',')));
+    for (; !dm.aq_all.eof(); dm.aq_all.next())
+        all << dm.aq_all.fieldByName(u"FileID").asInteger();
+    dm.aq_all.close();
+    QList<qint64> left;
+    for (const QString &id :
+         catalogue.scalar(QStringLiteral("SELECT group_concat(FileID) FROM qry_files WHERE ClassID IN (1, 3)"))
+             .toString()
+             .split(u','))
+        left << id.toLongLong();
+    EXPECT_EQ(QSet<qint64>(all.begin(), all.end()), QSet<qint64>(left.begin(), left.end()));
+    EXPECT_EQ(all.size(), left.size()) << "each row once";
+    EXPECT_EQ(all.size(), order.size() - gone.size());
 }
 
 } // namespace

@@ -1,8 +1,11 @@
 // A catalogue written by the previous version of the program: it opens, is
 // brought up to date once, keeps the user's marks, and its lists follow the
 // subscriptions kept on the columns.
+#include "TempCatalogue.h"
+
 #include "server/SavedUsers.h"
 #include "store/DataModule.h"
+#include "store/DatabaseError.h"
 #include "store/Schema.h"
 
 #include <QFile>
@@ -141,6 +144,111 @@ TEST(Migration, UsersOfAnOldCatalogueAreKeptAndTheirNamesCountExactly)
     EXPECT_EQ(server::listSavedUsers(dm), (QStringList{demo, QStringLiteral("o'neil"), QStringLiteral("demo"), oneil}));
     EXPECT_EQ(server::loadSavedUser(dm, QStringLiteral("demo"))->password, QStringLiteral("lower"));
     EXPECT_EQ(server::loadSavedUser(dm, demo)->password, QStringLiteral("upper"));
+}
+
+// One number read from the file by a connection of its own, apart from the
+// program's.
+QVariant readApart(const QString &path, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_stmt *statement = nullptr;
+    QVariant value;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        value = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return value;
+}
+
+TEST(Migration, EachOlderVersionIsBroughtUpToDate)
+{
+    for (int version = 2; version < store::kSchemaVersion; ++version) {
+        SCOPED_TRACE(version);
+        // This version's catalogue: today's layout less what came after it.
+        TempCatalogue catalogue;
+        catalogue.addClass(3, QStringLiteral("游戏世界"));
+        catalogue.addColumn(31, 3, QStringLiteral("益智游戏"));
+        catalogue.addColumn(32, 3, QStringLiteral("动作"), false);
+        for (int i = 1; i <= 6; ++i)
+            catalogue.addItem(i, 30 + (i % 2) + 1, QStringLiteral("条目%1").arg(i),
+                              QStringLiteral("2003-01-0%1").arg(i), i, i % 3 == 0, i == 4);
+        QStringList older = {QStringLiteral("DROP TABLE tb_users"),
+                             QStringLiteral("CREATE TABLE tb_users (Username TEXT PRIMARY KEY COLLATE NOCASE,"
+                                            " password TEXT NOT NULL DEFAULT '', savepass INTEGER NOT NULL DEFAULT 0,"
+                                            " LoginDate TEXT NOT NULL DEFAULT '')"),
+                             QStringLiteral("INSERT INTO tb_users (Username, password) VALUES ('Demo', 'pw')")};
+        if (version <= 3) {
+            for (const char *trigger :
+                 {"tb_Files_count_replace", "tb_Files_count_insert", "tb_Files_count_delete", "tb_Files_count_update"})
+                older << QStringLiteral("DROP TRIGGER %1").arg(QLatin1String(trigger));
+            older << QStringLiteral("DROP TABLE tb_ColumeCounts")
+                  << QStringLiteral("DROP TABLE tb_ColumeCountsReplaced");
+        }
+        if (version <= 2) {
+            for (const char *trigger : {"tb_Files_search_insert", "tb_Files_search_delete", "tb_Files_search_update"})
+                older << QStringLiteral("DROP TRIGGER %1").arg(QLatin1String(trigger));
+            older << QStringLiteral("DROP TABLE tb_SearchChanges");
+        }
+        older << QStringLiteral("UPDATE tb_SchemaVersion SET Version = %1").arg(version);
+        for (const QString &sql : older)
+            catalogue.exec(sql);
+        catalogue.release();
+
+        TDM_CDS dm(catalogue.path());
+        EXPECT_EQ(column(dm, QStringLiteral("select * from qry_files  where hasviewed = true and subscribed=true")),
+                  QStringList{QStringLiteral("6")});
+        EXPECT_EQ(column(dm, QStringLiteral("select * from qry_files  where subscribed=true  and ClassID =3")),
+                  (QStringList{QStringLiteral("6"), QStringLiteral("4"), QStringLiteral("2")}));
+        // New items are counted and logged for the search index.
+        catalogue.addItem(7, 31, QStringLiteral("新"), QStringLiteral("2003-01-07"));
+        EXPECT_EQ(column(dm, QStringLiteral("select * from qry_files  where hasviewed = false and subscribed=true")),
+                  (QStringList{QStringLiteral("7"), QStringLiteral("4"), QStringLiteral("2")}));
+        EXPECT_GT(catalogue.scalar(QStringLiteral("SELECT count(*) FROM tb_SearchChanges WHERE FileID = 7")).toInt(),
+                  0);
+        EXPECT_EQ(catalogue.scalar(QStringLiteral("SELECT Version FROM tb_SchemaVersion")).toInt(),
+                  store::kSchemaVersion);
+        // The user is kept, and a name differing only in case is another user.
+        EXPECT_EQ(server::loadSavedUser(dm, QStringLiteral("Demo"))->password, QStringLiteral("pw"));
+        EXPECT_TRUE(server::SaveLoginUser(dm, QStringLiteral("demo"), QStringLiteral("x"),
+                                          QDateTime(QDate(2004, 1, 1), QTime(9, 0)), false));
+        EXPECT_EQ(server::listSavedUsers(dm).size(), 2);
+    }
+}
+
+TEST(Migration, ACatalogueBusyElsewhereIsLeftAsItWasAndUpdatedLater)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("info.db"));
+    writeVersion1(path);
+    // Another program holds the write lock for longer than the program waits.
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "PRAGMA journal_mode=WAL; BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    {
+        TDM_CDS dm(path);
+        dm.aq_all.setSql(QStringLiteral("select * from qry_files"));
+        try {
+            dm.aq_all.open();
+            ADD_FAILURE() << "opened while another program writes";
+        } catch (const DatabaseError &e) {
+            EXPECT_EQ(e.code() & 0xff, SQLITE_BUSY) << e.text().toStdString();
+        }
+        EXPECT_FALSE(dm.ac_info.isOpen());
+        EXPECT_EQ(readApart(path, QStringLiteral("SELECT Version FROM tb_SchemaVersion")).toInt(), 1);
+        EXPECT_EQ(readApart(path, QStringLiteral("SELECT count(*) FROM pragma_table_info('tb_Files')"
+                                                 " WHERE name = 'Subscribed'"))
+                      .toInt(),
+                  1);
+
+        // Once the other program is done, the next access brings the file up to date.
+        ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(other);
+        EXPECT_EQ(column(dm, QStringLiteral("select * from qry_files  where hasviewed = true and subscribed=true")),
+                  QStringList{QStringLiteral("1")});
+    }
+    EXPECT_EQ(readApart(path, QStringLiteral("SELECT Version FROM tb_SchemaVersion")).toInt(), store::kSchemaVersion);
 }
 
 } // namespace

@@ -123,4 +123,63 @@ TEST(Opening, AnErrorLeavesTheModuleUsableLater)
     EXPECT_TRUE(dm.aq_all.eof());
 }
 
+TEST(Opening, ACatalogueWithoutAVersionIsRefused)
+{
+    TempCatalogue catalogue;
+    catalogue.exec(QStringLiteral("DELETE FROM tb_SchemaVersion"));
+    catalogue.release();
+    const QString text = firstAccessError(catalogue.path());
+    EXPECT_TRUE(text.contains(QStringLiteral("没有版本记录"))) << text.toStdString();
+}
+
+TEST(Opening, ANewCatalogueIsMadeOnlyWhereNoneIsYet)
+{
+    TempCatalogue catalogue;
+    catalogue.addClass(1, QStringLiteral("MTV精选"));
+    catalogue.release();
+    const auto createError = [](const QString &path) {
+        store::Connection create(path, store::Connection::Mode::Create);
+        try {
+            create.database();
+        } catch (const DatabaseError &e) {
+            EXPECT_FALSE(create.isOpen());
+            return e.text();
+        }
+        return QString();
+    };
+    EXPECT_TRUE(createError(catalogue.path()).contains(QStringLiteral("已经存在")));
+    const QString nowhere = catalogue.home() + QStringLiteral("/no-such-folder/info.db");
+    EXPECT_TRUE(createError(nowhere).contains(QStringLiteral("无法打开数据库文件")))
+        << createError(nowhere).toStdString();
+    EXPECT_FALSE(QFile::exists(nowhere));
+    TDM_CDS dm(catalogue.path());
+    dm.aq_all.setSql(QStringLiteral("select * from tb_Class"));
+    dm.aq_all.open();
+    EXPECT_EQ(dm.aq_all.recordCount(), 1) << "the existing catalogue is untouched";
+}
+
+TEST(Opening, AFailedTransactionWritesNothing)
+{
+    TempCatalogue catalogue;
+    TDM_CDS dm(catalogue.path());
+    dm.ac_info.rollback(); // nothing open, nothing to undo
+    EXPECT_FALSE(dm.ac_info.isOpen());
+    const auto classes = [&catalogue] {
+        return catalogue.scalar(QStringLiteral("SELECT count(*) FROM tb_Class")).toInt();
+    };
+    EXPECT_THROW(dm.ac_info.inTransaction([&] {
+        dm.ac_info.exec(QStringLiteral("INSERT INTO tb_Class (ClassID, classname) VALUES (1, 'a')"));
+        dm.ac_info.exec(QStringLiteral("INSERT INTO tb_Class (ClassID, classname) VALUES (1, 'b')"));
+    }),
+                 DatabaseError);
+    EXPECT_EQ(classes(), 0);
+    // A transaction is not begun twice, nor ended when none is open.
+    dm.ac_info.begin();
+    EXPECT_THROW(dm.ac_info.begin(), DatabaseError);
+    dm.ac_info.exec(QStringLiteral("INSERT INTO tb_Class (ClassID, classname) VALUES (2, 'c')"));
+    dm.ac_info.commit();
+    EXPECT_THROW(dm.ac_info.commit(), DatabaseError);
+    EXPECT_EQ(classes(), 1);
+}
+
 } // namespace

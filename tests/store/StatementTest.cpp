@@ -7,6 +7,8 @@
 #include "store/DatabaseError.h"
 #include "store/JetSql.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -336,11 +338,122 @@ TEST_F(Statements, UnsafeTextCannotRewriteAStatement)
 
 TEST_F(Statements, AFailingStatementRaisesDatabaseError)
 {
-    dm.aq_all.setSql(QStringLiteral("select * from no_such_table"));
-    EXPECT_THROW(dm.aq_all.open(), DatabaseError);
+    for (const char *sql : {"select * from no_such_table", "select * from qry_files where NoSuchField = 1"}) {
+        dm.aq_all.setSql(QLatin1String(sql));
+        EXPECT_THROW(dm.aq_all.open(), DatabaseError) << sql;
+        EXPECT_FALSE(dm.aq_all.active());
+    }
+    // A walk that fails in its step closes its set all the same.
+    EXPECT_THROW(store::eachRow(dm.aq_all, QStringLiteral("select * from tb_Class"),
+                                [](store::DataSet &set) { set.fieldByName(u"NoSuchField"); }),
+                 DatabaseError);
     EXPECT_FALSE(dm.aq_all.active());
     // The data module goes on working afterwards.
     EXPECT_EQ(count(QStringLiteral("select * from tb_Class")), 2);
+}
+
+TEST_F(Statements, JetFormsReadTheRowsOfTheirSqliteForms)
+{
+    // Each statement as the program writes it, and as SQLite reads it.
+    const std::pair<const char *, const char *> forms[] = {
+        {"select top 3 * from qry_FilesLast", "select * from qry_FilesLast limit 3"},
+        {"SELECT TOP 4 * FROM QRY_FILESLAST WHERE ClassID = 3 and Subscribed = TRUE",
+         "select * from qry_FilesLast where ClassID = 3 and Subscribed = 1 limit 4"},
+        {"select top 3 * from qry_FilesLast where ClassID = 3 order by FileID",
+         "select * from qry_FilesLast where ClassID = 3 order by FileID limit 3"},
+        {"select top 2 FileID from qry_FilesLast where ClassID = 1",
+         "select FileID from qry_FilesLast where ClassID = 1 limit 2"},
+        {"select top 4 * from qry_FilesLast as q where q.ClassID = 3",
+         "select * from qry_FilesLast as q where q.ClassID = 3 limit 4"},
+
+        {"select len(classname) as FileID from tb_Class order by len (classname) desc",
+         "select length(classname) as FileID from tb_Class order by length(classname) desc"},
+        {"select FileID, Hits as len from tb_Files where FileID < 1300 order by len",
+         "select FileID from tb_Files where FileID < 1300 order by Hits"},
+        {"select ColumeParent as FileID, count(*) as n from tb_Colume group by 1",
+         "select ColumeParent as FileID, count(*) as n from tb_Colume group by 1"},
+        {"select ColumeParent as FileID from tb_Colume where Subscribed = false group by ColumeParent order by 1 desc",
+         "select ColumeParent as FileID from tb_Colume where Subscribed = 0 group by ColumeParent order by 1 desc"},
+        {"select top 1 classname as FileID from qry_files group by classname",
+         "select classname as FileID from qry_files group by classname order by classname collate PINYIN limit 1"},
+        {"select FileID from (select * from qry_filestop where subscribed=true) where FileID > 3120 \n  ",
+         "select FileID from qry_filestop where Subscribed = 1 and FileID > 3120"},
+    };
+    for (const auto &[jet, sqlite] : forms) {
+        SCOPED_TRACE(jet);
+        QStringList expected;
+        QSqlQuery q(dm.ac_info.database());
+        ASSERT_TRUE(q.exec(QLatin1String(sqlite))) << q.lastError().text().toStdString();
+        while (q.next())
+            expected << q.value(0).toString();
+        q.finish();
+        EXPECT_EQ(column(QLatin1String(jet), QStringLiteral("FileID")), expected);
+        EXPECT_EQ(count(QLatin1String(jet)), expected.size());
+    }
+    // Deleting with and without the star.
+    execute(QStringLiteral("delete from tb_Recommend where ItemID <= 20"));
+    execute(QStringLiteral("DELETE * FROM tb_Recommend WHERE ItemID > 25"));
+    EXPECT_EQ(column(QStringLiteral("select * from tb_Recommend"), QStringLiteral("ItemID")), ids(21, 25));
+}
+
+TEST_F(Statements, AnErrorPartwayThroughTheRowsIsRaisedNotTakenForTheEnd)
+{
+    // True for every item but 3120, where it fails as SQLite reaches it.
+    const QString failsAt3120 = QStringLiteral("abs(FileID - 3120 - 9223372036854775807 - 1) > 0");
+    const auto fails = [this](store::DataSet &set) {
+        try {
+            set.open();
+            for (; !set.eof(); set.next())
+                set.fieldByName(u"FileID");
+        } catch (const DatabaseError &e) {
+            EXPECT_TRUE(e.text().contains(QStringLiteral("overflow"))) << e.text().toStdString();
+            set.close();
+            return true;
+        }
+        set.close();
+        return false;
+    };
+    // A query read a page at a time, a result of items read by number, a
+    // table read a batch at a time.
+    dm.aq_all.setSql(QStringLiteral("select FileID from tb_Files where ") + failsAt3120 +
+                     QStringLiteral(" order by FileID"));
+    EXPECT_TRUE(fails(dm.aq_all));
+    dm.aq_all.setSql(QStringLiteral("select * from qry_files where ") + failsAt3120);
+    EXPECT_TRUE(fails(dm.aq_all));
+    // A class's list, whose columns' condition fails at the third column.
+    dm.aq_all.setSql(QStringLiteral("select * from qry_files where subscribed=true and"
+                                    " (abs(ClassID - 3 - 9223372036854775807 - 1) > 0)"));
+    EXPECT_TRUE(fails(dm.aq_all));
+    dm.cds_FilesInfo.setFilter(failsAt3120);
+    dm.cds_FilesInfo.setFiltered(true);
+    EXPECT_TRUE(fails(dm.cds_FilesInfo));
+    dm.cds_FilesInfo.setFiltered(false);
+    EXPECT_FALSE(fails(dm.cds_FilesInfo));
+    EXPECT_EQ(count(QStringLiteral("select * from qry_files where FileID <> 3120 and ") + failsAt3120), 24 + 3 + 4 - 1);
+}
+
+TEST_F(Statements, NamesThatOnlyLookAlikeAreNeitherEqualNorOrderedByChance)
+{
+    // The same name composed and decomposed, and with an invisible mark:
+    // pinyin order may hold them equal; their bytes then decide.
+    const QString decomposed = QStringLiteral("Cafe\u0301");
+    const QString composed = QStringLiteral("Caf\u00e9");
+    const QString marked = QStringLiteral("Caf\u00e9\u200b");
+    for (const QString &name : {marked, composed, decomposed, composed})
+        catalogue.exec(
+            QStringLiteral("INSERT INTO tb_Recommend (Columename, Itemname) VALUES (%1, 'x')").arg(quoted(name)));
+    QStringList groups =
+        column(QStringLiteral("select columename from tb_recommend group by columename"), QStringLiteral("columename"));
+    groups.removeAll(QStringLiteral("精彩网站"));
+    groups.removeAll(QStringLiteral("Kid's Corner"));
+    EXPECT_EQ(groups, (QStringList{decomposed, composed, marked}));
+    EXPECT_EQ(column(QStringLiteral("select Columename from tb_Recommend where Itemname = 'x'"
+                                    " order by Columename collate PINYIN"),
+                     QStringLiteral("Columename")),
+              (QStringList{decomposed, composed, composed, marked}));
+    EXPECT_EQ(count(QStringLiteral("select * from tb_Recommend where Columename = ") + quoted(composed) +
+                    QStringLiteral(" collate PINYIN")),
+              2);
 }
 
 } // namespace
