@@ -182,7 +182,8 @@ TEST(SiteCommunity, GuestsAndUsersEachGetTheirOwnView)
     for (const auto &p : pages) {
         SCOPED_TRACE(p.path);
         const QString title = QStringLiteral("<title>Zanto社区 - %1</title>").arg(QString::fromUtf8(p.heading));
-        for (const Answer &guest : {h.get(p.path), h.post(p.path, wrong), h.post(p.path, "username=demo")}) {
+        for (const Answer &guest :
+             {h.get(p.path), h.post(p.path, wrong), h.post(p.path, "username=demo"), h.post(p.path, "password=mu")}) {
             EXPECT_EQ(guest.status, 200);
             EXPECT_TRUE(guest.text().contains(title));
             EXPECT_TRUE(elementText(guest.text(), QStringLiteral("greeting")).contains(u"游客"));

@@ -146,11 +146,12 @@ public:
     void start()
     {
         m_site.reset();
-        m_site = std::make_unique<DemoSite>(home(), m_root.filePath(QStringLiteral("ruffle")));
+        m_site = std::make_unique<DemoSite>(home(), ruffleDir());
         EXPECT_TRUE(m_site->listen()) << m_site->errorString().toStdString();
     }
 
     QString home() const { return m_root.filePath(QStringLiteral("home")); }
+    QString ruffleDir() const { return m_root.filePath(QStringLiteral("ruffle")); }
     DemoSite &site() { return *m_site; }
 
     Answer get(const QByteArray &target, const QList<QByteArray> &headers = {})

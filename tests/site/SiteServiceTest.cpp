@@ -8,6 +8,7 @@
 #include "store/Connection.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSqlQuery>
@@ -21,7 +22,7 @@ TEST(SiteFeed, PagesThroughThePublishedItemsAndPlaysNewOnes)
 {
     SiteHome h(30);
     for (const char *query : {"?since=yesterday", "?since=2001-02-03", "?after=-1", "?after=x", "?limit=0",
-                              "?limit=1001", "?limit=ten", "?after=99999999999"}) {
+                              "?limit=1001", "?limit=ten", "?limit", "?after=99999999999"}) {
         SCOPED_TRACE(query);
         const Answer bad = h.get(QByteArray("/feed/items.json") + query);
         EXPECT_EQ(bad.status, 400);
@@ -78,6 +79,8 @@ TEST(SiteFeed, PagesThroughThePublishedItemsAndPlaysNewOnes)
                     .items.isEmpty());
 
     // A newly published item is only in the site's own catalogue, and plays.
+    // A new site finds them too, before anything asked it for the feed.
+    h.start();
     const Answer playing = h.get("/flash/openflash.asp?fileid=" + QByteArray::number(newest.id));
     EXPECT_EQ(playing.status, 200);
     EXPECT_TRUE(playing.text().contains(newest.name.toHtmlEscaped()));
@@ -177,12 +180,13 @@ TEST(SiteRecords, EveryMethodIsAnsweredAndKeptWithoutSecrets)
     exchange(site.port(), "POST", "/echo", "user=me&old%5Fpwd=hunter2&NEWPASSWORD=hunter2",
              {"Content-Type: Application/X-WWW-Form-URLencoded; charset=GBK"});
     exchange(site.port(), "POST", "/echo", "{\"PassPhrase\": \"hunter2\"}", {"Content-Type: application/json"});
+    exchange(site.port(), "PUT", "/echo", "user=me\nPWD=hunter2", {"Content-Type: text/plain"});
     const QByteArray longBody(100 * 1024, 'a');
     exchange(site.port(), "POST", "/echo", longBody, {"Content-Type: text/plain"});
     const Answer echoed =
         exchange(site.port(), "POST", "/echo", QByteArray("caf\xe9 \xff", 6), {"Content-Type: text/plain"});
     EXPECT_EQ(elementText(echoed.text(), QStringLiteral("body")), QStringLiteral("caf\\xe9 \\xff"));
-    ASSERT_EQ(site.requests().size(), 5);
+    ASSERT_EQ(site.requests().size(), 6);
     const ReceivedRequest &query = site.requests().at(0);
     EXPECT_EQ(query.target, "/echo?a=1&myPASS=&Pwd+2=&b");
     EXPECT_TRUE(query.header("Authorization").isEmpty());
@@ -190,12 +194,44 @@ TEST(SiteRecords, EveryMethodIsAnsweredAndKeptWithoutSecrets)
     EXPECT_EQ(query.header("x-other"), "kept");
     EXPECT_EQ(site.requests().at(1).body, "user=me&old%5Fpwd=&NEWPASSWORD=");
     EXPECT_TRUE(site.requests().at(2).body.isEmpty());
-    EXPECT_EQ(site.requests().at(3).body, longBody.left(64 * 1024));
-    EXPECT_EQ(site.requests().at(4).body, QByteArray("caf\xe9 \xff", 6));
+    EXPECT_TRUE(site.requests().at(3).body.isEmpty());
+    EXPECT_EQ(site.requests().at(4).body, longBody.left(64 * 1024));
+    EXPECT_EQ(site.requests().at(5).body, QByteArray("caf\xe9 \xff", 6));
     for (const ReceivedRequest &r : site.requests()) {
         EXPECT_FALSE(r.target.contains("hunter2") || r.body.contains("hunter2"));
         for (const auto &[name, value] : r.headers)
             EXPECT_FALSE(value.contains("ZGVtbzpkZW1v") || value.contains("eHl6"));
+    }
+}
+
+TEST(SitePlayerFiles, EachFileGoesOutWithTheTypeItsNameGives)
+{
+    SiteHome h(5);
+    const struct
+    {
+        const char *name;
+        const char *type; // empty: not served
+    } files[] = {
+        {"README.md", "text/plain; charset=utf-8"}, {"LICENSE_MIT", "text/plain; charset=utf-8"},
+        {"versions.json", "application/json"},      {"core.wasm", "application/wasm"},
+        {"fonts.bin", "application/octet-stream"},  {".hidden.js", ""},
+    };
+    QDir().mkpath(h.ruffleDir());
+    for (const auto &f : files) {
+        QFile file(QDir(h.ruffleDir()).filePath(QString::fromUtf8(f.name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("contents of ") + f.name);
+    }
+    for (const auto &f : files) {
+        SCOPED_TRACE(f.name);
+        const Answer answer = h.get(QByteArray("/ruffle/") + f.name);
+        if (*f.type == 0) {
+            EXPECT_EQ(answer.status, 404);
+            continue;
+        }
+        EXPECT_EQ(answer.status, 200);
+        EXPECT_EQ(answer.header("Content-Type"), f.type);
+        EXPECT_EQ(answer.body, QByteArray("contents of ") + f.name);
     }
 }
 
