@@ -34,6 +34,12 @@ TEST(ItemText, TheManagerTakesItsPartAndRefusesTheRest)
     ASSERT_TRUE(job);
     EXPECT_EQ(job->folder, QStringLiteral("/home/u/local/c"));
     EXPECT_EQ(job->name, QStringLiteral("动.swf"));
+    // ftp too; a file right under the root has the root as its folder.
+    job = dm::jobOf(QStringLiteral("NetAnts"), itemText(QStringLiteral("ftp://h/a.swf"), QStringLiteral("/f.swf")));
+    ASSERT_TRUE(job);
+    EXPECT_EQ(job->address, QStringLiteral("ftp://h/a.swf"));
+    EXPECT_EQ(job->folder, QStringLiteral("/"));
+    EXPECT_EQ(job->name, QStringLiteral("f.swf"));
 
     // Anything else is refused, whatever the sender meant.
     const std::pair<const char *, QString> refused[] = {
@@ -47,6 +53,11 @@ TEST(ItemText, TheManagerTakesItsPartAndRefusesTheRest)
         {"NetAnts", itemText(QStringLiteral("http://h/f.swf"), QStringLiteral("/home/u/\x01/f.swf"))},
         {"NetAnts", QStringLiteral("http://h/f.swf,home/u/f.swf")},
         {"NetAnts", QStringLiteral("http://h/f.swf")},
+        {"NetAnts", itemText(QStringLiteral("http:///f.swf"), QStringLiteral("/home/u/local/c/f.swf"))},
+        {"NetAnts", itemText(QStringLiteral("http://h:99999/f.swf"), QStringLiteral("/home/u/local/c/f.swf"))},
+        {"NetAnts", itemText(QStringLiteral("http://h/f.swf"), QStringLiteral("/"))},
+        {"FlashGet", itemText(QStringLiteral("http://h/f.swf"), QStringLiteral("/"))},
+        {"NetAnts", itemText(QStringLiteral("http://h/f.swf"), QStringLiteral("/home/u/local/c/"))},
         {"FlashGet", itemText(QStringLiteral("http://h/a/%2E%2E"), QStringLiteral("/home/u/local/c"))},
         {"FlashGet", itemText(QStringLiteral("http://h/"), QStringLiteral("/home/u/local/c"))},
         {"Other", itemText(QStringLiteral("http://h/f.swf"), QStringLiteral("/home/u/local/c/f.swf"))},
@@ -130,6 +141,10 @@ TEST(Manager, DownloadsLandWholeUnderTheirNameOrFailVisibly)
               QStringLiteral("完成"));
     EXPECT_EQ(downloads.data(downloads.index(0, dm::Downloads::ProgressColumn), Qt::DisplayRole).toString(),
               QStringLiteral("100%"));
+    EXPECT_EQ(downloads.data(downloads.index(0, dm::Downloads::SizeColumn), Qt::DisplayRole).toString(),
+              QStringLiteral("6.0 MB"));
+    EXPECT_EQ(downloads.data(downloads.index(1, dm::Downloads::SizeColumn), Qt::DisplayRole).toString(),
+              QStringLiteral("9 B"));
 
     // The site has no such file; the folder cannot be made (a file is in
     // the way): failed, with aria2's reason, and no file under the name.
