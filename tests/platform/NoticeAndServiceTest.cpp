@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <future>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -66,12 +67,16 @@ void leaveDeadSocket(const QString &path)
     ASSERT_TRUE(QFileInfo::exists(path));
 }
 
-// The notice sent from another thread while this one serves the listener.
-bool sendOffThread(int count, QString *error)
+// The notice sent from another thread while this one serves the listener;
+// `whenLate` ends the peer when sending has not finished in time.
+bool sendOffThread(int count, QString *error, const std::function<void()> &whenLate = {})
 {
     auto sent = std::async(std::launch::async, [count, error] { return platform::sendNewItemsNotice(count, error); });
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 15000));
+    const bool done =
+        QTest::qWaitFor([&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 15000);
+    EXPECT_TRUE(done) << "the notice was still being sent";
+    if (!done && whenLate)
+        whenLate();
     return sent.get();
 }
 
@@ -129,7 +134,8 @@ TEST(NewItemsNotice, CountsReachTheOneListenerAndBadNoticesAreTurnedAway)
         EXPECT_EQ(counts, (QList<int>{12, 40}));
     }
 
-    // A program that answers otherwise, or not at all, did not take it.
+    // A program that answers otherwise, not at all, or without end, did not
+    // take it.
     QLocalServer other;
     ASSERT_TRUE(other.listen(path));
     QByteArray reply = "no\n";
@@ -137,6 +143,12 @@ TEST(NewItemsNotice, CountsReachTheOneListenerAndBadNoticesAreTurnedAway)
         QLocalSocket *s = other.nextPendingConnection();
         QObject::connect(s, &QLocalSocket::readyRead, [s, &reply] {
             s->readAll();
+            if (reply == "endless") {
+                auto *pump = new QTimer(s);
+                QObject::connect(pump, &QTimer::timeout, s, [s] { s->write("xxxxxxxx"); });
+                pump->start(5);
+                return;
+            }
             s->write(reply);
             s->disconnectFromServer();
         });
@@ -147,6 +159,13 @@ TEST(NewItemsNotice, CountsReachTheOneListenerAndBadNoticesAreTurnedAway)
     reply.clear();
     error.clear();
     EXPECT_FALSE(sendOffThread(5, &error));
+    EXPECT_FALSE(error.isEmpty());
+    reply = "endless";
+    error.clear();
+    EXPECT_FALSE(sendOffThread(5, &error, [&] {
+        for (QLocalSocket *s : other.findChildren<QLocalSocket *>())
+            s->abort();
+    }));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(counts, (QList<int>{12, 40}));
 
