@@ -84,8 +84,10 @@ bool sendNewItemsNotice(int count, QString *error)
         *error = QStringLiteral("the notice could not be sent: %1").arg(socket.errorString());
         return false;
     }
+    // The answer is one short line: a peer that goes on sending is not read
+    // without end.
     QByteArray answer;
-    while (!answer.endsWith('\n') && socket.waitForReadyRead(kTimeoutMs))
+    while (answer.size() < kAcknowledge.size() && !answer.endsWith('\n') && socket.waitForReadyRead(kTimeoutMs))
         answer += socket.readAll();
     if (answer != kAcknowledge) {
         *error = QStringLiteral("the running program did not take the notice");

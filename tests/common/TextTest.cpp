@@ -36,4 +36,13 @@ TEST(TruncateWithEllipsis, NonPositiveMaximum)
     EXPECT_EQ(TruncateWithEllipsis(QString(), -1), QString());
 }
 
+TEST(ShownText, BlanksControlsAndKeepsLineEndsOnlyWhenAsked)
+{
+    const QString text = QStringLiteral("标题\t一\r\n二\x1b\u0085三");
+    EXPECT_EQ(ShownText(text), QStringLiteral("标题 一  二  三"));
+    EXPECT_EQ(ShownText(text, 100, LineEnds::Keep), QStringLiteral("标题 一\r\n二  三"));
+    // Shortened first, so the ellipsis counts within the maximum.
+    EXPECT_EQ(ShownText(text, 5), QStringLiteral("标题 一..."));
+}
+
 } // namespace
