@@ -3,8 +3,10 @@
 #include "catalogue/DemoContent.h"
 
 #include "store/Connection.h"
+#include "store/DatabaseError.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -190,6 +192,50 @@ TEST(PublishedCatalogue, TheFeedPagesThroughWhatIsShown)
             expected << id;
     }
     EXPECT_EQ(ids, expected);
+}
+
+} // namespace
+
+namespace {
+
+TEST(PublishedCatalogue, AHomeCatalogueThatCannotBeCopiedLeavesNoHalfMadeFile)
+{
+    const auto siteFiles = [](const QTemporaryDir &home) {
+        return QDir(QDir(home.path()).filePath(QStringLiteral("site"))).entryList(QDir::Files);
+    };
+    // Not a database at all, then a database without the catalogue's tables.
+    QTemporaryDir home;
+    QDir(home.path()).mkpath(QStringLiteral("Data"));
+    QFile garbage(catalogue::cataloguePath(home.path()));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(4096, 'x'));
+    garbage.close();
+    EXPECT_THROW(catalogue::ensurePublished(home.path()), DatabaseError);
+    EXPECT_EQ(siteFiles(home), QStringList());
+
+    QTemporaryDir other;
+    QDir(other.path()).mkpath(QStringLiteral("Data"));
+    {
+        store::Connection c(QDir(other.path()).filePath(QStringLiteral("Data/info.db")),
+                            store::Connection::Mode::Create);
+        c.exec(QStringLiteral("DROP TABLE tb_Files"));
+    }
+    EXPECT_THROW(catalogue::ensurePublished(other.path()), DatabaseError);
+    EXPECT_EQ(siteFiles(other), QStringList());
+    // The source is let go again: it can be replaced and then copied.
+    QFile::remove(catalogue::cataloguePath(other.path()));
+    catalogue::DemoOptions options;
+    options.items = 10;
+    catalogue::writeDemoCatalogue(other.path(), options);
+    catalogue::ensurePublished(other.path());
+    EXPECT_EQ(publishedCount(other.path(), QStringLiteral("SELECT count(*) FROM tb_Files")), 10);
+
+    // Where the site folder cannot be made, nothing is published.
+    QTemporaryDir blocked;
+    QFile site(QDir(blocked.path()).filePath(QStringLiteral("site")));
+    ASSERT_TRUE(site.open(QIODevice::WriteOnly));
+    site.close();
+    EXPECT_THROW(catalogue::publishItems(blocked.path(), 3), std::runtime_error);
 }
 
 } // namespace
