@@ -298,9 +298,19 @@ TEST(DemoHome, AHomeThatCannotBeWrittenFailsAndSaysWhere)
     root.mkpath(QStringLiteral("c/local/") + taken);
     EXPECT_TRUE(failure(blockedCopy, options).contains(taken)) << taken.toStdString();
 
-    // A catalogue without one of its tables cannot be counted.
+    // A catalogue that lost a column or a table cannot be counted.
+    store::Connection(catalogue::cataloguePath(model))
+        .exec(QStringLiteral("ALTER TABLE tb_Colume RENAME COLUMN ColumeParent TO Parent"));
+    EXPECT_THROW(catalogue::catalogueInfo(model), DatabaseError);
     store::Connection(catalogue::cataloguePath(model)).exec(QStringLiteral("DROP TABLE tb_SendCards"));
     EXPECT_THROW(catalogue::catalogueInfo(model), DatabaseError);
+
+    // A folder where the catalogue file goes is not replaced.
+    const QString folder = root.filePath(QStringLiteral("d"));
+    root.mkpath(QStringLiteral("d/Data/info.db/x"));
+    options.replace = true;
+    EXPECT_THROW(catalogue::writeDemoCatalogue(folder, options), DatabaseError);
+    EXPECT_TRUE(QFileInfo::exists(catalogue::cataloguePath(folder) + QStringLiteral("/x")));
 }
 
 } // namespace
