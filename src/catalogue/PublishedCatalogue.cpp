@@ -208,14 +208,17 @@ update::FeedPage readFeedPage(store::Connection &published, const update::FeedCu
     QSqlDatabase &db = published.database();
     update::FeedPage page;
     QSet<int> columnIds;
-    QSqlQuery q = run(db,
-                      QStringLiteral("SELECT f.FileID, f.ColumeID, f.DisplayName, f.Filename, f.FileDesc, f.Owner,"
-                                     " f.UploadDate, f.Hits, c.ColumeName FROM tb_Files f"
-                                     " JOIN tb_Colume c ON c.ColumeID = f.ColumeID"
-                                     " WHERE c.ColumeParent IN (SELECT ClassID FROM tb_Class) AND f.Deleted = 0 AND "
-                                     "(f.UploadDate > ? OR (f.UploadDate = ? AND f.FileID > ?))"
-                                     " ORDER BY f.UploadDate, f.FileID LIMIT ?"),
-                      {from.since, from.since, from.after, limit + 1});
+    // A cursor without a time (the first page) binds as NULL, which no
+    // upload time is after: it counts as the empty text.
+    QSqlQuery q =
+        run(db,
+            QStringLiteral("SELECT f.FileID, f.ColumeID, f.DisplayName, f.Filename, f.FileDesc, f.Owner,"
+                           " f.UploadDate, f.Hits, c.ColumeName FROM tb_Files f"
+                           " JOIN tb_Colume c ON c.ColumeID = f.ColumeID"
+                           " WHERE c.ColumeParent IN (SELECT ClassID FROM tb_Class) AND f.Deleted = 0 AND "
+                           "(f.UploadDate > coalesce(?, '') OR (f.UploadDate = coalesce(?, '') AND f.FileID > ?))"
+                           " ORDER BY f.UploadDate, f.FileID LIMIT ?"),
+            {from.since, from.since, from.after, limit + 1});
     while (q.next()) {
         if (page.items.size() == limit) {
             const update::FeedItem &last = page.items.constLast();

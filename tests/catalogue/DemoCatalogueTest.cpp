@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -209,6 +210,107 @@ TEST_F(DemoCatalogue, TheToolWritesAndReports)
     ASSERT_TRUE(tool.waitForFinished(60000));
     EXPECT_EQ(tool.exitCode(), 1);
     EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError()).contains(QStringLiteral("找不到数据库文件")));
+}
+
+} // namespace
+
+namespace {
+
+// The local copies of a home, by path under local/, with their bytes.
+QMap<QString, QByteArray> localFiles(const QString &home)
+{
+    QMap<QString, QByteArray> out;
+    const QDir local(QDir(home).filePath(QStringLiteral("local")));
+    QDirIterator it(local.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        out.insert(local.relativeFilePath(file.fileName()), file.readAll());
+    }
+    return out;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+TEST(DemoHome, ReplacingAHomeRestoresItsLocalCopies)
+{
+    QTemporaryDir home;
+    catalogue::DemoOptions options;
+    options.items = 200;
+    catalogue::writeDemoCatalogue(home.path(), options);
+    const QMap<QString, QByteArray> original = localFiles(home.path());
+    ASSERT_GE(original.size(), 3);
+    const QDir local(QDir(home.path()).filePath(QStringLiteral("local")));
+    // One copy grown, one cut short, one with other bytes of the same size.
+    auto it = original.cbegin();
+    writeFile(local.filePath(it.key()), it.value() + QByteArray(100, 'z'));
+    ++it;
+    writeFile(local.filePath(it.key()), it.value().left(10));
+    ++it;
+    QByteArray changed = it.value();
+    changed[changed.size() / 2] = char(changed.at(changed.size() / 2) ^ 0x55);
+    writeFile(local.filePath(it.key()), changed);
+
+    options.replace = true;
+    catalogue::writeDemoCatalogue(home.path(), options);
+    EXPECT_EQ(localFiles(home.path()), original);
+}
+
+TEST(DemoHome, AHomeThatCannotBeWrittenFailsAndSaysWhere)
+{
+    const auto failure = [](const QString &home, const catalogue::DemoOptions &options) {
+        try {
+            catalogue::writeDemoCatalogue(home, options);
+        } catch (const std::runtime_error &e) {
+            return QString::fromStdString(e.what());
+        }
+        return QString();
+    };
+    catalogue::DemoOptions options;
+    options.items = 100;
+    QTemporaryDir dir;
+    const QDir root(dir.path());
+
+    options.items = -1;
+    EXPECT_TRUE(failure(root.filePath(QStringLiteral("a")), options).contains(QStringLiteral("negative")));
+    EXPECT_FALSE(root.exists(QStringLiteral("a")));
+    options.items = 100;
+
+    // The home is a file.
+    writeFile(root.filePath(QStringLiteral("file")), "x");
+    EXPECT_TRUE(failure(root.filePath(QStringLiteral("file")), options).contains(QStringLiteral("cannot create")));
+
+    // local/ is a file, then one local copy's place is taken by a folder.
+    const QString blockedLocal = root.filePath(QStringLiteral("b"));
+    root.mkpath(QStringLiteral("b"));
+    writeFile(QDir(blockedLocal).filePath(QStringLiteral("local")), "x");
+    EXPECT_TRUE(failure(blockedLocal, options).contains(QStringLiteral("cannot create")));
+
+    const QString model = root.filePath(QStringLiteral("model"));
+    catalogue::writeDemoCatalogue(model, options);
+    const QString taken = localFiles(model).firstKey();
+    const QString blockedCopy = root.filePath(QStringLiteral("c"));
+    root.mkpath(QStringLiteral("c/local/") + taken);
+    EXPECT_TRUE(failure(blockedCopy, options).contains(taken)) << taken.toStdString();
+
+    // A catalogue that lost a column or a table cannot be counted.
+    store::Connection(catalogue::cataloguePath(model))
+        .exec(QStringLiteral("ALTER TABLE tb_Colume RENAME COLUMN ColumeParent TO Parent"));
+    EXPECT_THROW(catalogue::catalogueInfo(model), DatabaseError);
+    store::Connection(catalogue::cataloguePath(model)).exec(QStringLiteral("DROP TABLE tb_SendCards"));
+    EXPECT_THROW(catalogue::catalogueInfo(model), DatabaseError);
+
+    // A folder where the catalogue file goes is not replaced.
+    const QString folder = root.filePath(QStringLiteral("d"));
+    root.mkpath(QStringLiteral("d/Data/info.db/x"));
+    options.replace = true;
+    EXPECT_THROW(catalogue::writeDemoCatalogue(folder, options), DatabaseError);
+    EXPECT_TRUE(QFileInfo::exists(catalogue::cataloguePath(folder) + QStringLiteral("/x")));
 }
 
 } // namespace
