@@ -1,4 +1,5 @@
 #include "catalogue/PublishedCatalogue.h"
+#include "CatalogueRows.h"
 #include "catalogue/DemoCatalogue.h"
 #include "catalogue/DemoContent.h"
 
@@ -22,17 +23,7 @@ namespace {
 
 QStringList publishedRows(const QString &siteHome, const QString &sql)
 {
-    store::Connection c(catalogue::publishedPath(siteHome));
-    QSqlQuery q(c.database());
-    EXPECT_TRUE(q.exec(sql)) << sql.toStdString();
-    QStringList out;
-    while (q.next()) {
-        QStringList fields;
-        for (int i = 0; i < q.record().count(); ++i)
-            fields << q.value(i).toString();
-        out << fields.join(u'|');
-    }
-    return out;
+    return catalogueFileRows(catalogue::publishedPath(siteHome), sql);
 }
 
 int publishedCount(const QString &siteHome, const QString &sql)

@@ -9,10 +9,10 @@
 
 #include <gtest/gtest.h>
 
-// Rows of a statement on the catalogue of a home directory, fields joined by '|'.
-inline QStringList catalogueRows(const QString &home, const QString &sql)
+// Rows of a statement on a catalogue file, fields joined by '|'.
+inline QStringList catalogueFileRows(const QString &path, const QString &sql)
 {
-    store::Connection c(QDir(home).filePath(QStringLiteral("Data/info.db")));
+    store::Connection c(path);
     QSqlQuery q(c.database());
     EXPECT_TRUE(q.exec(sql)) << sql.toStdString();
     QStringList out;
@@ -23,4 +23,10 @@ inline QStringList catalogueRows(const QString &home, const QString &sql)
         out << fields.join(u'|');
     }
     return out;
+}
+
+// The same on the catalogue of a home directory.
+inline QStringList catalogueRows(const QString &home, const QString &sql)
+{
+    return catalogueFileRows(QDir(home).filePath(QStringLiteral("Data/info.db")), sql);
 }

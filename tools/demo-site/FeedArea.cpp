@@ -65,11 +65,8 @@ private:
                                Status::BadRequest);
         }
         try {
-            // A null text would be bound as SQL NULL, which no upload time
-            // follows: no `since` asks for everything, as an empty one does.
-            const update::FeedCursor from{since.isNull() ? QStringLiteral("") : since, *after};
             const update::FeedPage page =
-                catalogue::readFeedPage(m_site.published().ac_info, from, *limit, m_site.baseUrl());
+                catalogue::readFeedPage(m_site.published().ac_info, {since, *after}, *limit, m_site.baseUrl());
             return QHttpServerResponse(QByteArrayLiteral("application/json"), update::feedJson(page));
         } catch (const DatabaseError &e) {
             return unavailablePage(e.text());
