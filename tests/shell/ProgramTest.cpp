@@ -319,6 +319,33 @@ TEST(Program, CommandLineAnswers)
     EXPECT_TRUE(file.readAll().contains("gopher://flash.example/"));
 }
 
+// Where it cannot show or keep anything the program says why and ends with 1.
+TEST(Program, RefusesToStartWhereItCannotWork)
+{
+    QString errors;
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        bare.remove(QLatin1String(name));
+    EXPECT_EQ(runProgram({QStringLiteral("--home"), sharedDemoHome()}, QDir::tempPath(), &errors, bare), 1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("no display"))) << errors.toStdString();
+
+    QTemporaryDir dir;
+    const QString blocker = dir.filePath(QStringLiteral("file"));
+    ASSERT_TRUE(QFile(blocker).open(QIODevice::WriteOnly));
+    const QString home = blocker + QStringLiteral("/home");
+    EXPECT_EQ(runProgram({QStringLiteral("--home"), home, QStringLiteral("--screenshot"),
+                          dir.filePath(QStringLiteral("a.png"))},
+                         QDir::tempPath(), &errors),
+              1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("cannot work in %1").arg(home))) << errors.toStdString();
+
+    const QString shot = blocker + QStringLiteral("/shot.png");
+    EXPECT_EQ(runProgram({QStringLiteral("--home"), sharedDemoHome(), QStringLiteral("--screenshot"), shot},
+                         QDir::tempPath(), &errors),
+              1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("cannot write %1").arg(shot))) << errors.toStdString();
+}
+
 class NewItems : public ::testing::Test
 {
 protected:

@@ -15,9 +15,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -187,6 +189,33 @@ TEST(HomeInstance, ASecondProgramOnTheSameHomeBringsTheFirstForward)
     EXPECT_EQ(raised, 1);
     EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
     EXPECT_TRUE(window.isVisible());
+}
+
+// Only the raise line raises; an owner that does not answer is told apart
+// from one that does.
+TEST(HomeInstance, AStrayLineIsRefusedAndASilentOwnerIsReported)
+{
+    QTemporaryDir home;
+    app::HomeInstance first(home.path());
+    ASSERT_EQ(first.claim(), app::HomeInstance::Claim::First);
+    QSignalSpy raised(&first, &app::HomeInstance::raiseRequested);
+
+    QLocalSocket stray;
+    stray.connectToServer(app::homeSocketPath(home.path()));
+    ASSERT_TRUE(stray.waitForConnected(3000));
+    stray.write("hello\n");
+    stray.flush();
+    QByteArray answer;
+    ASSERT_TRUE(waitFor([&] {
+        answer += stray.readAll();
+        return answer.endsWith('\n');
+    }));
+    EXPECT_EQ(answer, QByteArray("bad\n"));
+    EXPECT_EQ(raised.count(), 0);
+
+    // The first one is busy in this very thread and cannot answer in time.
+    app::HomeInstance second(home.path());
+    EXPECT_EQ(second.claim(), app::HomeInstance::Claim::OtherSilent);
 }
 
 TEST(Help, TheHomesHelpFileGoesToTheDesktopElseOurHelpPageOpensInTheBrowser)
