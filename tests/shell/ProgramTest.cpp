@@ -10,6 +10,7 @@
 #include "browser/BrowserWindow.h"
 #include "platform/NewItemsNotice.h"
 #include "search/SearchWindow.h"
+#include "server/SendtoDialog.h"
 #include "store/Connection.h"
 
 #include <QApplication>
@@ -153,6 +154,35 @@ TEST(Program, ClosingTheMainWindowEndsTheProgramWhateverElseIsOpen)
     QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
     EXPECT_EQ(QApplication::exec(), 0) << "closing the main window ended the loop";
     program.Frm_Browser()->hide();
+}
+
+// Offline, a card first asks to log in; without a login no card dialog opens.
+TEST(Program, OfflineACardAsksForALoginFirstAndOpensNothingWithoutOne)
+{
+    CurrentDir here(sharedDemoHome());
+    ScriptedPrompter prompter;
+    Program program(prompter, QStringLiteral("http://127.0.0.1:9/"));
+    QSignalSpy ready(&program, &Program::ready);
+    {
+        LoginAtStart login;
+        program.start();
+        ASSERT_TRUE(ready.wait(5000));
+    }
+    TFrm_Main *main = program.Frm_Main();
+    main->SendItemAsCard(1, QStringLiteral("甲"));
+    ASSERT_EQ(prompter.asked.size(), 1);
+    EXPECT_TRUE(prompter.asked.at(0).text.contains(QStringLiteral("离线状态"))) << prompter.asked.at(0).text.toStdString();
+    EXPECT_FALSE(program.Frm_Sendto()->isVisible());
+
+    // "Yes" shows the login dialog; an offline login again sends nothing.
+    prompter.answers << platform::Prompter::Answer::Yes;
+    LoginAtStart again;
+    main->SendItemAsCard(1, QStringLiteral("甲"));
+    EXPECT_TRUE(again.answered());
+    EXPECT_EQ(prompter.asked.size(), 2);
+    EXPECT_FALSE(main->login.IsOnline);
+    EXPECT_FALSE(program.Frm_Sendto()->isVisible());
+    main->close();
 }
 
 TEST(Program, CancellingTheLoginAtStartEndsTheProgramBeforeAnyList)

@@ -70,6 +70,19 @@ TEST(FirstStart, OffersDemoHomeWritesItOnYesAndNeverReplacesData)
     EXPECT_EQ(app::offerDemoHome(broken, QString(), prompter), app::HomeOffer::NotNeeded);
     EXPECT_TRUE(prompter.asked.isEmpty());
     EXPECT_EQ(fileBytes(broken + QStringLiteral("/Data/info.db")), QByteArray("not a database"));
+
+    // A home that cannot be written (under a plain file): the failure is told.
+    QFile plain(dir.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const QString blocked = plain.fileName() + QStringLiteral("/home");
+    prompter.asked.clear();
+    prompter.answers = {platform::Prompter::Answer::Yes};
+    EXPECT_EQ(app::offerDemoHome(blocked, QString(), prompter), app::HomeOffer::Failed);
+    ASSERT_EQ(prompter.asked.size(), 2);
+    EXPECT_EQ(prompter.asked[1].icon, platform::Prompter::Icon::Error);
+    EXPECT_TRUE(prompter.asked[1].text.startsWith(QStringLiteral("演示目录写入失败"))) << prompter.asked[1].text.toStdString();
+    EXPECT_GT(prompter.asked[1].text.section(u'\n', 1).size(), 0) << "with the reason";
 }
 
 // A home copied from the old program has only its Access catalogue: the
