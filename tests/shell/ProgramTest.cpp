@@ -374,6 +374,20 @@ TEST(Program, RefusesToStartWhereItCannotWork)
                          QDir::tempPath(), &errors),
               1);
     EXPECT_TRUE(errors.contains(QStringLiteral("cannot write %1").arg(shot))) << errors.toStdString();
+
+    // Without --home and a catalogue where it starts, the user's data
+    // directory is offered a demo catalogue; a picture run answers no and
+    // ends, writing nothing (a picture needs no display either).
+    QProcessEnvironment fresh = bare;
+    fresh.remove(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"));
+    fresh.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
+    const QString picture = dir.filePath(QStringLiteral("b.png"));
+    EXPECT_EQ(runProgram({QStringLiteral("--screenshot"), picture}, dir.path(), &errors, fresh), 0)
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QDir(dir.path()).filePath(QStringLiteral("flashbar/Data/info.db"))))
+        << errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("flashbar/Data"))));
+    EXPECT_FALSE(QFileInfo::exists(picture));
 }
 
 class NewItems : public ::testing::Test
