@@ -255,6 +255,8 @@ TEST(Program, AnErrorInAnEventIsShownAndTheProgramGoesOn)
     EXPECT_EQ(probe.exitCode(), 0);
     EXPECT_TRUE(errors.contains(QStringLiteral("错误: 磁盘已满"))) << errors.toStdString();
     EXPECT_TRUE(errors.contains(QStringLiteral("错误: plain failure"))) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("flashbar: 无处可示\n"))) << errors.toStdString();
+    EXPECT_FALSE(errors.contains(QStringLiteral("错误: 无处可示"))) << errors.toStdString();
     EXPECT_TRUE(errors.contains(QStringLiteral("still running")));
 }
 
