@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "browser/BrowserWindow.h"
+#include "browser/PlayerServer.h"
 #include "platform/NewItemsNotice.h"
 #include "search/SearchWindow.h"
 #include "server/SendtoDialog.h"
@@ -171,7 +172,8 @@ TEST(Program, OfflineACardAsksForALoginFirstAndOpensNothingWithoutOne)
     TFrm_Main *main = program.Frm_Main();
     main->SendItemAsCard(1, QStringLiteral("甲"));
     ASSERT_EQ(prompter.asked.size(), 1);
-    EXPECT_TRUE(prompter.asked.at(0).text.contains(QStringLiteral("离线状态"))) << prompter.asked.at(0).text.toStdString();
+    EXPECT_TRUE(prompter.asked.at(0).text.contains(QStringLiteral("离线状态")))
+        << prompter.asked.at(0).text.toStdString();
     EXPECT_FALSE(program.Frm_Sendto()->isVisible());
 
     // "Yes" shows the login dialog; an offline login again sends nothing.
@@ -182,6 +184,19 @@ TEST(Program, OfflineACardAsksForALoginFirstAndOpensNothingWithoutOne)
     EXPECT_EQ(prompter.asked.size(), 2);
     EXPECT_FALSE(main->login.IsOnline);
     EXPECT_FALSE(program.Frm_Sendto()->isVisible());
+
+    // "Recommend" asks the same, from whichever browser window is the main
+    // window's now, and no longer from the one it had before.
+    browser::PlayerServer player(browser::PlayerServer::locateRuffle());
+    TFrm_Browser other(player, prompter);
+    main->setBrowser(&other);
+    emit program.Frm_Browser()->recommendRequested(2, QStringLiteral("乙"));
+    EXPECT_EQ(prompter.asked.size(), 2);
+    emit other.recommendRequested(2, QStringLiteral("乙"));
+    EXPECT_EQ(prompter.asked.size(), 3);
+    main->setBrowser(program.Frm_Browser());
+    emit other.recommendRequested(2, QStringLiteral("乙"));
+    EXPECT_EQ(prompter.asked.size(), 3);
     main->close();
 }
 

@@ -81,7 +81,8 @@ TEST(FirstStart, OffersDemoHomeWritesItOnYesAndNeverReplacesData)
     EXPECT_EQ(app::offerDemoHome(blocked, QString(), prompter), app::HomeOffer::Failed);
     ASSERT_EQ(prompter.asked.size(), 2);
     EXPECT_EQ(prompter.asked[1].icon, platform::Prompter::Icon::Error);
-    EXPECT_TRUE(prompter.asked[1].text.startsWith(QStringLiteral("演示目录写入失败"))) << prompter.asked[1].text.toStdString();
+    EXPECT_TRUE(prompter.asked[1].text.startsWith(QStringLiteral("演示目录写入失败")))
+        << prompter.asked[1].text.toStdString();
     EXPECT_GT(prompter.asked[1].text.section(u'\n', 1).size(), 0) << "with the reason";
 }
 
