@@ -16,6 +16,11 @@ int main(int argc, char **argv)
     app.setPrompter(&prompter);
     QTimer::singleShot(0, &app, [] { throw DatabaseError(QStringLiteral("磁盘已满")); });
     QTimer::singleShot(10, &app, [] { throw std::runtime_error("plain failure"); });
+    // Without a prompter the error goes to stderr.
+    QTimer::singleShot(20, &app, [&app] {
+        app.setPrompter(nullptr);
+        throw DatabaseError(QStringLiteral("无处可示"));
+    });
     QTimer::singleShot(50, &app, [] {
         std::fprintf(stderr, "still running\n");
         QCoreApplication::exit(0);

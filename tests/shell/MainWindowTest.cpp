@@ -6,7 +6,11 @@
 #include "app/AboutPanel.h"
 #include "app/Advertisement.h"
 #include "app/MainWindow.h"
+#include "browse/ItemListPanel.h"
 #include "store/DataModule.h"
+#include "subscribe/RecommendItemPanel.h"
+#include "subscribe/RecommendPanel.h"
+#include "subscribe/SubscribePanel.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -179,6 +183,58 @@ TEST_F(MainWindow, InitialStateAndTheShowingRules)
     EXPECT_EQ(window.PreviousPanel, window.pal_Main);
     EXPECT_EQ(window.frontPanel(), window.pal_About);
     window.close();
+}
+
+// Without a catalogue to read the saved users from, the start says so and ends.
+TEST_F(MainWindow, WithoutADataModuleTheStartFailsAndCloses)
+{
+    QSignalSpy unavailable(&window, &TFrm_Main::databaseUnavailable);
+    QSignalSpy closed(&window, &TFrm_Main::closed);
+    QSignalSpy ready(&window, &TFrm_Main::ready);
+    window.show();
+    ASSERT_TRUE(unavailable.wait(5000));
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_EQ(ready.count(), 0);
+    ASSERT_EQ(prompter.asked.size(), 1);
+    EXPECT_TRUE(prompter.asked.at(0).text.contains(QStringLiteral("数据库")))
+        << prompter.asked.at(0).text.toStdString();
+    EXPECT_FALSE(window.isVisible());
+}
+
+// "Back" returns from a list to the start panel, and from a recommended
+// category's items to the categories, which then lead back to the start.
+TEST_F(MainWindow, TheBackButtonFollowsWhereTheUserCameFrom)
+{
+    window.sb_back->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Main) << "nothing to go back to";
+
+    window.sb_about->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_About);
+    window.sb_back->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Main);
+
+    child<QToolButton>("sbt_c5")->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Club);
+    window.sb_back->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Main);
+
+    window.pal_files->sb_subscribe->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Subscribe);
+
+    TDM_CDS dm;
+    window.setDataModule(&dm);
+    child<QToolButton>("sbt_c10")->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Recommend);
+    emit window.pal_Recommend->categoryOpened();
+    EXPECT_EQ(window.frontPanel(), window.pal_RecommendItem);
+    window.sb_back->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Recommend);
+    EXPECT_EQ(window.CurrentPanel, window.pal_Recommend);
+    EXPECT_EQ(window.PreviousPanel, window.pal_Main);
+    window.sb_back->click();
+    EXPECT_EQ(window.frontPanel(), window.pal_Main);
+    window.sb_exit->click();
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(MainWindow, NewItemsNoticeTurnsTheLatestButtonRed)

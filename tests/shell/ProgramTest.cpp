@@ -8,8 +8,10 @@
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "browser/BrowserWindow.h"
+#include "browser/PlayerServer.h"
 #include "platform/NewItemsNotice.h"
 #include "search/SearchWindow.h"
+#include "server/SendtoDialog.h"
 #include "store/Connection.h"
 
 #include <QApplication>
@@ -155,6 +157,49 @@ TEST(Program, ClosingTheMainWindowEndsTheProgramWhateverElseIsOpen)
     program.Frm_Browser()->hide();
 }
 
+// Offline, a card first asks to log in; without a login no card dialog opens.
+TEST(Program, OfflineACardAsksForALoginFirstAndOpensNothingWithoutOne)
+{
+    CurrentDir here(sharedDemoHome());
+    ScriptedPrompter prompter;
+    Program program(prompter, QStringLiteral("http://127.0.0.1:9/"));
+    QSignalSpy ready(&program, &Program::ready);
+    {
+        LoginAtStart login;
+        program.start();
+        ASSERT_TRUE(ready.wait(5000));
+    }
+    TFrm_Main *main = program.Frm_Main();
+    main->SendItemAsCard(1, QStringLiteral("甲"));
+    ASSERT_EQ(prompter.asked.size(), 1);
+    EXPECT_TRUE(prompter.asked.at(0).text.contains(QStringLiteral("离线状态")))
+        << prompter.asked.at(0).text.toStdString();
+    EXPECT_FALSE(program.Frm_Sendto()->isVisible());
+
+    // "Yes" shows the login dialog; an offline login again sends nothing.
+    prompter.answers << platform::Prompter::Answer::Yes;
+    LoginAtStart again;
+    main->SendItemAsCard(1, QStringLiteral("甲"));
+    EXPECT_TRUE(again.answered());
+    EXPECT_EQ(prompter.asked.size(), 2);
+    EXPECT_FALSE(main->login.IsOnline);
+    EXPECT_FALSE(program.Frm_Sendto()->isVisible());
+
+    // "Recommend" asks the same, from whichever browser window is the main
+    // window's now, and no longer from the one it had before.
+    browser::PlayerServer player(browser::PlayerServer::locateRuffle());
+    TFrm_Browser other(player, prompter);
+    main->setBrowser(&other);
+    emit program.Frm_Browser()->recommendRequested(2, QStringLiteral("乙"));
+    EXPECT_EQ(prompter.asked.size(), 2);
+    emit other.recommendRequested(2, QStringLiteral("乙"));
+    EXPECT_EQ(prompter.asked.size(), 3);
+    main->setBrowser(program.Frm_Browser());
+    emit other.recommendRequested(2, QStringLiteral("乙"));
+    EXPECT_EQ(prompter.asked.size(), 3);
+    main->close();
+}
+
 TEST(Program, CancellingTheLoginAtStartEndsTheProgramBeforeAnyList)
 {
     CurrentDir here(sharedDemoHome());
@@ -225,6 +270,8 @@ TEST(Program, AnErrorInAnEventIsShownAndTheProgramGoesOn)
     EXPECT_EQ(probe.exitCode(), 0);
     EXPECT_TRUE(errors.contains(QStringLiteral("错误: 磁盘已满"))) << errors.toStdString();
     EXPECT_TRUE(errors.contains(QStringLiteral("错误: plain failure"))) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("flashbar: 无处可示\n"))) << errors.toStdString();
+    EXPECT_FALSE(errors.contains(QStringLiteral("错误: 无处可示"))) << errors.toStdString();
     EXPECT_TRUE(errors.contains(QStringLiteral("still running")));
 }
 
@@ -317,6 +364,47 @@ TEST(Program, CommandLineAnswers)
     EXPECT_TRUE(QFileInfo(shot).size() > 0);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().contains("gopher://flash.example/"));
+}
+
+// Where it cannot show or keep anything the program says why and ends with 1.
+TEST(Program, RefusesToStartWhereItCannotWork)
+{
+    QString errors;
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        bare.remove(QLatin1String(name));
+    EXPECT_EQ(runProgram({QStringLiteral("--home"), sharedDemoHome()}, QDir::tempPath(), &errors, bare), 1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("no display"))) << errors.toStdString();
+
+    QTemporaryDir dir;
+    const QString blocker = dir.filePath(QStringLiteral("file"));
+    ASSERT_TRUE(QFile(blocker).open(QIODevice::WriteOnly));
+    const QString home = blocker + QStringLiteral("/home");
+    EXPECT_EQ(runProgram({QStringLiteral("--home"), home, QStringLiteral("--screenshot"),
+                          dir.filePath(QStringLiteral("a.png"))},
+                         QDir::tempPath(), &errors),
+              1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("cannot work in %1").arg(home))) << errors.toStdString();
+
+    const QString shot = blocker + QStringLiteral("/shot.png");
+    EXPECT_EQ(runProgram({QStringLiteral("--home"), sharedDemoHome(), QStringLiteral("--screenshot"), shot},
+                         QDir::tempPath(), &errors),
+              1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("cannot write %1").arg(shot))) << errors.toStdString();
+
+    // Without --home and a catalogue where it starts, the user's data
+    // directory is offered a demo catalogue; a picture run answers no and
+    // ends, writing nothing (a picture needs no display either).
+    QProcessEnvironment fresh = bare;
+    fresh.remove(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"));
+    fresh.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
+    const QString picture = dir.filePath(QStringLiteral("b.png"));
+    EXPECT_EQ(runProgram({QStringLiteral("--screenshot"), picture}, dir.path(), &errors, fresh), 0)
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QDir(dir.path()).filePath(QStringLiteral("flashbar/Data/info.db"))))
+        << errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("flashbar/Data"))));
+    EXPECT_FALSE(QFileInfo::exists(picture));
 }
 
 class NewItems : public ::testing::Test

@@ -15,9 +15,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -68,6 +70,20 @@ TEST(FirstStart, OffersDemoHomeWritesItOnYesAndNeverReplacesData)
     EXPECT_EQ(app::offerDemoHome(broken, QString(), prompter), app::HomeOffer::NotNeeded);
     EXPECT_TRUE(prompter.asked.isEmpty());
     EXPECT_EQ(fileBytes(broken + QStringLiteral("/Data/info.db")), QByteArray("not a database"));
+
+    // A home that cannot be written (under a plain file): the failure is told.
+    QFile plain(dir.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const QString blocked = plain.fileName() + QStringLiteral("/home");
+    prompter.asked.clear();
+    prompter.answers = {platform::Prompter::Answer::Yes};
+    EXPECT_EQ(app::offerDemoHome(blocked, QString(), prompter), app::HomeOffer::Failed);
+    ASSERT_EQ(prompter.asked.size(), 2);
+    EXPECT_EQ(prompter.asked[1].icon, platform::Prompter::Icon::Error);
+    EXPECT_TRUE(prompter.asked[1].text.startsWith(QStringLiteral("演示目录写入失败")))
+        << prompter.asked[1].text.toStdString();
+    EXPECT_GT(prompter.asked[1].text.section(u'\n', 1).size(), 0) << "with the reason";
 }
 
 // A home copied from the old program has only its Access catalogue: the
@@ -187,6 +203,33 @@ TEST(HomeInstance, ASecondProgramOnTheSameHomeBringsTheFirstForward)
     EXPECT_EQ(raised, 1);
     EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
     EXPECT_TRUE(window.isVisible());
+}
+
+// Only the raise line raises; an owner that does not answer is told apart
+// from one that does.
+TEST(HomeInstance, AStrayLineIsRefusedAndASilentOwnerIsReported)
+{
+    QTemporaryDir home;
+    app::HomeInstance first(home.path());
+    ASSERT_EQ(first.claim(), app::HomeInstance::Claim::First);
+    QSignalSpy raised(&first, &app::HomeInstance::raiseRequested);
+
+    QLocalSocket stray;
+    stray.connectToServer(app::homeSocketPath(home.path()));
+    ASSERT_TRUE(stray.waitForConnected(3000));
+    stray.write("hello\n");
+    stray.flush();
+    QByteArray answer;
+    ASSERT_TRUE(waitFor([&] {
+        answer += stray.readAll();
+        return answer.endsWith('\n');
+    }));
+    EXPECT_EQ(answer, QByteArray("bad\n"));
+    EXPECT_EQ(raised.count(), 0);
+
+    // The first one is busy in this very thread and cannot answer in time.
+    app::HomeInstance second(home.path());
+    EXPECT_EQ(second.claim(), app::HomeInstance::Claim::OtherSilent);
 }
 
 TEST(Help, TheHomesHelpFileGoesToTheDesktopElseOurHelpPageOpensInTheBrowser)
