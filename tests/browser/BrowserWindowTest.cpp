@@ -462,4 +462,24 @@ TEST_F(BrowserWindow, AMovieOpenedWhileThePlayerPageStillLoadsPlaysOnceItHasLoad
     }
 }
 
+// Stopped before the readied page has loaded (the engine calls that loaded
+// too), a movie that waits for that page gets a page of its own; opened
+// without a name, it goes by its file's.
+TEST_F(BrowserWindow, AMovieWaitingForAStoppedPageGetsAPageOfItsOwn)
+{
+    Movies movies(1);
+    window.setProgramDir(movies.home.path());
+    window.resize(640, 480);
+    window.Prewarm();
+    ASSERT_TRUE(waitFor([&] { return window.WebBrowser1->url().path().endsWith(QStringLiteral("/ready/0")); }));
+    window.ShowPage(movies.paths.at(0));
+    window.WebBrowser1->stop();
+    const QString name = QFileInfo(movies.paths.at(0)).fileName();
+    ASSERT_TRUE(waitForTitle(window, name)) << window.windowTitle().toStdString();
+    EXPECT_TRUE(showsWithoutEarlier(window, movies.backgrounds.at(0), {}));
+    EXPECT_TRUE(waitForIdle(window));
+    EXPECT_EQ(window.statusPanels[0]->text(), QStringLiteral("完成"));
+    EXPECT_TRUE(window.WebBrowser1->url().path().contains(QStringLiteral("/play/")));
+}
+
 } // namespace
