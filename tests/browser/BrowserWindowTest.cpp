@@ -94,6 +94,18 @@ TEST_F(BrowserWindow, StartsHiddenWithoutItsEngine)
     EXPECT_EQ(window.sb_recommend->text(), QStringLiteral("发送给好友"));
     EXPECT_EQ(window.ProgressBar2->geometry(), QRect(303, 1, 98, 17));
     EXPECT_EQ(window.StatusBar2->height(), 19);
+
+    // Before the first page the buttons, closing and the questions to the
+    // view answer at once, and the engine stays unstarted.
+    for (QToolButton *b : {window.sb_Back, window.sb_Forward, window.sb_Stop, window.sb_Refresh})
+        b->click();
+    window.close();
+    QString text = QStringLiteral("unanswered");
+    window.WebBrowser1->toPlainText([&](const QString &t) { text = t; });
+    EXPECT_EQ(text, QString());
+    EXPECT_EQ(window.WebBrowser1->url(), QUrl());
+    EXPECT_EQ(window.WebBrowser1->title(), QString());
+    EXPECT_EQ(window.WebBrowser1->engineView(), nullptr);
 }
 
 TEST_F(BrowserWindow, AnItemPageShowsTheWindowWithTheItemsTitle)

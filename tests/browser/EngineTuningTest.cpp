@@ -3,6 +3,8 @@
 // tested in tests/x11.
 #include "browser/EngineTuning.h"
 
+#include <QByteArray>
+
 #include <gtest/gtest.h>
 
 using browser::Display;
@@ -29,4 +31,48 @@ TEST(EngineTuning, OpenGLIsUsedOnlyWhereAGraphicsCardDrawsTheDesktop)
     // The user's own values stay and win.
     EXPECT_EQ(browser::allocatorTunables("glibc.malloc.arena_max=8"),
               "glibc.malloc.arena_max=8:glibc.malloc.trim_threshold=131072");
+}
+
+// The platform Qt will pick: the one asked for, else Wayland where a
+// compositor is announced, else X where a display is named.
+TEST(EngineTuning, TheDisplayIsTheOneQtWillPick)
+{
+    const char *names[] = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"};
+    QByteArray kept[3];
+    for (int i = 0; i < 3; ++i)
+        kept[i] = qgetenv(names[i]);
+    struct Case
+    {
+        const char *platform, *wayland, *x;
+        Display::Kind kind;
+    };
+    const Case cases[] = {
+        {"wayland-egl", ":1", "", Display::Kind::Wayland},
+        {"offscreen", "w-0", ":0", Display::Kind::Other},
+        {"vnc", "", "", Display::Kind::Other},
+        {"", "wayland-0", ":0", Display::Kind::Wayland},
+        {"", "", "", Display::Kind::Other},
+        {"xcb", "", "", Display::Kind::X11},
+    };
+    for (const Case &c : cases) {
+        qputenv("QT_QPA_PLATFORM", c.platform);
+        qputenv("WAYLAND_DISPLAY", c.wayland);
+        qputenv("DISPLAY", c.x);
+        const Display d = browser::probeDisplay();
+        EXPECT_EQ(d.kind, c.kind) << c.platform << '/' << c.wayland << '/' << c.x;
+        EXPECT_FALSE(d.x11Direct) << "only an X server offers it, and none answers here";
+    }
+    // A display named but no X server there to answer.
+    qputenv("QT_QPA_PLATFORM", "");
+    qputenv("WAYLAND_DISPLAY", "");
+    qputenv("DISPLAY", ":987654");
+    const Display gone = browser::probeDisplay();
+    EXPECT_EQ(gone.kind, Display::Kind::X11);
+    EXPECT_FALSE(gone.x11Direct);
+    for (int i = 0; i < 3; ++i) {
+        if (kept[i].isNull())
+            qunsetenv(names[i]);
+        else
+            qputenv(names[i], kept[i]);
+    }
 }
