@@ -4,6 +4,11 @@
 #include "browser/EngineTuning.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -74,5 +79,50 @@ TEST(EngineTuning, TheDisplayIsTheOneQtWillPick)
             qunsetenv(names[i]);
         else
             qputenv(names[i], kept[i]);
+    }
+}
+
+// Run by the test below in a process of its own: tunes the engine there and
+// tells what it set.
+TEST(EngineTuning, DISABLED_TunesThisProcess)
+{
+    browser::tuneEngine();
+    std::printf("flags=%s\nxcb-gl=%s\ntunables=%s\n", qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").constData(),
+                qgetenv("QT_XCB_GL_INTEGRATION").constData(), qgetenv("GLIBC_TUNABLES").constData());
+}
+
+// The engine's settings join the user's: what the user gave stays and wins.
+TEST(EngineTuning, TheUsersOwnSettingsStayAndWin)
+{
+    struct Case
+    {
+        QByteArray flags, backend, tunables;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        {"", "", "",
+         "flags=--js-flags=--wasm-lazy-compilation --disable-features=AudioServiceOutOfProcess "
+         "--no-unsandboxed-zygote\nxcb-gl=\ntunables=glibc.malloc.arena_max=2:glibc.malloc.trim_threshold=131072\n"},
+        {" --js-flags=--jitless --disable-features=X --zygote-cmd-prefix=y ", "software",
+         "glibc.malloc.trim_threshold=1:glibc.malloc.arena_max=9",
+         "flags=--js-flags=--jitless --disable-features=X --zygote-cmd-prefix=y\nxcb-gl=\n"
+         "tunables=glibc.malloc.trim_threshold=1:glibc.malloc.arena_max=9\n"},
+    };
+    for (const Case &c : cases) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QString::fromLatin1(c.flags));
+        env.insert(QStringLiteral("QT_QUICK_BACKEND"), QString::fromLatin1(c.backend));
+        env.insert(QStringLiteral("GLIBC_TUNABLES"), QString::fromLatin1(c.tunables));
+        env.remove(QStringLiteral("QT_XCB_GL_INTEGRATION"));
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_also_run_disabled_tests"),
+                     QStringLiteral("--gtest_filter=EngineTuning.DISABLED_TunesThisProcess")});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        EXPECT_EQ(child.exitCode(), 0);
+        const QByteArray out = child.readAllStandardOutput();
+        EXPECT_TRUE(out.contains(c.expected)) << out.constData();
     }
 }
