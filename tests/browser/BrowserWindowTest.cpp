@@ -20,6 +20,7 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QSqlQuery>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QWebEnginePage>
@@ -155,7 +156,7 @@ TEST_F(BrowserWindow, APostedFormReachesTheSiteIntact)
     site().site->clearRequests();
     const QByteArray body = "title=%C4%E3%BA%C3&b=1";
     window.ShowPage(site().base() + QStringLiteral("echo"), body,
-                    QStringLiteral("Content-Type: application/x-www-form-urlencoded\n\r"));
+                    QStringLiteral("Content-Type: application/x-www-form-urlencoded\n\r: no name\nno value\r"));
     EXPECT_FALSE(window.sb_recommend->isVisible());
     ASSERT_TRUE(waitForTitle(window, QStringLiteral("echo")));
     const ReceivedRequest *post = nullptr;
@@ -171,6 +172,21 @@ TEST_F(BrowserWindow, APostedFormReachesTheSiteIntact)
     window.WebBrowser1->toPlainText([&](const QString &t) { text = t; });
     ASSERT_TRUE(waitFor([&] { return !text.isEmpty(); }));
     EXPECT_TRUE(text.contains(QString::fromLatin1(body))) << text.toStdString();
+}
+
+TEST_F(BrowserWindow, APageNobodyAnswersEndsAsFailed)
+{
+    QTcpServer gone;
+    ASSERT_TRUE(gone.listen(QHostAddress::LocalHost));
+    const quint16 port = gone.serverPort();
+    gone.close();
+    QSignalSpy complete(window.WebBrowser1, &browser::WebView::documentComplete);
+    window.ShowPage(QStringLiteral("http://127.0.0.1:%1/gone").arg(port));
+    ASSERT_TRUE(waitFor([&] { return complete.count() > 0; }, 20000));
+    EXPECT_FALSE(complete.last().at(1).toBool());
+    EXPECT_EQ(window.statusPanels[0]->text(), QStringLiteral("无法打开网页"));
+    EXPECT_EQ(window.ProgressBar2->value(), 100);
+    EXPECT_FALSE(window.sb_Stop->isEnabled());
 }
 
 TEST_F(BrowserWindow, AServerPageWhileVisibleOpensAWindowOfItsOwn)

@@ -86,6 +86,9 @@ TEST(EngineTuning, TheDisplayIsTheOneQtWillPick)
 // tells what it set.
 TEST(EngineTuning, DISABLED_TunesThisProcess)
 {
+    // As on an X display that offers no direct rendering.
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    qputenv("DISPLAY", "");
     browser::tuneEngine();
     std::printf("flags=%s\nxcb-gl=%s\ntunables=%s\n", qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").constData(),
                 qgetenv("QT_XCB_GL_INTEGRATION").constData(), qgetenv("GLIBC_TUNABLES").constData());
@@ -96,17 +99,19 @@ TEST(EngineTuning, TheUsersOwnSettingsStayAndWin)
 {
     struct Case
     {
-        QByteArray flags, backend, tunables;
+        QByteArray flags, backend, tunables, xcbGl;
         QByteArray expected;
     };
     const Case cases[] = {
-        {"", "", "",
+        {"", "", "", "",
          "flags=--js-flags=--wasm-lazy-compilation --disable-features=AudioServiceOutOfProcess "
-         "--no-unsandboxed-zygote\nxcb-gl=\ntunables=glibc.malloc.arena_max=2:glibc.malloc.trim_threshold=131072\n"},
+         "--no-unsandboxed-zygote\nxcb-gl=none\ntunables=glibc.malloc.arena_max=2:glibc.malloc.trim_threshold="
+         "131072\n"},
         {" --js-flags=--jitless --disable-features=X --zygote-cmd-prefix=y ", "software",
-         "glibc.malloc.trim_threshold=1:glibc.malloc.arena_max=9",
+         "glibc.malloc.trim_threshold=1:glibc.malloc.arena_max=9", "",
          "flags=--js-flags=--jitless --disable-features=X --zygote-cmd-prefix=y\nxcb-gl=\n"
          "tunables=glibc.malloc.trim_threshold=1:glibc.malloc.arena_max=9\n"},
+        {"--js-flags=--jitless", "", "", "xcb_egl", "xcb-gl=xcb_egl\n"},
     };
     for (const Case &c : cases) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -114,7 +119,7 @@ TEST(EngineTuning, TheUsersOwnSettingsStayAndWin)
         env.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QString::fromLatin1(c.flags));
         env.insert(QStringLiteral("QT_QUICK_BACKEND"), QString::fromLatin1(c.backend));
         env.insert(QStringLiteral("GLIBC_TUNABLES"), QString::fromLatin1(c.tunables));
-        env.remove(QStringLiteral("QT_XCB_GL_INTEGRATION"));
+        env.insert(QStringLiteral("QT_XCB_GL_INTEGRATION"), QString::fromLatin1(c.xcbGl));
         QProcess child;
         child.setProcessEnvironment(env);
         child.start(QCoreApplication::applicationFilePath(),
