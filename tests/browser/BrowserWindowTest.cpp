@@ -189,6 +189,27 @@ TEST_F(BrowserWindow, APageNobodyAnswersEndsAsFailed)
     EXPECT_FALSE(window.sb_Stop->isEnabled());
 }
 
+// The program's own pages (the help) lie outside the folder whose pages are
+// let through, and open all the same.
+TEST_F(BrowserWindow, TheProgramsOwnPageOpensWhereOtherLocalFilesWouldNot)
+{
+    QTemporaryDir help;
+    const QString path = QDir(help.path()).filePath(QStringLiteral("帮助.html"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<html><head><meta charset=\"utf-8\"><title>帮助</title></head><body>help</body></html>");
+    f.close();
+    QTemporaryDir home;
+    window.setProgramDir(home.path());
+    window.ShowOwnPage(path);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.sb_recommend->isVisible());
+    EXPECT_TRUE(waitForTitle(window, QStringLiteral("帮助")));
+    EXPECT_TRUE(waitForIdle(window));
+    window.ShowPage(path);
+    EXPECT_TRUE(window.statusPanels[0]->text().startsWith(QStringLiteral("未打开地址")));
+}
+
 TEST_F(BrowserWindow, AServerPageWhileVisibleOpensAWindowOfItsOwn)
 {
     const QString name = site().itemName(1020);
