@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -74,6 +75,23 @@ TEST(EngineTuning, TheDisplayIsTheOneQtWillPick)
     const Display gone = browser::probeDisplay();
     EXPECT_EQ(gone.kind, Display::Kind::X11);
     EXPECT_FALSE(gone.x11Direct);
+    // The X server this runs on, if any: direct rendering as it lists it.
+    const QString xdpyinfo = QStandardPaths::findExecutable(QStringLiteral("xdpyinfo"));
+    if (!kept[2].isEmpty() && !xdpyinfo.isEmpty()) {
+        QProcess list;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), QString::fromLocal8Bit(kept[2]));
+        list.setProcessEnvironment(env);
+        list.start(xdpyinfo, {QStringLiteral("-queryExtensions")});
+        ASSERT_TRUE(list.waitForFinished(10000));
+        const QByteArray extensions = list.readAllStandardOutput();
+        ASSERT_TRUE(extensions.contains("number of extensions"));
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("DISPLAY", kept[2]);
+        const Display x = browser::probeDisplay();
+        EXPECT_EQ(x.kind, Display::Kind::X11);
+        EXPECT_EQ(x.x11Direct, extensions.contains("    DRI3") || extensions.contains("    DRI2"));
+    }
     for (int i = 0; i < 3; ++i) {
         if (kept[i].isNull())
             qunsetenv(names[i]);
