@@ -206,6 +206,14 @@ TEST_F(BrowserWindow, TheProgramsOwnPageOpensWhereOtherLocalFilesWouldNot)
     EXPECT_FALSE(window.sb_recommend->isVisible());
     EXPECT_TRUE(waitForTitle(window, QStringLiteral("帮助")));
     EXPECT_TRUE(waitForIdle(window));
+    EXPECT_EQ(window.WebBrowser1->title(), QStringLiteral("帮助"));
+    // Refreshed, it loads again; readying the engine again changes nothing.
+    QSignalSpy loads(window.WebBrowser1->engineView()->page(), &QWebEnginePage::loadFinished);
+    window.sb_Refresh->click();
+    EXPECT_TRUE(waitFor([&] { return loads.count() == 1; }));
+    window.Prewarm();
+    EXPECT_FALSE(waitFor([&] { return loads.count() > 1; }, 500));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Zanto 浏览器[帮助]"));
     window.ShowPage(path);
     EXPECT_TRUE(window.statusPanels[0]->text().startsWith(QStringLiteral("未打开地址")));
 }
