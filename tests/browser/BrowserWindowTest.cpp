@@ -106,6 +106,10 @@ TEST_F(BrowserWindow, StartsHiddenWithoutItsEngine)
     EXPECT_EQ(text, QString());
     EXPECT_EQ(window.WebBrowser1->url(), QUrl());
     EXPECT_EQ(window.WebBrowser1->title(), QString());
+    // A refused server page shows the hidden window with the reason.
+    window.ShowPage(QStringLiteral("javascript:alert(1)"));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.statusPanels[0]->text().startsWith(QStringLiteral("未打开地址")));
     EXPECT_EQ(window.WebBrowser1->engineView(), nullptr);
 }
 
