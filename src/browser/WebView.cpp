@@ -102,8 +102,7 @@ void WebView::loadFinished(bool ok)
             return;
         }
         // The page failed: the movie gets a page of its own.
-        const QString page = m_player.playerPageFor(movie.path, movie.title);
-        load(QWebEngineHttpRequest(page.isEmpty() ? QUrl::fromLocalFile(movie.path) : QUrl(page)));
+        playInOwnPage(movie);
         return;
     }
     if (m_parked) {
@@ -180,13 +179,20 @@ bool WebView::inPlayerPage() const
     return m_player.isPlayerPage(m_view->url());
 }
 
+void WebView::playInOwnPage(const Movie &movie)
+{
+    const QString page = m_player.playerPageFor(movie.path, movie.title);
+    load(QWebEngineHttpRequest(page.isEmpty() ? QUrl::fromLocalFile(movie.path) : QUrl(page)));
+}
+
 void WebView::handOver(const Movie &movie)
 {
     m_parked = false;
     m_view->page()->setAudioMuted(false);
     cover();
     const PlayerServer::Handover next = m_player.handOver(movie.path, movie.title);
-    const QString script = QStringLiteral("flashbarPlay(%1)")
+    // A page whose load was cut short has no player to take the movie.
+    const QString script = QStringLiteral("typeof flashbarPlay===\"function\"&&(flashbarPlay(%1),true)")
                                .arg(QString::fromUtf8(QJsonDocument(QJsonArray{next.movie, movie.title, next.page})
                                                           .toJson(QJsonDocument::Compact)
                                                           .mid(1)
@@ -195,16 +201,22 @@ void WebView::handOver(const Movie &movie)
     emit statusTextChanged(QStringLiteral("正在打开网页 %1...").arg(movie.title));
     emit progressChanged(0, 100);
     emit commandStateChanged(-1, true);
-    m_view->page()->runJavaScript(script, [self = QPointer<WebView>(this)](const QVariant &) {
-        if (!self || self->m_ending || self->m_parked)
-            return;
-        self->m_busy = false;
-        self->uncoverWhenRedrawn(self->m_handovers);
-        emit self->progressChanged(100, 100);
-        emit self->statusTextChanged(QStringLiteral("完成"));
-        self->reportCommandState();
-        emit self->documentComplete(self->m_view->url(), true);
-    });
+    m_view->page()->runJavaScript(
+        script, [self = QPointer<WebView>(this), movie, handover = m_handovers](const QVariant &played) {
+            if (!self || self->m_ending || self->m_parked)
+                return;
+            if (!played.toBool()) {
+                if (handover == self->m_handovers && self->inPlayerPage())
+                    self->playInOwnPage(movie);
+                return;
+            }
+            self->m_busy = false;
+            self->uncoverWhenRedrawn(self->m_handovers);
+            emit self->progressChanged(100, 100);
+            emit self->statusTextChanged(QStringLiteral("完成"));
+            self->reportCommandState();
+            emit self->documentComplete(self->m_view->url(), true);
+        });
 }
 
 void WebView::cover()

@@ -90,6 +90,8 @@ private:
     bool inPlayerPage() const;
     // Hands a movie to the player page shown.
     void handOver(const Movie &movie);
+    // The movie in a player page of its own, loaded afresh.
+    void playInOwnPage(const Movie &movie);
     void loadFinished(bool ok);
 
     PlayerServer &m_player;

@@ -20,6 +20,7 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QSqlQuery>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QWebEnginePage>
@@ -94,6 +95,22 @@ TEST_F(BrowserWindow, StartsHiddenWithoutItsEngine)
     EXPECT_EQ(window.sb_recommend->text(), QStringLiteral("发送给好友"));
     EXPECT_EQ(window.ProgressBar2->geometry(), QRect(303, 1, 98, 17));
     EXPECT_EQ(window.StatusBar2->height(), 19);
+
+    // Before the first page the buttons, closing and the questions to the
+    // view answer at once, and the engine stays unstarted.
+    for (QToolButton *b : {window.sb_Back, window.sb_Forward, window.sb_Stop, window.sb_Refresh})
+        b->click();
+    window.close();
+    QString text = QStringLiteral("unanswered");
+    window.WebBrowser1->toPlainText([&](const QString &t) { text = t; });
+    EXPECT_EQ(text, QString());
+    EXPECT_EQ(window.WebBrowser1->url(), QUrl());
+    EXPECT_EQ(window.WebBrowser1->title(), QString());
+    // A refused server page shows the hidden window with the reason.
+    window.ShowPage(QStringLiteral("javascript:alert(1)"));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.statusPanels[0]->text().startsWith(QStringLiteral("未打开地址")));
+    EXPECT_EQ(window.WebBrowser1->engineView(), nullptr);
 }
 
 TEST_F(BrowserWindow, AnItemPageShowsTheWindowWithTheItemsTitle)
@@ -143,7 +160,7 @@ TEST_F(BrowserWindow, APostedFormReachesTheSiteIntact)
     site().site->clearRequests();
     const QByteArray body = "title=%C4%E3%BA%C3&b=1";
     window.ShowPage(site().base() + QStringLiteral("echo"), body,
-                    QStringLiteral("Content-Type: application/x-www-form-urlencoded\n\r"));
+                    QStringLiteral("Content-Type: application/x-www-form-urlencoded\n\r: no name\nno value\r"));
     EXPECT_FALSE(window.sb_recommend->isVisible());
     ASSERT_TRUE(waitForTitle(window, QStringLiteral("echo")));
     const ReceivedRequest *post = nullptr;
@@ -159,6 +176,50 @@ TEST_F(BrowserWindow, APostedFormReachesTheSiteIntact)
     window.WebBrowser1->toPlainText([&](const QString &t) { text = t; });
     ASSERT_TRUE(waitFor([&] { return !text.isEmpty(); }));
     EXPECT_TRUE(text.contains(QString::fromLatin1(body))) << text.toStdString();
+}
+
+TEST_F(BrowserWindow, APageNobodyAnswersEndsAsFailed)
+{
+    QTcpServer gone;
+    ASSERT_TRUE(gone.listen(QHostAddress::LocalHost));
+    const quint16 port = gone.serverPort();
+    gone.close();
+    QSignalSpy complete(window.WebBrowser1, &browser::WebView::documentComplete);
+    window.ShowPage(QStringLiteral("http://127.0.0.1:%1/gone").arg(port));
+    ASSERT_TRUE(waitFor([&] { return complete.count() > 0; }, 20000));
+    EXPECT_FALSE(complete.last().at(1).toBool());
+    EXPECT_EQ(window.statusPanels[0]->text(), QStringLiteral("无法打开网页"));
+    EXPECT_EQ(window.ProgressBar2->value(), 100);
+    EXPECT_FALSE(window.sb_Stop->isEnabled());
+}
+
+// The program's own pages (the help) lie outside the folder whose pages are
+// let through, and open all the same.
+TEST_F(BrowserWindow, TheProgramsOwnPageOpensWhereOtherLocalFilesWouldNot)
+{
+    QTemporaryDir help;
+    const QString path = QDir(help.path()).filePath(QStringLiteral("帮助.html"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<html><head><meta charset=\"utf-8\"><title>帮助</title></head><body>help</body></html>");
+    f.close();
+    QTemporaryDir home;
+    window.setProgramDir(home.path());
+    window.ShowOwnPage(path);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.sb_recommend->isVisible());
+    EXPECT_TRUE(waitForTitle(window, QStringLiteral("帮助")));
+    EXPECT_TRUE(waitForIdle(window));
+    EXPECT_EQ(window.WebBrowser1->title(), QStringLiteral("帮助"));
+    // Refreshed, it loads again; readying the engine again changes nothing.
+    QSignalSpy loads(window.WebBrowser1->engineView()->page(), &QWebEnginePage::loadFinished);
+    window.sb_Refresh->click();
+    EXPECT_TRUE(waitFor([&] { return loads.count() == 1; }));
+    window.Prewarm();
+    EXPECT_FALSE(waitFor([&] { return loads.count() > 1; }, 500));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Zanto 浏览器[帮助]"));
+    window.ShowPage(path);
+    EXPECT_TRUE(window.statusPanels[0]->text().startsWith(QStringLiteral("未打开地址")));
 }
 
 TEST_F(BrowserWindow, AServerPageWhileVisibleOpensAWindowOfItsOwn)
@@ -460,6 +521,26 @@ TEST_F(BrowserWindow, AMovieOpenedWhileThePlayerPageStillLoadsPlaysOnceItHasLoad
         EXPECT_LE(playerFetches(), 1) << served.join(u' ').toStdString();
         w->hide();
     }
+}
+
+// Stopped before the readied page has loaded (the engine calls that loaded
+// too), a movie that waits for that page gets a page of its own; opened
+// without a name, it goes by its file's.
+TEST_F(BrowserWindow, AMovieWaitingForAStoppedPageGetsAPageOfItsOwn)
+{
+    Movies movies(1);
+    window.setProgramDir(movies.home.path());
+    window.resize(640, 480);
+    window.Prewarm();
+    ASSERT_TRUE(waitFor([&] { return window.WebBrowser1->url().path().endsWith(QStringLiteral("/ready/0")); }));
+    window.ShowPage(movies.paths.at(0));
+    window.WebBrowser1->stop();
+    const QString name = QFileInfo(movies.paths.at(0)).fileName();
+    ASSERT_TRUE(waitForTitle(window, name)) << window.windowTitle().toStdString();
+    EXPECT_TRUE(showsWithoutEarlier(window, movies.backgrounds.at(0), {}));
+    EXPECT_TRUE(waitForIdle(window));
+    EXPECT_EQ(window.statusPanels[0]->text(), QStringLiteral("完成"));
+    EXPECT_TRUE(window.WebBrowser1->url().path().contains(QStringLiteral("/play/")));
 }
 
 } // namespace

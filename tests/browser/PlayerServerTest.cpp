@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -33,6 +34,32 @@ Answer get(const QString &url)
              reply->rawHeader("Cache-Control")};
     reply->deleteLater();
     return a;
+}
+
+// Sends `pieces` one by one over a connection of its own, a moment apart, and
+// answers what came back once the server closed it.
+QByteArray exchange(int port, const QList<QByteArray> &pieces)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+    if (!waitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }))
+        return "not connected";
+    QByteArray received;
+    for (const QByteArray &piece : pieces) {
+        if (socket.state() == QAbstractSocket::ConnectedState)
+            socket.write(piece);
+        waitFor(
+            [&] {
+                received += socket.readAll();
+                return socket.state() != QAbstractSocket::ConnectedState;
+            },
+            200);
+    }
+    waitFor([&] {
+        received += socket.readAll();
+        return socket.state() == QAbstractSocket::UnconnectedState;
+    });
+    return received + socket.readAll();
 }
 
 TEST(PlayerServer, ServesThePlayerAndHandedOverFilesOnly)
@@ -143,6 +170,125 @@ TEST(PlayerServer, AReadyPageHoldsABlankMovieAndThePortIsKeptForTheNextRun)
     EXPECT_NE(other, port);
     ASSERT_TRUE(remembered.open(QIODevice::ReadOnly));
     EXPECT_EQ(remembered.readAll().toInt(), other);
+}
+
+TEST(PlayerServer, AnswersEachConnectionOnceFromItsRequestLine)
+{
+    QTemporaryDir home;
+    const QString movie = QDir(home.path()).filePath(QStringLiteral("m.swf"));
+    QFile f(movie);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("FWS-movie");
+    f.close();
+    browser::PlayerServer server(QStringLiteral(RUFFLE_DIR));
+    EXPECT_FALSE(server.isPlayerPage(QUrl(QStringLiteral("http://127.0.0.1:80/x/ready/0")))) << "not started";
+    const QUrl page(server.playerPageFor(movie, QStringLiteral("m")));
+    const int port = page.port();
+    const QByteArray token = page.path().section(u'/', 1, 1).toLatin1();
+    const QByteArray id = page.path().section(u'/', 3, 3).toLatin1();
+
+    // The request line may come in pieces; the answer waits for all of it.
+    const QByteArray ready = exchange(port, {"GET /" + token, "/ready/0 HTTP/1.1\r\n", "Host: x\r\n\r\n"});
+    EXPECT_TRUE(ready.startsWith("HTTP/1.1 200 OK\r\n")) << ready.left(200).constData();
+    EXPECT_TRUE(ready.contains("/blank/0/blank.swf"));
+    for (const QByteArray &bad : {QByteArray("POST /" + token + "/ready/0 HTTP/1.1\r\n\r\n"), QByteArray("GET\r\n"),
+                                  QByteArray("\r\n"), QByteArray("get /" + token + "/ready/0\r\n")}) {
+        const QByteArray refused = exchange(port, {bad});
+        EXPECT_TRUE(refused.startsWith("HTTP/1.1 400 Bad Request\r\n")) << bad.constData();
+        EXPECT_FALSE(refused.contains("ruffle")) << bad.constData();
+    }
+    // With the token: a movie number that is none, a kind of address that
+    // is none, and a movie whose file went.
+    const QByteArray base = "GET /" + token;
+    for (const QByteArray &path : {QByteArray("/play/x1/m.swf"), QByteArray("/movie/-/m.swf"),
+                                   QByteArray("/other/" + id + "/m.swf"), QByteArray("/movie/" + id + "/m.swf")}) {
+        if (path.startsWith("/movie/" + id)) {
+            ASSERT_TRUE(exchange(port, {base + path + " HTTP/1.1\r\n\r\n"}).endsWith("\r\n\r\nFWS-movie"));
+            ASSERT_TRUE(QFile::remove(movie));
+        }
+        const QByteArray answer = exchange(port, {base + path + " HTTP/1.1\r\n\r\n"});
+        EXPECT_TRUE(answer.startsWith("HTTP/1.1 404 Not Found\r\n")) << path.constData();
+    }
+
+    // Only this server's own pages are player pages.
+    const QString play = page.path();
+    EXPECT_TRUE(server.isPlayerPage(page));
+    for (const QString &other : {QStringLiteral("https://127.0.0.1:%1%2").arg(port).arg(play),
+                                 QStringLiteral("http://localhost:%1%2").arg(port).arg(play),
+                                 QStringLiteral("http://127.0.0.1:%1%2").arg(port == 65535 ? 1 : port + 1).arg(play),
+                                 QStringLiteral("http://127.0.0.1:%1/%2/movie/%3/m.swf")
+                                     .arg(port)
+                                     .arg(QString::fromLatin1(token))
+                                     .arg(QString::fromLatin1(id))})
+        EXPECT_FALSE(server.isPlayerPage(QUrl(other))) << other.toStdString();
+}
+
+TEST(PlayerServer, ServesEachKindOfThePlayersFilesAndNothingOfAFolderWithout)
+{
+    browser::PlayerServer server(QStringLiteral(RUFFLE_DIR));
+    const QUrl page(server.readyPage());
+    const Answer html = get(page.toString());
+    const qsizetype at = html.body.indexOf("src=\"/ruffle/");
+    ASSERT_GT(at, 0);
+    const QString player = QString::fromLatin1(html.body.mid(at + 5).split('"').first()).section(u'/', 0, -2);
+    const QString root = QStringLiteral("http://127.0.0.1:%1").arg(page.port()) + player + u'/';
+    const QDir dir(QStringLiteral(RUFFLE_DIR));
+    const struct
+    {
+        const char *pattern;
+        QByteArray type;
+    } kinds[] = {{"*.wasm", "application/wasm"}, {"*.js.map", "application/json"}, {"*.js", "text/javascript"}};
+    for (const auto &kind : kinds) {
+        const QStringList files = dir.entryList({QLatin1String(kind.pattern)}, QDir::Files);
+        ASSERT_FALSE(files.isEmpty()) << kind.pattern;
+        QFile file(dir.filePath(files.first()));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray body = file.readAll();
+        // Twice: the second from what the server kept.
+        for (int i = 0; i < 2; ++i) {
+            const Answer a = get(root + files.first());
+            EXPECT_EQ(a.status, 200) << files.first().toStdString();
+            EXPECT_EQ(a.type, kind.type) << files.first().toStdString();
+            EXPECT_EQ(a.body, body) << files.first().toStdString();
+        }
+    }
+
+    // A player folder that is not there: its pages still come, its files not.
+    QTemporaryDir empty;
+    browser::PlayerServer without(empty.path());
+    const QUrl ready(without.readyPage());
+    ASSERT_TRUE(ready.isValid());
+    const Answer bare = get(ready.toString());
+    EXPECT_EQ(bare.status, 200);
+    const qsizetype script = bare.body.indexOf("src=\"/ruffle/");
+    ASSERT_GT(script, 0);
+    const QString missing = QString::fromLatin1(bare.body.mid(script + 5).split('"').first());
+    EXPECT_EQ(get(QStringLiteral("http://127.0.0.1:%1").arg(ready.port()) + missing).status, 404);
+}
+
+TEST(PlayerServer, ARememberedPortThatCannotBeUsedIsReplacedByAnother)
+{
+    QTemporaryDir dir;
+    const QString portFile = QDir(dir.path()).filePath(QStringLiteral("port"));
+    for (const QByteArray &kept : {QByteArray("not a port"), QByteArray("80"), QByteArray("70000"), QByteArray("")}) {
+        QFile f(portFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(kept);
+        f.close();
+        browser::PlayerServer server(QStringLiteral(RUFFLE_DIR));
+        server.rememberPortIn(portFile);
+        const int port = QUrl(server.readyPage()).port();
+        EXPECT_GE(port, 1024) << kept.constData();
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll().toInt(), port) << kept.constData();
+        EXPECT_EQ(get(server.readyPage()).status, 200) << kept.constData();
+    }
+    // A port file that cannot be written to: the server runs all the same.
+    const QString blocked = QDir(dir.path()).filePath(QStringLiteral("port/inside/file"));
+    browser::PlayerServer server(QStringLiteral(RUFFLE_DIR));
+    server.rememberPortIn(blocked);
+    EXPECT_EQ(get(server.readyPage()).status, 200);
+    EXPECT_FALSE(QFile::exists(blocked));
 }
 
 } // namespace
