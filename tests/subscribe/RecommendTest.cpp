@@ -13,6 +13,7 @@
 #include "store/JetSql.h"
 #include "subscribe/RecommendItemPanel.h"
 #include "subscribe/RecommendPanel.h"
+#include "subscribe/SubscribePanel.h"
 #include "ui/skin/ListPointer.h"
 
 #include <QApplication>
@@ -288,13 +289,16 @@ TEST_F(Recommendations, TipsFollowThePointerAndNothingHappensWithoutAnItem)
     EXPECT_EQ(stored(QStringLiteral("Favorite = 1")), 2);
     window.close();
 
-    // Panels not yet given the catalogue report it rather than reading nothing.
+    // Panels not yet given the catalogue report it rather than reading or writing nothing.
     skin::ListPointer pointer;
     QString current;
     subscribe::RecommendPanel bare(pointer);
     subscribe::RecommendItemPanel bareItems(prompter, bare, pointer, current);
     EXPECT_THROW(bare.LoadRecommendCategories(), DatabaseError);
     EXPECT_THROW(bareItems.LoadRecommendItems(subscribe::AllItems), DatabaseError);
+    subscribe::SubscribePanel bareSubscriptions;
+    EXPECT_THROW(bareSubscriptions.sb_SaveallClick(), DatabaseError);
+    EXPECT_THROW(bareSubscriptions.sb_RestoreClick(), DatabaseError);
 }
 
 } // namespace
