@@ -56,12 +56,6 @@ public:
     }
     qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
     bool isNull(int column) const { return sqlite3_column_type(m_statement, column) == SQLITE_NULL; }
-    const char16_t *text(int column, qsizetype *length) const
-    {
-        const auto *text = static_cast<const char16_t *>(sqlite3_column_text16(m_statement, column));
-        *length = sqlite3_column_bytes16(m_statement, column) / 2;
-        return text ? text : u"";
-    }
     QByteArrayView utf8(int column) const
     {
         const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
@@ -394,9 +388,11 @@ void NameIndex::refresh(sqlite3 *db)
         read.bind(1, fileId);
         Row row{fileId, {}, 0, kNoClass, false};
         if (read.step() && read.integer(3) == 0) {
-            qsizetype length = 0;
-            const char16_t *name = read.text(0, &length);
-            row.name = foldKeyword(QStringView(name, length));
+            // Decoded as load() decodes, so that a name with bad bytes reads the same either way.
+            const QByteArrayView utf8 = read.utf8(0);
+            std::u16string name(size_t(utf8.size()), kSeparator);
+            name.resize(size_t(decodeUtf8(utf8, name.data())));
+            row.name = foldKeyword(QStringView(name.data(), qsizetype(name.size())));
             std::replace(row.name.begin(), row.name.end(), kSeparator, u'\uFFFD');
             row.columnId = read.integer(1);
             row.classId = read.isNull(2) ? kNoClass : read.integer(2);

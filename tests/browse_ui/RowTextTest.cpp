@@ -2,6 +2,9 @@
 #include "browse/ItemListModel.h"
 #include "browse/ItemRow.h"
 
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -165,6 +168,55 @@ TEST(ItemTip, IsTheModelsToolTip)
         EXPECT_EQ(model.index(0, column).data(Qt::ToolTipRole).toString(), browse::itemTip(sampleRow()));
         EXPECT_EQ(model.index(1, column).data(Qt::ToolTipRole).toString(), browse::itemTip(other));
     }
+}
+
+// Qt's own model checks watch the list through every change; rows asked
+// for outside the list change nothing.
+TEST(ItemListModel, PassesQtsModelChecksAndIgnoresRowsOutsideTheList)
+{
+    static QStringList complaints;
+    complaints.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+            if (type != QtDebugMsg && type != QtInfoMsg)
+                complaints << text;
+        });
+    {
+        browse::ItemListModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+        browse::ItemRow other = sampleRow();
+        other.caption = QStringLiteral("另一条");
+        other.columnName = QStringLiteral("益智游戏");
+        model.setRows({sampleRow(), other, sampleRow()});
+        EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("条目名称"));
+        EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("栏目名称"));
+        EXPECT_FALSE(model.headerData(1, Qt::Vertical, Qt::DisplayRole).isValid());
+        EXPECT_FALSE(model.headerData(0, Qt::Horizontal, Qt::ToolTipRole).isValid());
+        EXPECT_EQ(model.index(1, 1).data().toString(), QStringLiteral("益智游戏"));
+
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        for (int outside : {-1, 3}) {
+            model.updateRow(outside, other);
+            model.removeRow(outside);
+        }
+        EXPECT_EQ(changed.count(), 0);
+        EXPECT_EQ(removed.count(), 0);
+        EXPECT_EQ(model.rowCount(), 3);
+        EXPECT_FALSE(model.index(3, 0).data().isValid());
+
+        model.updateRow(2, other);
+        ASSERT_EQ(changed.count(), 1);
+        EXPECT_EQ(changed.at(0).at(1).toModelIndex(), model.index(2, 1)) << "the whole row";
+        model.removeRow(0);
+        EXPECT_EQ(removed.count(), 1);
+        EXPECT_EQ(model.rowCount(), 2);
+        EXPECT_EQ(model.index(1, 0).data().toString(), QStringLiteral("另一条"));
+        EXPECT_EQ(model.rowCount(model.index(0, 0)), 0) << "a table: rows have no children";
+        EXPECT_EQ(model.columnCount(model.index(0, 0)), 0);
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(complaints.isEmpty()) << complaints.join(u'\n').toStdString();
 }
 
 } // namespace

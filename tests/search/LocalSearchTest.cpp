@@ -235,4 +235,36 @@ TEST_F(LocalSearch, RowsAreMadeByFillItemListAsTheListScrolls)
         << "the local-copy probe marked it downloaded";
 }
 
+// The result list: rows made only for the list itself, batch by batch; no
+// header beyond its columns; cleared, it has nothing more to make.
+TEST_F(LocalSearch, TheResultListMakesRowsOnlyAtItsTopLevelAndClears)
+{
+    catalogue.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1000 UNION ALL SELECT i + 1 FROM n WHERE i < 1119)"
+                                  " INSERT INTO tb_Files (FileID, ColumeID, DisplayName, UploadDate)"
+                                  " SELECT i, 31, '拼图' || i, '2003-01-05' FROM n"));
+    index.load(catalogue.path());
+    {
+        search::SearchResultModel model;
+        EXPECT_FALSE(model.canFetchMore({}));
+        const search::LocalSearchResult r = search::LocalSearch(dm, index, QStringLiteral("拼图"), kAll, kAll);
+        model.setResult(r.fileIds, [&](const std::vector<qint64> &ids, size_t from, size_t count) {
+            return search::searchRows(dm, catalogue.home(), ids, from, count);
+        });
+        EXPECT_FALSE(model.canFetchMore(model.index(0, 0))) << "rows have no children to fetch";
+        model.fetchMore(model.index(0, 0));
+        EXPECT_EQ(model.rowCount(), int(search::SearchResultModel::kFirstScreen));
+        while (model.canFetchMore({}))
+            model.fetchMore({});
+        EXPECT_EQ(model.rowCount(), 120);
+        EXPECT_EQ(model.data(model.index(119, 0), Qt::DisplayRole).toString(), QStringLiteral("拼图1119"));
+        EXPECT_EQ(model.data(model.index(119, 2), Qt::DisplayRole).toString(), QStringLiteral("1119"));
+        for (int section : {-1, search::SearchResultModel::kColumns})
+            EXPECT_FALSE(model.headerData(section, Qt::Horizontal, Qt::DisplayRole).isValid()) << section;
+        EXPECT_FALSE(model.headerData(0, Qt::Vertical, Qt::DisplayRole).isValid());
+        model.clear();
+        EXPECT_EQ(model.rowCount(), 0);
+        EXPECT_FALSE(model.canFetchMore({}));
+    }
+}
+
 } // namespace

@@ -13,6 +13,7 @@
 #include "search/SearchWindow.h"
 #include "store/DataModule.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -208,6 +209,36 @@ TEST_F(SearchWindow, ADoubleClickOpensTheLocalCopyOrTheSitesPageWithoutMarkingVi
     const QPoint below(30, window.lv_Files->viewport()->height() - 3);
     QTest::mouseDClick(window.lv_Files->viewport(), Qt::LeftButton, {}, below);
     EXPECT_FALSE(browserWindow.isVisible());
+}
+
+TEST_F(SearchWindow, ASearchAskedWhileTheIndexIsReadRunsWhenItIsThere)
+{
+    catalogue.exec(QStringLiteral("INSERT INTO tb_Files (FileID, ColumeID, DisplayName, UploadDate) WITH RECURSIVE"
+                                  " n(i) AS (SELECT 1000 UNION ALL SELECT i + 1 FROM n WHERE i < 60000)"
+                                  " SELECT i, 31, '拼图' || i || (CASE WHEN i % 20000 = 0 THEN '快乐' ELSE '' END),"
+                                  " '2003-02-01' FROM n"));
+    window.sb_searchClick();
+    window.startIndexing();
+    QSignalSpy searched(&window, &TFrm_Search::searched);
+    window.ed_keyword->setText(QStringLiteral("快乐"));
+    window.SpeedButton1Click();
+    EXPECT_EQ(searched.count(), 0) << "not before the index is read";
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    ASSERT_TRUE(searched.wait(30000));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy pointer goes with the wait";
+    EXPECT_EQ(captions(),
+              (QStringList{QStringLiteral("快乐拼图"), QStringLiteral("快乐赛车"), QStringLiteral("拼图20000快乐"),
+                           QStringLiteral("拼图40000快乐"), QStringLiteral("拼图60000快乐")}));
+    EXPECT_EQ(status().last(), QStringLiteral("共5条"));
+    EXPECT_FALSE(status().last().startsWith(QStringLiteral("正在建立索引")));
+
+    // Once read, a search runs at once, and the index is not read again.
+    window.startIndexing();
+    catalogue.exec(QStringLiteral("UPDATE tb_Files SET DisplayName = '快乐' WHERE FileID = 1000"));
+    window.SpeedButton1Click();
+    EXPECT_EQ(searched.count(), 2);
+    EXPECT_EQ(status().last(), QStringLiteral("共6条"));
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -207,6 +208,14 @@ TEST_F(OpenItem, SaveResultsWithoutACopyCancelledAndFailing)
     window.pal_files->mni_saveas->trigger();
     EXPECT_EQ(prompter.asked.last().text, QStringLiteral("保存失败！"));
     EXPECT_EQ(prompter.asked.last().icon, platform::Prompter::Icon::Error);
+    // Onto a folder's name: the copy cannot take its place, and none is left beside it.
+    const QString folder = QDir(catalogue.home()).filePath(QStringLiteral("a-folder"));
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/inside")));
+    EXPECT_EQ(
+        browse::SaveLocalCopyAs(dm, catalogue.home(), QStringLiteral("3105"), [&](const QString &) { return folder; }),
+        browse::CopyFailed);
+    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/inside")).isDir());
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral(".part")));
 
     EXPECT_EQ(
         browse::SaveLocalCopyAs(dm, catalogue.home(), QStringLiteral("999999"), window.pal_files->saveFileChooser),

@@ -9,16 +9,21 @@
 #include "browser/PlayerServer.h"
 #include "browser/WebView.h"
 #include "store/DataModule.h"
+#include "store/DatabaseError.h"
 #include "store/JetSql.h"
 #include "subscribe/RecommendItemPanel.h"
 #include "subscribe/RecommendPanel.h"
+#include "subscribe/SubscribePanel.h"
 #include "ui/skin/ListPointer.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -256,6 +261,44 @@ TEST_F(Recommendations, DoubleClickOpensTheAddressInTheBrowser)
     EXPECT_EQ(stored(QStringLiteral("1")), 27) << "opening changes nothing";
     browserWindow.hide();
     window.close();
+}
+
+TEST_F(Recommendations, TipsFollowThePointerAndNothingHappensWithoutAnItem)
+{
+    window.show();
+    openCategory(QStringLiteral("图书"));
+    // Over a row its tip shows, without the carriage returns; over empty space none.
+    QWidget *viewport = items->lv_RecommendItem->viewport();
+    const auto askTip = [&](QPoint at) {
+        QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+        QApplication::sendEvent(viewport, &help);
+    };
+    askTip(rowCentre(1));
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), items->lv_RecommendItemInfoTip(items->lv_RecommendItem->topLevelItem(1)).remove(u'\r'));
+    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("介绍40\n")));
+    askTip(QPoint(100, viewport->height() - 2));
+    EXPECT_TRUE(waitFor([] { return !QToolTip::isVisible(); }));
+
+    // No focused item: deleting one asks nothing, marking one writes nothing.
+    items->lv_RecommendItem->setCurrentItem(nullptr);
+    items->N7->trigger();
+    items->mni_Recommend_AddToFavorite->trigger();
+    EXPECT_TRUE(prompter.asked.isEmpty());
+    EXPECT_EQ(stored(QStringLiteral("1")), 27);
+    EXPECT_EQ(stored(QStringLiteral("Favorite = 1")), 2);
+    window.close();
+
+    // Panels not yet given the catalogue report it rather than reading or writing nothing.
+    skin::ListPointer pointer;
+    QString current;
+    subscribe::RecommendPanel bare(pointer);
+    subscribe::RecommendItemPanel bareItems(prompter, bare, pointer, current);
+    EXPECT_THROW(bare.LoadRecommendCategories(), DatabaseError);
+    EXPECT_THROW(bareItems.LoadRecommendItems(subscribe::AllItems), DatabaseError);
+    subscribe::SubscribePanel bareSubscriptions;
+    EXPECT_THROW(bareSubscriptions.sb_SaveallClick(), DatabaseError);
+    EXPECT_THROW(bareSubscriptions.sb_RestoreClick(), DatabaseError);
 }
 
 } // namespace

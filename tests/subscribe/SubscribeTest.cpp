@@ -123,6 +123,11 @@ TEST_F(Subscriptions, PanelOpensFromTheListAndShowsTheNineClasses)
     panel->sb_Restore->click();
     EXPECT_TRUE(checks().isEmpty());
     EXPECT_EQ(stored(), before);
+    // No class chosen at all: the title and the list stay as they were.
+    chooseClass(2);
+    panel->lv_subscribe_Class->setCurrentItem(nullptr);
+    EXPECT_EQ(panel->lab_Subscribe->text(), QStringLiteral("订阅——游戏世界"));
+    EXPECT_EQ(checks().size(), 3);
     window.close();
 }
 
