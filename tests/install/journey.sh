@@ -32,6 +32,12 @@ click() { xdotool mousemove --window "$1" "$2" "$3" sleep 0.2 click "${4:-1}"; }
 
 openbox > /dev/null 2>&1 &
 wm=$!
+# The program's first window meets a window manager that is up, as on a
+# desktop: openbox names its check window once it manages new windows.
+for _ in $(seq 100); do
+  xdotool search --name '^Openbox$' > /dev/null 2>&1 && break
+  sleep 0.1
+done
 user="$work/user"
 mkdir -p "$user/.config/flashbar" "$user/runtime"
 chmod 700 "$user/runtime"
