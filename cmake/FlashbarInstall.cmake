@@ -56,4 +56,6 @@ set(flashbar_run_depends
   libmdb3
 )
 list(JOIN flashbar_run_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+# Opens pages and help files with the desktop's own programs.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)

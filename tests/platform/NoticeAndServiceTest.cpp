@@ -5,6 +5,8 @@
 #include "platform/Conversation.h"
 #include "platform/NewItemsNotice.h"
 
+#include "EnvVar.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,31 +30,6 @@
 namespace dde = platform::dde;
 
 namespace {
-
-// Sets an environment variable for one test and puts the old value back.
-class EnvVar final
-{
-public:
-    EnvVar(const char *name, const QString &value) : m_name(name), m_had(qEnvironmentVariableIsSet(name))
-    {
-        m_old = qgetenv(name);
-        set(value);
-    }
-    ~EnvVar()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-    void set(const QString &value) const { qputenv(m_name, value.toUtf8()); }
-    void unset() const { qunsetenv(m_name); }
-
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 // A socket file whose program has gone: bound, then closed unremoved.
 void leaveDeadSocket(const QString &path)

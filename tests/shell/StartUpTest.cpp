@@ -1,6 +1,7 @@
 // Start-up on a real desktop: the first start on a home without a catalogue,
 // one program per home, and the help command.
 #include "DemoHome.h"
+#include "EnvVar.h"
 #include "ScriptedPrompter.h"
 #include "Wait.h"
 
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -30,6 +32,13 @@
 #include <sys/stat.h>
 
 namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
 
 QByteArray fileBytes(const QString &path)
 {
@@ -271,22 +280,40 @@ TEST(Help, TheHomesHelpFileGoesToTheDesktopElseOurHelpPageOpensInTheBrowser)
     EXPECT_TRUE(handedOver.isEmpty());
     expectHelpPage();
 
-    // A zanto.chm that the desktop takes (without xdg-mime nothing says it
-    // has no program for it): it goes there and nothing else opens.
+    // A zanto.chm: it goes to the desktop only where the desktop names a
+    // program for its type (asked through xdg-mime, with the user's own
+    // settings folders made here) and that program starts.
+    QTemporaryDir xdg;
+    const EnvVar config("XDG_CONFIG_HOME", xdg.filePath(QStringLiteral("config")));
+    const EnvVar data("XDG_DATA_HOME", xdg.filePath(QStringLiteral("data")));
+    const EnvVar desktopName("XDG_CURRENT_DESKTOP", QString());
     QFile file(chm);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("ITSF");
     file.close();
     desktopOpens = true;
-    pressHelp();
-    if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty()) {
-        EXPECT_EQ(handedOver, QList<QUrl>{QUrl::fromLocalFile(chm)});
-        EXPECT_FALSE(browserWindow.isVisible());
-    }
 
-    // One that no program opens: our help page after all.
+    // No program for it: our help page, though the desktop would take it.
+    pressHelp();
+    EXPECT_TRUE(handedOver.isEmpty());
+    expectHelpPage();
+
+    // A program for it that starts: it goes there and nothing else opens.
+    const QString type = QMimeDatabase().mimeTypeForFile(chm).name();
+    ASSERT_TRUE(QDir().mkpath(xdg.filePath(QStringLiteral("data/applications"))));
+    ASSERT_TRUE(QDir().mkpath(xdg.filePath(QStringLiteral("config"))));
+    writeFile(xdg.filePath(QStringLiteral("data/applications/chm-reader.desktop")),
+              "[Desktop Entry]\nType=Application\nName=CHM reader\nExec=true %f\nMimeType=" + type.toUtf8() + ";\n");
+    writeFile(xdg.filePath(QStringLiteral("config/mimeapps.list")),
+              "[Default Applications]\n" + type.toUtf8() + "=chm-reader.desktop\n");
+    pressHelp();
+    EXPECT_EQ(handedOver, QList<QUrl>{QUrl::fromLocalFile(chm)});
+    EXPECT_FALSE(browserWindow.isVisible());
+
+    // One that does not start: our help page after all.
     desktopOpens = false;
     pressHelp();
+    EXPECT_EQ(handedOver, QList<QUrl>{QUrl::fromLocalFile(chm)});
     expectHelpPage();
 
     QFile::remove(chm);
