@@ -264,6 +264,26 @@ TEST(PlayerServer, ServesEachKindOfThePlayersFilesAndNothingOfAFolderWithout)
     ASSERT_GT(script, 0);
     const QString missing = QString::fromLatin1(bare.body.mid(script + 5).split('"').first());
     EXPECT_EQ(get(QStringLiteral("http://127.0.0.1:%1").arg(ready.port()) + missing).status, 404);
+
+    // A folder of its own: its script is served, its hidden files never,
+    // even those named like the player's.
+    QTemporaryDir own;
+    for (const char *name : {"ruffle.js", ".hidden.js", ".map"}) {
+        QFile file(QDir(own.path()).filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("// ") + name);
+    }
+    browser::PlayerServer mine(own.path());
+    const QUrl minePage(mine.readyPage());
+    const Answer mineHtml = get(minePage.toString());
+    const qsizetype mineAt = mineHtml.body.indexOf("src=\"/ruffle/");
+    ASSERT_GT(mineAt, 0);
+    const QString mineRoot = QStringLiteral("http://127.0.0.1:%1").arg(minePage.port()) +
+                             QString::fromLatin1(mineHtml.body.mid(mineAt + 5).split('"').first()).section(u'/', 0, -2);
+    EXPECT_EQ(get(mineRoot + QStringLiteral("/ruffle.js")).body, QByteArray("// ruffle.js"));
+    for (const QString &hidden :
+         {QStringLiteral("/.hidden.js"), QStringLiteral("/.map"), QStringLiteral("/%2Ehidden.js")})
+        EXPECT_EQ(get(mineRoot + hidden).status, 404) << hidden.toStdString();
 }
 
 TEST(PlayerServer, ARememberedPortThatCannotBeUsedIsReplacedByAnother)
