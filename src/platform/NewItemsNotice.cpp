@@ -5,11 +5,14 @@
 #include <QLocalSocket>
 #include <QPointer>
 #include <QStandardPaths>
+#include <QTimer>
 
 namespace platform {
 namespace {
 
 constexpr int kTimeoutMs = 3000;
+// A count's line is short; more without a line end is not a notice.
+constexpr qint64 kMaxLine = 32;
 const QByteArray kAcknowledge = "ok\n";
 
 } // namespace
@@ -57,11 +60,21 @@ void NewItemsListener::acceptConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // The sender writes its line at once and waits no longer than this.
+        auto *expiry = new QTimer(socket);
+        expiry->setSingleShot(true);
+        connect(expiry, &QTimer::timeout, socket, &QLocalSocket::abort);
+        expiry->start(kTimeoutMs);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine())
+            if (socket->state() != QLocalSocket::ConnectedState) {
+                socket->readAll(); // answered already
+                return;
+            }
+            if (!socket->canReadLine() && socket->bytesAvailable() <= kMaxLine)
                 return;
             bool ok = false;
-            const int count = socket->readLine().trimmed().toInt(&ok);
+            const int count = socket->readLine(kMaxLine + 1).trimmed().toInt(&ok);
+            socket->readAll();
             socket->write(ok ? kAcknowledge : QByteArray("bad\n"));
             socket->flush();
             socket->disconnectFromServer();

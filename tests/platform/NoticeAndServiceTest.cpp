@@ -108,6 +108,14 @@ TEST(NewItemsNotice, CountsReachTheOneListenerAndBadNoticesAreTurnedAway)
         EXPECT_EQ(exchange(path, {"4", "0\n"}), QByteArray("ok\n"));
         EXPECT_EQ(exchange(path, {"lots\n"}), QByteArray("bad\n"));
         EXPECT_EQ(exchange(path, {"\n"}), QByteArray("bad\n"));
+        // A line without end is refused once it is longer than a count, and
+        // a peer that says nothing is not kept.
+        EXPECT_EQ(exchange(path, {"7", QByteArray(100000, '7')}), QByteArray("bad\n"));
+        QLocalSocket silent;
+        silent.connectToServer(path);
+        ASSERT_TRUE(silent.waitForConnected(2000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return silent.state() == QLocalSocket::UnconnectedState; }, 6000));
+        EXPECT_EQ(silent.readAll(), QByteArray());
         EXPECT_EQ(counts, (QList<int>{12, 40}));
     }
 
