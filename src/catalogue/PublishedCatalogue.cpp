@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 #include <QUrl>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace catalogue {
@@ -205,6 +206,7 @@ int publishItems(const QString &siteHome, int count)
 update::FeedPage readFeedPage(store::Connection &published, const update::FeedCursor &from, int limit,
                               const QString &site)
 {
+    limit = std::max(limit, 1);
     QSqlDatabase &db = published.database();
     update::FeedPage page;
     QSet<int> columnIds;

@@ -27,7 +27,7 @@ void ensurePublished(const QString &siteHome);
 // identifier. Throws DatabaseError or std::runtime_error.
 int publishItems(const QString &siteHome, int count);
 
-// One page of the feed: up to `limit` items published from `from` on,
+// One page of the feed: up to `limit` items (one at the least) published from `from` on,
 // oldest first, with their columns and classes; their addresses under
 // `site`. Throws DatabaseError.
 update::FeedPage readFeedPage(store::Connection &published, const update::FeedCursor &from, int limit,

@@ -183,6 +183,15 @@ TEST(PublishedCatalogue, TheFeedPagesThroughWhatIsShown)
             expected << id;
     }
     EXPECT_EQ(ids, expected);
+
+    // A page holds one item at the least.
+    for (const int limit : {0, -5}) {
+        const update::FeedPage first = catalogue::readFeedPage(published, {}, limit, site);
+        ASSERT_EQ(first.items.size(), 1) << limit;
+        EXPECT_EQ(first.items.constFirst().id, 30);
+        ASSERT_TRUE(first.next.has_value());
+        EXPECT_EQ(first.next->after, 30);
+    }
 }
 
 } // namespace
