@@ -5,6 +5,7 @@
 #include "ScriptedPrompter.h"
 #include "Wait.h"
 
+#include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "browser/BrowserWindow.h"
@@ -32,7 +33,8 @@ namespace {
 
 // Runs the program and returns its exit code; stderr goes to `errors`.
 int runProgram(const QStringList &arguments, const QString &workingDir, QString *errors = nullptr,
-               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+               QString *output = nullptr)
 {
     QProcess p;
     p.setWorkingDirectory(workingDir);
@@ -45,6 +47,8 @@ int runProgram(const QStringList &arguments, const QString &workingDir, QString 
     }
     if (errors)
         *errors = QString::fromLocal8Bit(p.readAllStandardError());
+    if (output)
+        *output = QString::fromLocal8Bit(p.readAllStandardOutput());
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
@@ -256,6 +260,59 @@ TEST(Program, StartsFromAnotherDirectoryInItsHome)
         << "the parent holds no catalogue";
     EXPECT_TRUE(errors.contains(QStringLiteral("数据库读写失败，您的数据库不能正常打开！"))) << errors.toStdString();
     EXPECT_EQ(runProgram({QStringLiteral("--screenshot"), shot}, sharedDemoHome(), &errors), 0) << errors.toStdString();
+}
+
+// Before any window the program says why it cannot start: no display (its
+// home left unmade), a home it cannot make, a command line it does not know.
+// Help and version need neither display nor home.
+TEST(Program, SaysWhyItCannotStartBeforeAnyWindow)
+{
+    QTemporaryDir dir;
+    QFile plain(dir.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("DISPLAY"),
+                                QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX")})
+        bare.remove(name);
+    const QString home = dir.filePath(QStringLiteral("home"));
+    const QString blocked = plain.fileName() + QStringLiteral("/home");
+    const QString shot = dir.filePath(QStringLiteral("x.png"));
+    QString errors;
+    QString output;
+
+    EXPECT_EQ(runProgram({QStringLiteral("--home"), home}, dir.path(), &errors, bare), 1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("no display"))) << errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(home));
+
+    // Any of the three names a display; a screenshot needs none.
+    for (const QString &name :
+         {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"), QString()}) {
+        SCOPED_TRACE(name.toStdString());
+        QProcessEnvironment environment = bare;
+        QStringList arguments{QStringLiteral("--home"), blocked};
+        if (name.isEmpty())
+            arguments << QStringLiteral("--screenshot") << shot;
+        else
+            environment.insert(name, name == QLatin1String("QT_QPA_PLATFORM") ? QStringLiteral("offscreen")
+                                                                              : QStringLiteral("unused"));
+        EXPECT_EQ(runProgram(arguments, dir.path(), &errors, environment), 1);
+        EXPECT_TRUE(errors.contains(QStringLiteral("cannot work in %1").arg(blocked))) << errors.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(shot));
+
+    EXPECT_EQ(
+        runProgram({QStringLiteral("--home"), blocked, QStringLiteral("--help")}, dir.path(), &errors, bare, &output),
+        0);
+    EXPECT_EQ(output, app::helpText());
+    EXPECT_EQ(runProgram({QStringLiteral("--home"), blocked, QStringLiteral("--version")}, dir.path(), &errors, bare,
+                         &output),
+              0);
+    EXPECT_EQ(output, app::versionText());
+    EXPECT_EQ(runProgram({QStringLiteral("--import-worker"), shot}, dir.path(), &errors, bare, &output), 2);
+    EXPECT_TRUE(errors.startsWith(QStringLiteral("flashbar: unknown option --import-worker"))) << errors.toStdString();
+    EXPECT_TRUE(errors.endsWith(app::helpText()));
+    EXPECT_TRUE(output.isEmpty());
 }
 
 TEST(Program, AnErrorInAnEventIsShownAndTheProgramGoesOn)
