@@ -115,6 +115,7 @@ int main(int argc, char **argv)
     Application application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvoflash.flashbar"));
     Application::useWindowFont();
+    application.closeOnSignals();
     // Message boxes, or stderr when the run only takes a screenshot.
     platform::QtPrompter boxes;
     platform::StreamPrompter stream;
@@ -137,6 +138,7 @@ int main(int argc, char **argv)
 
     Program program(prompter, site);
     boxes.setOwner(program.Frm_Main());
+    application.setMainWindow(program.Frm_Main());
     // A picture of the main window waits for no one.
     program.setLoginAtStart(options.screenshot.isEmpty());
     QObject::connect(&instance, &app::HomeInstance::raiseRequested, program.Frm_Main(),

@@ -6,6 +6,7 @@
 #include "Wait.h"
 
 #include "app/CommandLine.h"
+#include "app/HomeInstance.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "browser/BrowserWindow.h"
@@ -21,6 +22,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -28,6 +31,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+
+#include <signal.h>
 
 namespace {
 
@@ -313,6 +318,58 @@ TEST(Program, SaysWhyItCannotStartBeforeAnyWindow)
     EXPECT_TRUE(errors.startsWith(QStringLiteral("flashbar: unknown option --import-worker"))) << errors.toStdString();
     EXPECT_TRUE(errors.endsWith(app::helpText()));
     EXPECT_TRUE(output.isEmpty());
+}
+
+// Whether our site answers on 127.0.0.1:port.
+bool siteAnswers(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(1000))
+        return false;
+    socket.write("GET /flashbar-site HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    QByteArray answer;
+    while (socket.waitForReadyRead(1000))
+        answer += socket.readAll();
+    return answer.contains("\r\n\r\nflashbar-site");
+}
+
+// The desktop ends the session with SIGTERM, a terminal interrupts with
+// SIGINT: either closes the program as its window's closing does, with its
+// code, and the local site it started ends with it. One that comes while a
+// box of the start is up (the site's port taken) ends the box, then the
+// program.
+TEST(Program, EndsOnSigtermOrSigintAsIfClosedAndItsSiteWithIt)
+{
+    QTemporaryDir dir;
+    copyDemoHome(dir.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    for (const bool taken : {false, true}) {
+        for (const int signal : {SIGTERM, SIGINT}) {
+            SCOPED_TRACE(testing::Message() << "signal " << signal << (taken ? ", port taken" : ""));
+            QTcpServer other;
+            ASSERT_TRUE(other.listen(QHostAddress::LocalHost, 0));
+            const quint16 port = other.serverPort();
+            if (!taken)
+                other.close();
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(FLASHBAR_PROGRAM),
+                          {QStringLiteral("--home"), dir.path(), QStringLiteral("--site"),
+                           QStringLiteral("http://127.0.0.1:%1/").arg(port)});
+            // The site answers once the program waits at its login; a taken
+            // port is told in a box once the program holds its home.
+            const QString lock = app::homeSocketPath(dir.path()) + QStringLiteral(".lock");
+            ASSERT_TRUE(waitFor([&] { return taken ? QFileInfo::exists(lock) : siteAnswers(port); }, 30000));
+            ASSERT_EQ(::kill(pid_t(program.processId()), signal), 0);
+            ASSERT_TRUE(program.waitForFinished(20000));
+            EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+            EXPECT_TRUE(taken || !siteAnswers(port)) << "the site outlived the program";
+        }
+    }
 }
 
 TEST(Program, AnErrorInAnEventIsShownAndTheProgramGoesOn)
