@@ -294,6 +294,7 @@ TEST_F(MainWindow, WhatNeedsAMissingCompanionComesToNothing)
     emit window.pal_files->openItemPage(page, QStringLiteral("一"), 1);
     emit window.pal_RecommendItem->openItemPage(page, QStringLiteral("一"));
     window.SendItemAsCard(1, QStringLiteral("一"));
+    window.sb_set->click();
     EXPECT_TRUE(prompter.asked.isEmpty());
 
     TFrm_Sendto cards(prompter, QStringLiteral("http://127.0.0.1:8731/"));

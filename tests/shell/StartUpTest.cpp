@@ -23,6 +23,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -32,7 +33,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -443,6 +448,40 @@ TEST(HomeInstance, AStrayLineIsRefusedAndASilentOwnerIsReported)
     ASSERT_TRUE(held.tryLock(0));
     app::HomeInstance third(unmade);
     EXPECT_EQ(third.claim(), app::HomeInstance::Claim::OtherSilent);
+}
+
+// Without a usable runtime directory (Qt's own fallback under the temporary
+// directory blocked too) the home's socket is made in the temporary
+// directory: two starts on a home still meet, whatever their current
+// directories.
+TEST(HomeInstance, WithoutARuntimeDirectoryTwoStartsStillMeet)
+{
+    QTemporaryDir dir;
+    const QString home = dir.filePath(QStringLiteral("home"));
+    const QString tmp = dir.filePath(QStringLiteral("tmp"));
+    ASSERT_TRUE(QDir().mkpath(home) && QDir().mkpath(tmp));
+    for (const QString &plain :
+         {dir.filePath(QStringLiteral("plain")),
+          QStringLiteral("%1/runtime-%2").arg(tmp, QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name))}) {
+        QFile file(plain);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray temporary = qgetenv("TMPDIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.filePath(QStringLiteral("plain"))));
+    qputenv("TMPDIR", QFile::encodeName(tmp));
+    const auto restore = qScopeGuard([&] {
+        runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
+        temporary.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", temporary);
+    });
+
+    std::optional<CurrentDir> here(std::in_place, home);
+    app::HomeInstance first(home);
+    ASSERT_EQ(first.claim(), app::HomeInstance::Claim::First);
+    here.emplace(dir.path());
+    app::HomeInstance second(home);
+    EXPECT_EQ(second.claim(), app::HomeInstance::Claim::OtherSilent);
+    EXPECT_TRUE(app::homeSocketPath(home).startsWith(tmp + u'/'));
 }
 
 TEST(Help, TheHomesHelpFileGoesToTheDesktopElseOurHelpPageOpensInTheBrowser)
