@@ -6,9 +6,29 @@
 #include "ui/art/WindowFont.h"
 
 #include <QScopeGuard>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QWidget>
 
 #include <cstdio>
 #include <exception>
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// The signal handler only writes a byte here; the event loop reads it.
+int g_signalPair[2] = {-1, -1};
+
+void onEndSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPair[1], &byte, 1);
+}
+
+} // namespace
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -47,4 +67,35 @@ void Application::reportError(const QString &text)
 void Application::useWindowFont()
 {
     art::useWindowFont();
+}
+
+void Application::closeOnSignals()
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPair) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPair[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t read = ::read(g_signalPair[0], &byte, 1);
+        m_endRequested = true;
+        // Before the window, a box of the start is up: it ends as if
+        // declined, and the window closes as soon as it is there.
+        if (m_mainWindow)
+            m_mainWindow->close();
+        else
+            QCoreApplication::exit(0);
+    });
+    struct sigaction action = {};
+    action.sa_handler = onEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+void Application::setMainWindow(QWidget *window)
+{
+    m_mainWindow = window;
+    if (m_endRequested)
+        QTimer::singleShot(0, window, &QWidget::close);
 }

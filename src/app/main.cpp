@@ -3,12 +3,11 @@
 #include "app/CommandLine.h"
 #include "app/FirstStart.h"
 #include "app/HomeInstance.h"
-#include "app/LocalSite.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
+#include "app/StartUp.h"
 #include "browser/EngineTuning.h"
 #include "common/Paths.h"
-#include "common/Settings.h"
 #include "platform/NewItemsNotice.h"
 #include "platform/QtPrompter.h"
 #include "platform/StreamPrompter.h"
@@ -22,6 +21,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include <unistd.h>
 
@@ -65,38 +65,6 @@ bool hasDisplay()
 {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     return !platform.isEmpty() || !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
-}
-
-// The site's address: the command line's, else the settings file's (kept
-// there the first time), else the default; a bad one in the file is told.
-QString siteAddress(const app::Options &options, bool interactive, platform::Prompter &prompter)
-{
-    const common::SiteSetting setting = common::readSiteAddress(options.siteGiven ? options.site : QString());
-    if (!setting.error.isEmpty())
-        prompter.showError(
-            QStringLiteral("设置文件中的网站地址不能使用，程序使用 %1。\n%2").arg(setting.address, setting.error));
-    else if (interactive && !options.siteGiven)
-        common::keepDefaultSiteAddress();
-    return setting.address;
-}
-
-// Starts the local site when the address is a local one and nothing serves
-// it; a failure is told and the program goes on, online logins failing.
-void startLocalSite(app::LocalSite &site, const QString &address, const QString &home, platform::Prompter &prompter)
-{
-    QString error;
-    switch (site.ensure(address, home, common::siteProgram(), &error)) {
-    case app::LocalSite::State::PortTaken:
-        prompter.showError(QStringLiteral("地址 %1 已被另一个程序占用，本地网站没有启动。\n"
-                                          "程序继续运行，请离线登陆。")
-                               .arg(address));
-        break;
-    case app::LocalSite::State::Failed:
-        prompter.showError(QStringLiteral("本地网站 %1 没有启动：%2\n程序继续运行，请离线登陆。").arg(address, error));
-        break;
-    default:
-        break;
-    }
 }
 
 } // namespace
@@ -147,6 +115,7 @@ int main(int argc, char **argv)
     Application application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvoflash.flashbar"));
     Application::useWindowFont();
+    application.closeOnSignals();
     // Message boxes, or stderr when the run only takes a screenshot.
     platform::QtPrompter boxes;
     platform::StreamPrompter stream;
@@ -156,39 +125,20 @@ int main(int argc, char **argv)
     // One program per home: a second start brings the first one forward. A
     // first start on a home without a catalogue offers a demo one.
     app::HomeInstance instance(home);
-    if (options.screenshot.isEmpty()) {
-        const app::HomeInstance::Claim claim = instance.claim();
-        if (claim == app::HomeInstance::Claim::OtherRaised) {
-            print(stdout, QStringLiteral("flashbar: already running on %1, brought to the front\n").arg(home));
-            return 0;
-        }
-        if (claim == app::HomeInstance::Claim::OtherSilent) {
-            prompter.showError(
-                QStringLiteral("另一个程序正在使用 %1，但没有响应。").arg(QDir::toNativeSeparators(home)));
-            return 1;
-        }
-    }
-    const bool interactive = options.screenshot.isEmpty();
-    const QString site = siteAddress(options, interactive, prompter);
-    // A home copied from the old program has its Access catalogue only.
-    if (interactive) {
-        const app::HomeOffer imported = app::offerImport(
-            home, {QCoreApplication::applicationFilePath(), {QString::fromLatin1(kImportWorker)}}, prompter);
-        if (imported == app::HomeOffer::Declined || imported == app::HomeOffer::Failed)
-            return imported == app::HomeOffer::Declined ? 0 : 1;
-    }
-    if (options.home.isEmpty()) {
-        const app::HomeOffer offer = app::offerDemoHome(home, site, prompter);
-        if (offer == app::HomeOffer::Declined || offer == app::HomeOffer::Failed)
-            return offer == app::HomeOffer::Declined ? 0 : 1;
-    }
+    QString site;
+    const std::optional<int> quit = app::prepareHome(
+        instance, options, home, {QCoreApplication::applicationFilePath(), {QString::fromLatin1(kImportWorker)}},
+        prompter, &site);
+    if (quit)
+        return *quit;
     // Ends with the program (declared before it, so destroyed after it).
     app::LocalSite localSite;
-    if (interactive)
-        startLocalSite(localSite, site, home, prompter);
+    if (options.screenshot.isEmpty())
+        app::startLocalSite(localSite, site, home, common::siteProgram(), prompter);
 
     Program program(prompter, site);
     boxes.setOwner(program.Frm_Main());
+    application.setMainWindow(program.Frm_Main());
     // A picture of the main window waits for no one.
     program.setLoginAtStart(options.screenshot.isEmpty());
     QObject::connect(&instance, &app::HomeInstance::raiseRequested, program.Frm_Main(),

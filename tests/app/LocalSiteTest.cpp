@@ -19,6 +19,7 @@
 #include <QSemaphore>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <thread>
 
@@ -104,11 +105,13 @@ bool processRuns(qint64 pid)
 class OtherServer
 {
 public:
-    OtherServer()
+    // On `port` (else one the system picks), from `afterMs` on.
+    explicit OtherServer(quint16 port = 0, int afterMs = 0)
     {
-        m_thread = std::thread([this] {
+        m_thread = std::thread([this, port, afterMs] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
             QTcpServer server;
-            server.listen(QHostAddress::LocalHost, 0);
+            server.listen(QHostAddress::LocalHost, port);
             m_port = server.serverPort();
             m_ready.release();
             while (!m_stop) {
@@ -121,7 +124,8 @@ public:
                 c->disconnectFromHost();
             }
         });
-        m_ready.acquire();
+        if (afterMs == 0)
+            m_ready.acquire();
     }
     ~OtherServer()
     {
@@ -253,6 +257,56 @@ TEST(LocalSite, TheSiteOfAKilledProgramEnds)
                                                QStringLiteral("0"), QStringLiteral("--parent"), QStringLiteral("1")});
     ASSERT_TRUE(stray.waitForFinished(10000));
     EXPECT_FALSE(stray.readAllStandardOutput().contains("serving"));
+}
+
+// A stand-in for the site's program that never says it serves, ignores
+// SIGTERM and leaves its process id in the home it is given.
+QString silentProgram(const QString &dir)
+{
+    const QString path = QDir(dir).filePath(QStringLiteral("silent-site"));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\ntrap '' TERM\necho $$ > \"$2/pid\"\nexec sleep 60\n");
+    file.close();
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    return path;
+}
+
+// A site program that is missing, fails or never listens is told, and what
+// it started is ended, however it takes SIGTERM; a port taken meanwhile by
+// another program is told as taken.
+TEST(LocalSite, ASiteThatFailsOrNeverListensIsToldAndEnded)
+{
+    QTemporaryDir dir;
+    QString error;
+    app::LocalSite site;
+    const quint16 port = freePort();
+    EXPECT_EQ(site.ensure(address(port), dir.path(), QString(), &error), app::LocalSite::State::Failed);
+    EXPECT_TRUE(error.contains(QStringLiteral("flashbar-site"))) << error.toStdString();
+
+    // The real site on a home without a catalogue: in its own words.
+    EXPECT_EQ(site.ensure(address(port), dir.path(), QStringLiteral(SITE_PROGRAM), &error),
+              app::LocalSite::State::Failed);
+    EXPECT_TRUE(error.contains(QStringLiteral("no usable catalogue"))) << error.toStdString();
+    EXPECT_EQ(site.processId(), 0);
+
+    // Silent past the wait, while another program takes the port.
+    const OtherServer other(port, 200);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(site.ensure(address(port), dir.path(), silentProgram(dir.path()), &error, 1000),
+              app::LocalSite::State::PortTaken);
+    EXPECT_LT(clock.elapsed(), 12000);
+    EXPECT_TRUE(error.contains(QStringLiteral("did not start"))) << error.toStdString();
+    const qint64 pid = readFile(dir.filePath(QStringLiteral("pid"))).trimmed().toLongLong();
+    EXPECT_GT(pid, 0);
+    EXPECT_FALSE(processRuns(pid)) << "a site that ignores SIGTERM is killed";
+    EXPECT_EQ(site.processId(), 0);
+
+    // Only http on this machine's own names is a local site.
+    EXPECT_EQ(app::LocalSite::localPort(QStringLiteral("http://localhost/")), 80);
+    EXPECT_EQ(app::LocalSite::localPort(QStringLiteral("http://127.0.0.1:0/")), 0);
+    EXPECT_EQ(app::LocalSite::localPort(QStringLiteral("http://127.0.0.2:8731/")), 0);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // takes from libmdb.
 #include "CatalogueRows.h"
 #include "ImportSupport.h"
+#include "OldCatalogue.h"
 #include "Wait.h"
 
 #include "import/ImportProcess.h"
@@ -27,38 +28,6 @@ using import::SourceRow;
 
 namespace {
 
-QByteArray utf16(const QString &text)
-{
-    return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
-}
-
-// fruit.mdb as an old catalogue: three of its tables renamed to the
-// catalogue's, a fourth to a name with a space, a control character, a '%'
-// and Chinese. Names are
-// written over in place in UTF-16, padded with NULs to the old length
-// (the reader drops them).
-QString catalogueMdb(const QString &dir)
-{
-    QFile in(QStringLiteral(FRUIT_MDB));
-    EXPECT_TRUE(in.open(QIODevice::ReadOnly));
-    QByteArray bytes = in.readAll();
-    const char *const names[][2] = {{"Muffin/Bread", "tb_Class"},
-                                    {"Veggie Salad", "tb_Colume"},
-                                    {"Fruit Salad", "tb_Files"},
-                                    {"Dried", "干 果\x01%"}};
-    for (const auto &name : names) {
-        const QString from = QString::fromUtf8(name[0]);
-        QString to = QString::fromUtf8(name[1]);
-        to.resize(from.size(), QChar(u'\0'));
-        bytes.replace(utf16(from), utf16(to));
-    }
-    const QString path = QDir(dir).filePath(QStringLiteral("old.mdb"));
-    QFile out(path);
-    EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(bytes);
-    return path;
-}
-
 const import::WorkerCommand kWorker{QStringLiteral(CATALOGUE_TOOL), {QStringLiteral("import-worker")}};
 
 } // namespace
@@ -70,7 +39,7 @@ const import::WorkerCommand kWorker{QStringLiteral(CATALOGUE_TOOL), {QStringLite
 TEST(ImportProcess, TheWorkerCopiesTableByTableAndEveryEndIsReported)
 {
     QTemporaryDir dir;
-    const QString file = catalogueMdb(dir.path());
+    const QString file = oldCatalogueMdb(QStringLiteral(FRUIT_MDB), dir.path());
     qputenv("MDBICONV", "UTF-8"); // names as the reader asks for them, for libmdb read alone
     const QList<MdbTable> expected = readWithLibmdb(QFile::encodeName(file).constData());
     ASSERT_EQ(expected.size(), 5);

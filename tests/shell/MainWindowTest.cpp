@@ -7,6 +7,7 @@
 #include "app/Advertisement.h"
 #include "app/MainWindow.h"
 #include "browse/ItemListPanel.h"
+#include "server/SendtoDialog.h"
 #include "store/DataModule.h"
 #include "subscribe/RecommendItemPanel.h"
 #include "subscribe/RecommendPanel.h"
@@ -277,6 +278,32 @@ TEST_F(MainWindow, AnEmptyAdvertisementTableLeavesTheFooterAlone)
         QMetaObject::invokeMethod(window.advertisement->tm_advertisement, "timeout");
     EXPECT_EQ(window.lab_Footinfo->text(), text);
     EXPECT_EQ(window.lab_Footinfo->hint(), QStringLiteral("http://127.0.0.1:8731/"));
+}
+
+// A window without its catalogue, browser, card dialog or login dialog
+// lets what would need them come to nothing: the footer stays, no page
+// opens, and a card offline asks only whether to log in.
+TEST_F(MainWindow, WhatNeedsAMissingCompanionComesToNothing)
+{
+    const QString footer = window.lab_Footinfo->text();
+    QMetaObject::invokeMethod(window.advertisement->tm_advertisement, "timeout");
+    EXPECT_EQ(window.lab_Footinfo->text(), footer);
+
+    window.setBrowser(nullptr);
+    const QString page = QStringLiteral("http://127.0.0.1:8731/flash/1.html");
+    emit window.pal_files->openItemPage(page, QStringLiteral("一"), 1);
+    emit window.pal_RecommendItem->openItemPage(page, QStringLiteral("一"));
+    window.SendItemAsCard(1, QStringLiteral("一"));
+    window.sb_set->click();
+    EXPECT_TRUE(prompter.asked.isEmpty());
+
+    TFrm_Sendto cards(prompter, QStringLiteral("http://127.0.0.1:8731/"));
+    window.setCardDialog(&cards);
+    prompter.answers = {platform::Prompter::Answer::Yes};
+    window.SendItemAsCard(1, QStringLiteral("一"));
+    ASSERT_EQ(prompter.asked.size(), 1);
+    EXPECT_TRUE(prompter.asked[0].text.contains(QStringLiteral("离线"))) << prompter.asked[0].text.toStdString();
+    EXPECT_FALSE(cards.isVisible());
 }
 
 TEST_F(MainWindow, TheFooterOpensOnlyWebAndMailAddresses)

@@ -5,6 +5,8 @@
 #include "ScriptedPrompter.h"
 #include "Wait.h"
 
+#include "app/CommandLine.h"
+#include "app/HomeInstance.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "browser/BrowserWindow.h"
@@ -20,6 +22,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -28,11 +32,14 @@
 
 #include <algorithm>
 
+#include <signal.h>
+
 namespace {
 
 // Runs the program and returns its exit code; stderr goes to `errors`.
 int runProgram(const QStringList &arguments, const QString &workingDir, QString *errors = nullptr,
-               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+               QString *output = nullptr)
 {
     QProcess p;
     p.setWorkingDirectory(workingDir);
@@ -45,6 +52,8 @@ int runProgram(const QStringList &arguments, const QString &workingDir, QString 
     }
     if (errors)
         *errors = QString::fromLocal8Bit(p.readAllStandardError());
+    if (output)
+        *output = QString::fromLocal8Bit(p.readAllStandardOutput());
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
@@ -256,6 +265,111 @@ TEST(Program, StartsFromAnotherDirectoryInItsHome)
         << "the parent holds no catalogue";
     EXPECT_TRUE(errors.contains(QStringLiteral("数据库读写失败，您的数据库不能正常打开！"))) << errors.toStdString();
     EXPECT_EQ(runProgram({QStringLiteral("--screenshot"), shot}, sharedDemoHome(), &errors), 0) << errors.toStdString();
+}
+
+// Before any window the program says why it cannot start: no display (its
+// home left unmade), a home it cannot make, a command line it does not know.
+// Help and version need neither display nor home.
+TEST(Program, SaysWhyItCannotStartBeforeAnyWindow)
+{
+    QTemporaryDir dir;
+    QFile plain(dir.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("DISPLAY"),
+                                QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX")})
+        bare.remove(name);
+    const QString home = dir.filePath(QStringLiteral("home"));
+    const QString blocked = plain.fileName() + QStringLiteral("/home");
+    const QString shot = dir.filePath(QStringLiteral("x.png"));
+    QString errors;
+    QString output;
+
+    EXPECT_EQ(runProgram({QStringLiteral("--home"), home}, dir.path(), &errors, bare), 1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("no display"))) << errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(home));
+
+    // Any of the three names a display; a screenshot needs none.
+    for (const QString &name :
+         {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"), QString()}) {
+        SCOPED_TRACE(name.toStdString());
+        QProcessEnvironment environment = bare;
+        QStringList arguments{QStringLiteral("--home"), blocked};
+        if (name.isEmpty())
+            arguments << QStringLiteral("--screenshot") << shot;
+        else
+            environment.insert(name, name == QLatin1String("QT_QPA_PLATFORM") ? QStringLiteral("offscreen")
+                                                                              : QStringLiteral("unused"));
+        EXPECT_EQ(runProgram(arguments, dir.path(), &errors, environment), 1);
+        EXPECT_TRUE(errors.contains(QStringLiteral("cannot work in %1").arg(blocked))) << errors.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(shot));
+
+    EXPECT_EQ(
+        runProgram({QStringLiteral("--home"), blocked, QStringLiteral("--help")}, dir.path(), &errors, bare, &output),
+        0);
+    EXPECT_EQ(output, app::helpText());
+    EXPECT_EQ(runProgram({QStringLiteral("--home"), blocked, QStringLiteral("--version")}, dir.path(), &errors, bare,
+                         &output),
+              0);
+    EXPECT_EQ(output, app::versionText());
+    EXPECT_EQ(runProgram({QStringLiteral("--import-worker"), shot}, dir.path(), &errors, bare, &output), 2);
+    EXPECT_TRUE(errors.startsWith(QStringLiteral("flashbar: unknown option --import-worker"))) << errors.toStdString();
+    EXPECT_TRUE(errors.endsWith(app::helpText()));
+    EXPECT_TRUE(output.isEmpty());
+}
+
+// Whether our site answers on 127.0.0.1:port.
+bool siteAnswers(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(1000))
+        return false;
+    socket.write("GET /flashbar-site HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    QByteArray answer;
+    while (socket.waitForReadyRead(1000))
+        answer += socket.readAll();
+    return answer.contains("\r\n\r\nflashbar-site");
+}
+
+// The desktop ends the session with SIGTERM, a terminal interrupts with
+// SIGINT: either closes the program as its window's closing does, with its
+// code, and the local site it started ends with it. One that comes while a
+// box of the start is up (the site's port taken) ends the box, then the
+// program.
+TEST(Program, EndsOnSigtermOrSigintAsIfClosedAndItsSiteWithIt)
+{
+    QTemporaryDir dir;
+    copyDemoHome(dir.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    for (const bool taken : {false, true}) {
+        for (const int signal : {SIGTERM, SIGINT}) {
+            SCOPED_TRACE(testing::Message() << "signal " << signal << (taken ? ", port taken" : ""));
+            QTcpServer other;
+            ASSERT_TRUE(other.listen(QHostAddress::LocalHost, 0));
+            const quint16 port = other.serverPort();
+            if (!taken)
+                other.close();
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(FLASHBAR_PROGRAM),
+                          {QStringLiteral("--home"), dir.path(), QStringLiteral("--site"),
+                           QStringLiteral("http://127.0.0.1:%1/").arg(port)});
+            // The site answers once the program waits at its login; a taken
+            // port is told in a box once the program holds its home.
+            const QString lock = app::homeSocketPath(dir.path()) + QStringLiteral(".lock");
+            ASSERT_TRUE(waitFor([&] { return taken ? QFileInfo::exists(lock) : siteAnswers(port); }, 30000));
+            ASSERT_EQ(::kill(pid_t(program.processId()), signal), 0);
+            ASSERT_TRUE(program.waitForFinished(20000));
+            EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+            EXPECT_TRUE(taken || !siteAnswers(port)) << "the site outlived the program";
+        }
+    }
 }
 
 TEST(Program, AnErrorInAnEventIsShownAndTheProgramGoesOn)

@@ -2,12 +2,14 @@
 // one program per home, and the help command.
 #include "DemoHome.h"
 #include "EnvVar.h"
+#include "OldCatalogue.h"
 #include "ScriptedPrompter.h"
 #include "Wait.h"
 
 #include "app/FirstStart.h"
 #include "app/HomeInstance.h"
 #include "app/MainWindow.h"
+#include "app/StartUp.h"
 #include "browser/BrowserWindow.h"
 #include "browser/PlayerServer.h"
 #include "browser/WebView.h"
@@ -17,19 +19,26 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -178,6 +187,173 @@ TEST(FirstStart, TheProgramWithoutHomeAsksWhereItLooks)
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("x.png"))));
 }
 
+// What a progress dialog showed as it closed.
+class ProgressAtClose final : public QObject
+{
+public:
+    QString label;
+    int maximum = 0;
+    int value = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *dialog = qobject_cast<QProgressDialog *>(watched);
+        if (dialog && event->type() == QEvent::Hide) {
+            label = dialog->labelText();
+            maximum = dialog->maximum();
+            value = dialog->value();
+        }
+        return false;
+    }
+};
+
+// Before its window, a start claims its home, reads the site's address and
+// settles the catalogue: an owner that does not answer, a declined or failed
+// import, a declined demo home each end the start with their code; a taken
+// import (its progress shown) and a screenshot run go on.
+TEST(FirstStart, ThePreparedHomeIsClaimedImportedOrLeftWithItsCode)
+{
+    QTemporaryDir dir;
+    const EnvVar config("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")));
+    const QString settings = dir.filePath(QStringLiteral("config/flashbar/flashbar.conf"));
+    const import::WorkerCommand worker{QStringLiteral(FLASHBAR_PROGRAM), {QStringLiteral("--import-worker")}};
+    const QString home = dir.filePath(QStringLiteral("old"));
+    const QString db = home + QStringLiteral("/Data/info.db");
+    ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/Data")));
+    ASSERT_TRUE(
+        QFile::rename(oldCatalogueMdb(QStringLiteral(FRUIT_MDB), dir.path()), home + QStringLiteral("/Data/info.mdb")));
+    ScriptedPrompter prompter;
+    app::Options options;
+    options.home = home;
+    QString site;
+    const auto prepare = [&](const QString &where) {
+        prompter.asked.clear();
+        app::HomeInstance instance(where);
+        return app::prepareHome(instance, options, where, worker, prompter, &site);
+    };
+
+    {
+        // Held by a program that does not answer: told, and nothing else done.
+        app::HomeInstance holder(home);
+        ASSERT_EQ(holder.claim(), app::HomeInstance::Claim::First);
+        EXPECT_EQ(prepare(home), 1);
+        ASSERT_EQ(prompter.asked.size(), 1);
+        EXPECT_EQ(prompter.asked[0].icon, platform::Prompter::Icon::Error);
+        EXPECT_TRUE(prompter.asked[0].text.contains(QStringLiteral("没有响应")));
+        EXPECT_TRUE(prompter.asked[0].text.contains(home)) << prompter.asked[0].text.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(settings));
+
+        // A screenshot run neither claims the home nor imports; a bad address
+        // in the settings file is told and the default used.
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(settings).path()));
+        QFile file(settings);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[site]\naddress=ftp://files.example/\n");
+        file.close();
+        options.screenshot = dir.filePath(QStringLiteral("shot.png"));
+        EXPECT_EQ(prepare(home), std::nullopt);
+        ASSERT_EQ(prompter.asked.size(), 1);
+        EXPECT_TRUE(prompter.asked[0].text.contains(settings)) << prompter.asked[0].text.toStdString();
+        EXPECT_EQ(site, app::kDefaultSite);
+        EXPECT_FALSE(QFileInfo::exists(db));
+        options.screenshot.clear();
+        ASSERT_TRUE(QFile::remove(settings));
+    }
+
+    // The import declined: the program is to quit, and the first start has
+    // kept the default address in the settings file.
+    EXPECT_EQ(prepare(home), 0);
+    ASSERT_EQ(prompter.asked.size(), 1);
+    EXPECT_TRUE(prompter.asked[0].text.contains(home + QStringLiteral("/Data/info.mdb")));
+    EXPECT_FALSE(QFileInfo::exists(db));
+    EXPECT_TRUE(fileBytes(settings).contains(app::kDefaultSite.toUtf8())) << fileBytes(settings).toStdString();
+
+    // Taken: read under its progress, table by table, and the start goes on
+    // with the command line's site, which is not kept.
+    ProgressAtClose progress;
+    qApp->installEventFilter(&progress);
+    ASSERT_TRUE(QFile::remove(settings));
+    options.site = QStringLiteral("http://10.0.0.2:81/");
+    options.siteGiven = true;
+    prompter.answers = {platform::Prompter::Answer::Yes};
+    EXPECT_EQ(prepare(home), std::nullopt);
+    qApp->removeEventFilter(&progress);
+    EXPECT_EQ(site, options.site);
+    EXPECT_FALSE(QFileInfo::exists(settings));
+    EXPECT_EQ(prompter.asked.size(), 1);
+    EXPECT_TRUE(QFileInfo::exists(db));
+    EXPECT_FALSE(catalogue::catalogueInfo(home).contains(QStringLiteral("items: 0\n")));
+    // It closed on the last table's count.
+    const QRegularExpressionMatch table =
+        QRegularExpression(QStringLiteral("\n表 (\\d+)/\\1：.+\n已导入 [1-9]\\d* 行$")).match(progress.label);
+    ASSERT_TRUE(table.hasMatch()) << progress.label.toStdString();
+    EXPECT_EQ(progress.maximum, table.captured(1).toInt() * 100);
+    EXPECT_GT(progress.value, progress.maximum - 100);
+    // Now that it has its catalogue, nothing is asked.
+    EXPECT_EQ(prepare(home), std::nullopt);
+    EXPECT_TRUE(prompter.asked.isEmpty());
+
+    // A file that is no catalogue: the failure is told and the program quits.
+    const QString other = dir.filePath(QStringLiteral("fruit"));
+    ASSERT_TRUE(QDir().mkpath(other + QStringLiteral("/Data")));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(FRUIT_MDB), other + QStringLiteral("/Data/info.mdb")));
+    prompter.answers = {platform::Prompter::Answer::Yes};
+    EXPECT_EQ(prepare(other), 1);
+    ASSERT_EQ(prompter.asked.size(), 2);
+    EXPECT_EQ(prompter.asked[1].icon, platform::Prompter::Icon::Error);
+
+    // Without --home, an empty home is offered a demo catalogue; No quits.
+    options.home.clear();
+    const QString fresh = dir.filePath(QStringLiteral("fresh"));
+    EXPECT_EQ(prepare(fresh), 0);
+    ASSERT_EQ(prompter.asked.size(), 1);
+    EXPECT_TRUE(prompter.asked[0].text.contains(fresh + QStringLiteral("/Data/info.db")));
+    EXPECT_FALSE(QFileInfo::exists(fresh + QStringLiteral("/Data")));
+    // And a home that has its catalogue goes on without a question.
+    EXPECT_EQ(prepare(home), std::nullopt);
+    EXPECT_TRUE(prompter.asked.isEmpty());
+}
+
+// The local site the program starts: nothing for an address elsewhere, a box
+// that names the address when its port is taken or its program cannot
+// start, and the program goes on either way.
+TEST(FirstStart, ALocalSiteThatCannotStartIsTold)
+{
+    QTemporaryDir dir;
+    const QString home = sharedDemoHome();
+    ScriptedPrompter prompter;
+    app::LocalSite site;
+    EXPECT_EQ(app::startLocalSite(site, QStringLiteral("http://flash.example.org/"), home,
+                                  dir.filePath(QStringLiteral("none")), prompter),
+              app::LocalSite::State::Elsewhere);
+    EXPECT_TRUE(prompter.asked.isEmpty());
+
+    QTcpServer taken;
+    ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
+    const QString takenAddress = QStringLiteral("http://127.0.0.1:%1/").arg(taken.serverPort());
+    EXPECT_EQ(app::startLocalSite(site, takenAddress, home, QStringLiteral(SITE_PROGRAM), prompter),
+              app::LocalSite::State::PortTaken);
+    ASSERT_EQ(prompter.asked.size(), 1);
+    EXPECT_TRUE(prompter.asked[0].text.contains(takenAddress)) << prompter.asked[0].text.toStdString();
+    EXPECT_TRUE(prompter.asked[0].text.contains(QStringLiteral("占用")));
+    EXPECT_EQ(site.processId(), 0);
+
+    taken.close();
+    prompter.asked.clear();
+    EXPECT_EQ(app::startLocalSite(site, takenAddress, home, dir.filePath(QStringLiteral("none")), prompter),
+              app::LocalSite::State::Failed);
+    ASSERT_EQ(prompter.asked.size(), 1);
+    EXPECT_TRUE(prompter.asked[0].text.contains(takenAddress));
+    EXPECT_TRUE(prompter.asked[0].text.contains(QStringLiteral("flashbar-site"))) << "with the reason";
+
+    prompter.asked.clear();
+    EXPECT_EQ(app::startLocalSite(site, takenAddress, home, QStringLiteral(SITE_PROGRAM), prompter),
+              app::LocalSite::State::Started);
+    EXPECT_TRUE(prompter.asked.isEmpty());
+    EXPECT_NE(site.processId(), 0);
+}
+
 TEST(HomeInstance, ASecondProgramOnTheSameHomeBringsTheFirstForward)
 {
     QTemporaryDir other;
@@ -236,9 +412,62 @@ TEST(HomeInstance, AStrayLineIsRefusedAndASilentOwnerIsReported)
     EXPECT_EQ(answer, QByteArray("bad\n"));
     EXPECT_EQ(raised.count(), 0);
 
+    // The raise line in two pieces is one request.
+    QLocalSocket slow;
+    slow.connectToServer(app::homeSocketPath(home.path()));
+    ASSERT_TRUE(slow.waitForConnected(3000));
+    slow.write("rai");
+    slow.flush();
+    answer.clear();
+    EXPECT_FALSE(waitFor([&] { return !(answer += slow.readAll()).isEmpty(); }, 300));
+    slow.write("se\n");
+    slow.flush();
+    ASSERT_TRUE(waitFor([&] {
+        answer += slow.readAll();
+        return answer.endsWith('\n');
+    }));
+    EXPECT_EQ(answer, QByteArray("ok\n"));
+    EXPECT_EQ(raised.count(), 1);
+
     // The first one is busy in this very thread and cannot answer in time.
     app::HomeInstance second(home.path());
     EXPECT_EQ(second.claim(), app::HomeInstance::Claim::OtherSilent);
+
+    // A home locked by a program that never listened: silent too. The home
+    // need not exist yet.
+    const QString unmade = home.filePath(QStringLiteral("unmade"));
+    QLockFile held(app::homeSocketPath(unmade) + QStringLiteral(".lock"));
+    ASSERT_TRUE(held.tryLock(0));
+    app::HomeInstance third(unmade);
+    EXPECT_EQ(third.claim(), app::HomeInstance::Claim::OtherSilent);
+}
+
+// Without a usable runtime directory (Qt's own fallback under the temporary
+// directory blocked too) the home's socket is made in the temporary
+// directory: two starts on a home still meet, whatever their current
+// directories.
+TEST(HomeInstance, WithoutARuntimeDirectoryTwoStartsStillMeet)
+{
+    QTemporaryDir dir;
+    const QString home = dir.filePath(QStringLiteral("home"));
+    const QString tmp = dir.filePath(QStringLiteral("tmp"));
+    ASSERT_TRUE(QDir().mkpath(home) && QDir().mkpath(tmp));
+    for (const QString &plain :
+         {dir.filePath(QStringLiteral("plain")),
+          QStringLiteral("%1/runtime-%2").arg(tmp, QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name))}) {
+        QFile file(plain);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const EnvVar runtime("XDG_RUNTIME_DIR", dir.filePath(QStringLiteral("plain")));
+    const EnvVar temporary("TMPDIR", tmp);
+
+    std::optional<CurrentDir> here(std::in_place, home);
+    app::HomeInstance first(home);
+    ASSERT_EQ(first.claim(), app::HomeInstance::Claim::First);
+    here.emplace(dir.path());
+    app::HomeInstance second(home);
+    EXPECT_EQ(second.claim(), app::HomeInstance::Claim::OtherSilent);
+    EXPECT_TRUE(app::homeSocketPath(home).startsWith(tmp + u'/'));
 }
 
 TEST(Help, TheHomesHelpFileGoesToTheDesktopElseOurHelpPageOpensInTheBrowser)
