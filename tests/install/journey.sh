@@ -25,6 +25,17 @@ window() {
   done
   fail "no window \"$1\" appeared"
 }
+# Whether no visible window's title matches, seen twice in a row within 30 s
+# (a search can miss a window while others come and go).
+gone() {
+  local misses=0
+  for _ in $(seq 100); do
+    if xdotool search --onlyvisible --name "$1" > /dev/null 2>&1; then misses=0; else misses=$((misses + 1)); fi
+    ((misses >= 2)) && return 0
+    sleep 0.3
+  done
+  return 1
+}
 focus() { xdotool windowactivate --sync "$1" 2> /dev/null || xdotool windowfocus --sync "$1"; sleep 0.3; }
 # Whether a process lives (a zombie no longer counts).
 alive() { [[ -r /proc/$1/stat ]] && [[ "$(awk '{print $3}' "/proc/$1/stat")" != Z ]]; }
@@ -78,11 +89,7 @@ xdotool type --delay 40 demo
 xdotool key Tab
 xdotool type --delay 40 demo
 xdotool key Return
-for _ in $(seq 100); do
-  xdotool search --onlyvisible --name '^Zanto用户登陆$' > /dev/null 2>&1 || break
-  sleep 0.3
-done
-xdotool search --onlyvisible --name '^Zanto用户登陆$' > /dev/null 2>&1 && fail "the online login did not end"
+gone '^Zanto用户登陆$' || fail "the online login did not end"
 users=$(sqlite3 -cmd ".timeout 5000" "$home/Data/info.db" "select count(*) from tb_users where Username = 'demo'" || true)
 [[ "$users" == 1 ]] || fail "the online login was not kept"
 
