@@ -3,6 +3,7 @@
 #include "app/LocalSite.h"
 #include "common/Settings.h"
 
+#include "Files.h"
 #include "Wait.h"
 
 #include <QDir>
@@ -44,12 +45,6 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_previous;
 };
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A port nothing listens on, as the system hands them out.
 quint16 freePort()

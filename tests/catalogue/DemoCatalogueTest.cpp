@@ -1,5 +1,7 @@
 #include "catalogue/DemoCatalogue.h"
 
+#include "Files.h"
+
 #include "store/Connection.h"
 #include "store/DatabaseError.h"
 
@@ -228,13 +230,6 @@ QMap<QString, QByteArray> localFiles(const QString &home)
         out.insert(local.relativeFilePath(file.fileName()), file.readAll());
     }
     return out;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
 }
 
 TEST(DemoHome, ReplacingAHomeRestoresItsLocalCopies)

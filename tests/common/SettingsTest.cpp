@@ -3,6 +3,8 @@
 #include "common/Settings.h"
 #include "common/Paths.h"
 
+#include "Files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -23,20 +25,6 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_old;
 };
-
-void writeFile(const QString &path, const QByteArray &text)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 

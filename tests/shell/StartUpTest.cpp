@@ -2,6 +2,7 @@
 // one program per home, and the help command.
 #include "DemoHome.h"
 #include "EnvVar.h"
+#include "Files.h"
 #include "OldCatalogue.h"
 #include "ScriptedPrompter.h"
 #include "Wait.h"
@@ -42,19 +43,6 @@
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 TEST(FirstStart, OffersDemoHomeWritesItOnYesAndNeverReplacesData)
 {
     QTemporaryDir dir;
@@ -87,7 +75,7 @@ TEST(FirstStart, OffersDemoHomeWritesItOnYesAndNeverReplacesData)
     prompter.answers = {platform::Prompter::Answer::Yes};
     EXPECT_EQ(app::offerDemoHome(broken, QString(), prompter), app::HomeOffer::NotNeeded);
     EXPECT_TRUE(prompter.asked.isEmpty());
-    EXPECT_EQ(fileBytes(broken + QStringLiteral("/Data/info.db")), QByteArray("not a database"));
+    EXPECT_EQ(readFile(broken + QStringLiteral("/Data/info.db")), QByteArray("not a database"));
 
     // A home that cannot be written (under a plain file): the failure is told.
     QFile plain(dir.filePath(QStringLiteral("plain")));
@@ -267,7 +255,7 @@ TEST(FirstStart, ThePreparedHomeIsClaimedImportedOrLeftWithItsCode)
     ASSERT_EQ(prompter.asked.size(), 1);
     EXPECT_TRUE(prompter.asked[0].text.contains(home + QStringLiteral("/Data/info.mdb")));
     EXPECT_FALSE(QFileInfo::exists(db));
-    EXPECT_TRUE(fileBytes(settings).contains(app::kDefaultSite.toUtf8())) << fileBytes(settings).toStdString();
+    EXPECT_TRUE(readFile(settings).contains(app::kDefaultSite.toUtf8())) << readFile(settings).toStdString();
 
     // Taken: read under its progress, table by table, and the start goes on
     // with the command line's site, which is not kept.

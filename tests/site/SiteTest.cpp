@@ -6,6 +6,7 @@
 
 #include "store/Connection.h"
 #include "store/JetSql.h"
+#include "support/Files.h"
 #include "support/Wait.h"
 
 #include <QDir>
@@ -153,14 +154,6 @@ QByteArray randomBytes(qsizetype size)
     for (char &c : bytes)
         c = char(generator.bounded(256));
     return bytes;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(bytes);
 }
 
 QStringList rows(const QString &home, const QString &sql)
