@@ -50,17 +50,19 @@ HomeOffer offerDemoHome(const QString &home, const QString &site, platform::Prom
 
 namespace {
 
+// The text goes first: setting the value of a modal dialog runs the event
+// loop, where later progress may be shown.
 void showProgress(QProgressDialog &dialog, const QString &file, const import::CopyProgress &p)
 {
-    dialog.setMaximum(std::max(1, p.tables) * 100);
-    const qint64 part = p.expectedRows > 0 ? std::min<qint64>(99, 100 * p.tableRows / p.expectedRows) : 0;
-    dialog.setValue(int((p.table - 1) * 100 + part));
     dialog.setLabelText(QStringLiteral("正在导入 %1\n表 %2/%3：%4\n已导入 %5 行")
                             .arg(file)
                             .arg(p.table)
                             .arg(p.tables)
                             .arg(import::printableName(p.name))
                             .arg(p.totalRows));
+    dialog.setMaximum(std::max(1, p.tables) * 100);
+    const qint64 part = p.expectedRows > 0 ? std::min<qint64>(99, 100 * p.tableRows / p.expectedRows) : 0;
+    dialog.setValue(int((p.table - 1) * 100 + part));
 }
 
 } // namespace

@@ -127,9 +127,13 @@ void ImportProcess::readOutput()
 {
     m_stall.start();
     m_pending += m_process.readAllStandardOutput();
+    // Each line leaves the buffer before it is handled: a handler may run the
+    // event loop (a modal progress dialog does), and this is then called
+    // again for the lines that follow.
     for (qsizetype end = m_pending.indexOf('\n'); end >= 0; end = m_pending.indexOf('\n')) {
-        readLine(m_pending.left(end));
+        const QByteArray line = m_pending.left(end);
         m_pending.remove(0, end + 1);
+        readLine(line);
     }
 }
 

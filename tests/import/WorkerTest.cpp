@@ -10,11 +10,13 @@
 #include "import/MdbText.h"
 #include "store/Connection.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -49,8 +51,13 @@ TEST(ImportProcess, TheWorkerCopiesTableByTableAndEveryEndIsReported)
                          QList<import::CopyProgress> *told = nullptr) {
         auto process = std::make_unique<import::ImportProcess>(kWorker, source, into, replace);
         if (told) {
-            QObject::connect(process.get(), &import::ImportProcess::progressed,
-                             [told](const import::CopyProgress &p) { told->append(p); });
+            // As a modal progress dialog does, each step runs the event loop
+            // while the worker writes on.
+            QObject::connect(process.get(), &import::ImportProcess::progressed, [told](const import::CopyProgress &p) {
+                told->append(p);
+                QThread::msleep(20);
+                QCoreApplication::processEvents();
+            });
         }
         process->start();
         process->waitForEnd();

@@ -234,11 +234,7 @@ TEST(FirstStart, ThePreparedHomeIsClaimedImportedOrLeftWithItsCode)
 
         // A screenshot run neither claims the home nor imports; a bad address
         // in the settings file is told and the default used.
-        ASSERT_TRUE(QDir().mkpath(QFileInfo(settings).path()));
-        QFile file(settings);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("[site]\naddress=ftp://files.example/\n");
-        file.close();
+        writeFile(settings, "[site]\naddress=ftp://files.example/\n");
         options.screenshot = dir.filePath(QStringLiteral("shot.png"));
         EXPECT_EQ(prepare(home), std::nullopt);
         ASSERT_EQ(prompter.asked.size(), 1);
@@ -443,8 +439,7 @@ TEST(HomeInstance, WithoutARuntimeDirectoryTwoStartsStillMeet)
     for (const QString &plain :
          {dir.filePath(QStringLiteral("plain")),
           QStringLiteral("%1/runtime-%2").arg(tmp, QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name))}) {
-        QFile file(plain);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        writeFile(plain, {});
     }
     const EnvVar runtime("XDG_RUNTIME_DIR", dir.filePath(QStringLiteral("plain")));
     const EnvVar temporary("TMPDIR", tmp);
@@ -504,10 +499,7 @@ TEST(Help, TheHomesHelpFileGoesToTheDesktopElseOurHelpPageOpensInTheBrowser)
     const EnvVar config("XDG_CONFIG_HOME", xdg.filePath(QStringLiteral("config")));
     const EnvVar data("XDG_DATA_HOME", xdg.filePath(QStringLiteral("data")));
     const EnvVar desktopName("XDG_CURRENT_DESKTOP", QString());
-    QFile file(chm);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("ITSF");
-    file.close();
+    writeFile(chm, "ITSF");
     desktopOpens = true;
 
     // No program for it: our help page, though the desktop would take it.
@@ -517,8 +509,6 @@ TEST(Help, TheHomesHelpFileGoesToTheDesktopElseOurHelpPageOpensInTheBrowser)
 
     // A program for it that starts: it goes there and nothing else opens.
     const QString type = QMimeDatabase().mimeTypeForFile(chm).name();
-    ASSERT_TRUE(QDir().mkpath(xdg.filePath(QStringLiteral("data/applications"))));
-    ASSERT_TRUE(QDir().mkpath(xdg.filePath(QStringLiteral("config"))));
     writeFile(xdg.filePath(QStringLiteral("data/applications/chm-reader.desktop")),
               "[Desktop Entry]\nType=Application\nName=CHM reader\nExec=true %f\nMimeType=" + type.toUtf8() + ";\n");
     writeFile(xdg.filePath(QStringLiteral("config/mimeapps.list")),
