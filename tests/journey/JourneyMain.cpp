@@ -1,6 +1,8 @@
 // Test entry point for the journeys: the program's own application object on
 // a real X server. With FLASHBAR_TEST_WM set, the tests wait for the window
 // manager to be up first.
+#include "OwnRuntime.h"
+
 #include "app/Application.h"
 
 #include <QDeadlineTimer>
@@ -55,6 +57,7 @@ int main(int argc, char **argv)
     // The web profile and the program's settings stay with this run.
     QTemporaryDir data;
     qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    const OwnRuntime runtime;
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     Application app(argc, argv);
     Application::useWindowFont();

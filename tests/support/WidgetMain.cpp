@@ -1,5 +1,7 @@
 // Test entry point for tests with windows (offscreen).
+#include "OwnRuntime.h"
 #include "ui/art/WindowFont.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 
@@ -12,6 +14,7 @@ int main(int argc, char **argv)
     // Each test program keeps the user's data (the web profile) to itself.
     QTemporaryDir data;
     qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    const OwnRuntime runtime;
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     art::useWindowFont();
