@@ -1,34 +1,17 @@
 #include "app/Application.h"
 
+#include "platform/EndSignals.h"
 #include "platform/Prompter.h"
 #include "store/DatabaseError.h"
-
 #include "ui/art/WindowFont.h"
 
 #include <QScopeGuard>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
-
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-
-// The signal handler only writes a byte here; the event loop reads it.
-int g_signalPair[2] = {-1, -1};
-
-void onEndSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_signalPair[1], &byte, 1);
-}
-
-} // namespace
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -71,12 +54,10 @@ void Application::useWindowFont()
 
 void Application::closeOnSignals()
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPair) != 0)
+    auto *ends = platform::EndSignals::watch({SIGTERM, SIGINT}, this);
+    if (!ends)
         return;
-    auto *notifier = new QSocketNotifier(g_signalPair[0], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t read = ::read(g_signalPair[0], &byte, 1);
+    connect(ends, &platform::EndSignals::received, this, [this] {
         m_endRequested = true;
         // Before the window, a box of the start is up: it ends as if
         // declined, and the window closes as soon as it is there.
@@ -85,12 +66,6 @@ void Application::closeOnSignals()
         else
             QCoreApplication::exit(0);
     });
-    struct sigaction action = {};
-    action.sa_handler = onEndSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
 }
 
 void Application::setMainWindow(QWidget *window)

@@ -8,16 +8,14 @@
 #include "handoff/Framing.h"
 #include "handoff/Managers.h"
 #include "platform/Conversation.h"
+#include "platform/EndSignals.h"
 
 #include <QApplication>
 #include <QFont>
-#include <QSocketNotifier>
 
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 namespace dde = platform::dde;
@@ -34,31 +32,6 @@ bool anotherIsServing()
         }
     }
     return false;
-}
-
-int quitPipe[2] = {-1, -1};
-
-void quitSignalled(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(quitPipe[1], &byte, 1);
-}
-
-// SIGTERM, SIGINT and SIGHUP end the event loop as closing the window does,
-// so that aria2c is stopped and its configuration, secret included, is
-// removed rather than left in the temporary folder.
-void quitOnSignals()
-{
-    if (::pipe2(quitPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
-    auto *notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, &QCoreApplication::quit);
-    struct sigaction action = {};
-    action.sa_handler = quitSignalled;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
-        ::sigaction(signal, &action, nullptr);
 }
 
 } // namespace
@@ -101,7 +74,11 @@ int main(int argc, char **argv)
     QObject::connect(&aria2, &dm::Aria2::ready, &window,
                      [&] { window.setStatus(QStringLiteral("aria2 %1 已就绪").arg(aria2.version())); });
     QObject::connect(&aria2, &dm::Aria2::stopped, &window, [&](const QString &reason) { window.setStatus(reason); });
-    quitOnSignals();
+    // SIGTERM, SIGINT and SIGHUP end the event loop as closing the window
+    // does, so that aria2c is stopped and its configuration, secret
+    // included, is removed rather than left in the temporary folder.
+    if (auto *ends = platform::EndSignals::watch({SIGTERM, SIGINT, SIGHUP}, &app))
+        QObject::connect(ends, &platform::EndSignals::received, &app, &QCoreApplication::quit);
     window.setStatus(QStringLiteral("正在启动 aria2…"));
     aria2.start();
     window.show();
