@@ -4,6 +4,7 @@
 #include "Wait.h"
 
 #include "DemoSite.h"
+#include "Files.h"
 #include "ScriptedPrompter.h"
 #include "browser/BrowserWindow.h"
 #include "browser/PlayerServer.h"
@@ -199,10 +200,7 @@ TEST_F(BrowserWindow, TheProgramsOwnPageOpensWhereOtherLocalFilesWouldNot)
 {
     QTemporaryDir help;
     const QString path = QDir(help.path()).filePath(QStringLiteral("帮助.html"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("<html><head><meta charset=\"utf-8\"><title>帮助</title></head><body>help</body></html>");
-    f.close();
+    writeFile(path, "<html><head><meta charset=\"utf-8\"><title>帮助</title></head><body>help</body></html>");
     QTemporaryDir home;
     window.setProgramDir(home.path());
     window.ShowOwnPage(path);
@@ -295,12 +293,9 @@ TEST_F(BrowserWindow, AHugeStrangeTitleIsShortenedInTheCaptionLabel)
 {
     QTemporaryDir home;
     const QString path = QDir(home.path()).filePath(QStringLiteral("local/栏目/long.html"));
-    QDir().mkpath(QFileInfo(path).path());
     const QString title = QChar(0x202E) + QString(100000, u'长') + QChar(0x200F) + QStringLiteral("末");
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("<html><head><meta charset=\"utf-8\"><title>" + title.toUtf8() + "</title></head><body>x</body></html>");
-    f.close();
+    writeFile(path,
+              "<html><head><meta charset=\"utf-8\"><title>" + title.toUtf8() + "</title></head><body>x</body></html>");
     window.setProgramDir(home.path());
     window.ShowItemPage(path, QStringLiteral("长"), 1);
     // The engine itself keeps only the first few thousand characters of a title.
@@ -345,11 +340,7 @@ TEST_F(BrowserWindow, ALocalFlashFilePlays)
     const int id = 4242;
     const QByteArray swf = samples::sampleSwf(id);
     const QString path = QDir(home.path()).filePath(QStringLiteral("local/测试/movie.swf"));
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(swf);
-    f.close();
+    writeFile(path, swf);
 
     // A window made in a home with the skin, for its picture.
     const QString previous = QDir::currentPath();

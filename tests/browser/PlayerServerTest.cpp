@@ -1,4 +1,5 @@
 // The player's loopback server hands out only what it should.
+#include "Files.h"
 #include "Wait.h"
 
 #include "browser/PlayerServer.h"
@@ -66,14 +67,8 @@ TEST(PlayerServer, ServesThePlayerAndHandedOverFilesOnly)
 {
     QTemporaryDir home;
     const QString movie = QDir(home.path()).filePath(QStringLiteral("a b's.swf"));
-    QFile f(movie);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("FWS-movie");
-    f.close();
-    QFile secret(QDir(home.path()).filePath(QStringLiteral("secret.txt")));
-    ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
-    secret.write("secret");
-    secret.close();
+    writeFile(movie, "FWS-movie");
+    writeFile(QDir(home.path()).filePath(QStringLiteral("secret.txt")), "secret");
 
     browser::PlayerServer server(QStringLiteral(RUFFLE_DIR));
     const QString page = server.playerPageFor(movie, QStringLiteral("<动画> & \"名字\""));
@@ -176,10 +171,7 @@ TEST(PlayerServer, AnswersEachConnectionOnceFromItsRequestLine)
 {
     QTemporaryDir home;
     const QString movie = QDir(home.path()).filePath(QStringLiteral("m.swf"));
-    QFile f(movie);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("FWS-movie");
-    f.close();
+    writeFile(movie, "FWS-movie");
     browser::PlayerServer server(QStringLiteral(RUFFLE_DIR));
     EXPECT_FALSE(server.isPlayerPage(QUrl(QStringLiteral("http://127.0.0.1:80/x/ready/0")))) << "not started";
     const QUrl page(server.playerPageFor(movie, QStringLiteral("m")));
@@ -268,11 +260,8 @@ TEST(PlayerServer, ServesEachKindOfThePlayersFilesAndNothingOfAFolderWithout)
     // A folder of its own: its script is served, its hidden files never,
     // even those named like the player's.
     QTemporaryDir own;
-    for (const char *name : {"ruffle.js", ".hidden.js", ".map"}) {
-        QFile file(QDir(own.path()).filePath(QLatin1String(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray("// ") + name);
-    }
+    for (const char *name : {"ruffle.js", ".hidden.js", ".map"})
+        writeFile(QDir(own.path()).filePath(QLatin1String(name)), QByteArray("// ") + name);
     browser::PlayerServer mine(own.path());
     const QUrl minePage(mine.readyPage());
     const Answer mineHtml = get(minePage.toString());
