@@ -7,6 +7,7 @@ PREFIX ?= /usr/local
 
 COVERAGE_BUILD ?= build-coverage
 SANITIZE_BUILD ?= build-sanitize
+RELEASE_BUILD ?= build-release
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = result_code frames jet_sql form gbk item_check feed mdb_text
@@ -17,7 +18,7 @@ SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:new_delete_type_mismatch=0 \
   LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build test bench run demo install package clean format format-check coverage sanitize fuzz fuzz-build
+.PHONY: all deps configure build test bench run demo install package clean format format-check coverage sanitize fuzz fuzz-build release
 
 all: build
 
@@ -26,7 +27,7 @@ deps:
 
 configure: deps
 	@if [ ! -f $(BUILD)/build.ninja ]; then \
-	  cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE); \
+	  cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DFLASHBAR_WERROR=ON; \
 	fi
 
 build: configure
@@ -39,7 +40,7 @@ test: build
 # line and branch coverage of each source folder.
 coverage: deps
 	@if [ ! -f $(COVERAGE_BUILD)/build.ninja ]; then \
-	  cmake -S . -B $(COVERAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASHBAR_COVERAGE=ON \
+	  cmake -S . -B $(COVERAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASHBAR_COVERAGE=ON -DFLASHBAR_WERROR=ON \
 	    -DFLASHBAR_BUILD_BENCH=OFF $$(command -v ccache > /dev/null && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache); \
 	fi
 	cmake --build $(COVERAGE_BUILD) -j $(JOBS)
@@ -51,11 +52,20 @@ coverage: deps
 # folder and runs every test; any finding fails the test that made it.
 sanitize: deps
 	@if [ ! -f $(SANITIZE_BUILD)/build.ninja ]; then \
-	  cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASHBAR_SANITIZE=ON \
+	  cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLASHBAR_SANITIZE=ON -DFLASHBAR_WERROR=ON \
 	    -DFLASHBAR_BUILD_BENCH=OFF $$(command -v ccache > /dev/null && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache); \
 	fi
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS)
+
+# Builds the programs and benchmarks as a distribution would, optimised
+# (Release), with warnings as errors, in their own folder.
+release: deps
+	@if [ ! -f $(RELEASE_BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(RELEASE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DFLASHBAR_WERROR=ON \
+	    -DFLASHBAR_BUILD_TESTS=OFF $$(command -v ccache > /dev/null && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache); \
+	fi
+	cmake --build $(RELEASE_BUILD) -j $(JOBS)
 
 # Builds the fuzz targets with clang, libFuzzer and the sanitizers into their
 # own folder and runs each for FUZZ_SECONDS on its corpus; any finding fails.
@@ -64,7 +74,7 @@ fuzz: $(addprefix fuzz-run-,$(FUZZ_TARGETS))
 fuzz-build: deps
 	@if [ ! -f $(FUZZ_BUILD)/build.ninja ]; then \
 	  cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-	    -DFLASHBAR_FUZZ=ON -DFLASHBAR_BUILD_TESTS=OFF -DFLASHBAR_BUILD_BENCH=OFF \
+	    -DFLASHBAR_FUZZ=ON -DFLASHBAR_BUILD_TESTS=OFF -DFLASHBAR_BUILD_BENCH=OFF -DFLASHBAR_WERROR=ON \
 	    $$(command -v ccache > /dev/null && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache); \
 	fi
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers

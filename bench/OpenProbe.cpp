@@ -70,9 +70,13 @@ QList<Pick> findPicks(TFrm_Main &main, const QString &home, int wanted)
             const std::optional<QString> path = LocalCopyPath(home, item.columnName, item.fileName);
             const std::optional<unsigned> rgb =
                 item.hasLocalCopy() && path ? bench::distinctBackground(*path) : std::nullopt;
-            const bool seen = std::any_of(picks.begin(), picks.end(), [&](const Pick &p) { return p.rgb == rgb; });
-            if (rgb && !seen)
-                picks << Pick{c, row, *path, *rgb};
+            if (!rgb)
+                continue;
+            const unsigned colour = *rgb;
+            const bool seen =
+                std::any_of(picks.begin(), picks.end(), [colour](const Pick &p) { return p.rgb == colour; });
+            if (!seen)
+                picks << Pick{c, row, *path, colour};
         }
     }
     return picks;

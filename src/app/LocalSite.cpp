@@ -1,11 +1,16 @@
 #include "app/LocalSite.h"
 
+#include "common/Paths.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QUrl>
+
+#include <cstdio>
 
 namespace app {
 namespace {
@@ -68,7 +73,7 @@ LocalSite::State LocalSite::ensure(const QString &address, const QString &home, 
     case Port::OurSite:
         return State::AlreadyServed;
     case Port::Foreign:
-        *error = QStringLiteral("another program holds %1").arg(address);
+        *error = QStringLiteral("另一个程序占用了 %1").arg(address);
         return State::PortTaken;
     case Port::Free:
         break;
@@ -80,7 +85,7 @@ LocalSite::State LocalSite::startSite(quint16 port, const QString &home, const Q
                                       int waitMs)
 {
     if (program.isEmpty() || !QFileInfo(program).isExecutable()) {
-        *error = QStringLiteral("the site's program flashbar-site is not installed");
+        *error = QStringLiteral("没有找到网站程序 flashbar-site");
         return State::Failed;
     }
     // The site watches that the program is its parent, and ends when not.
@@ -99,9 +104,19 @@ LocalSite::State LocalSite::startSite(quint16 port, const QString &home, const Q
             return State::Started;
         }
     }
-    const QString why = QString::fromLocal8Bit(m_process.readAllStandardError()).trimmed();
+    const bool ended = m_process.state() == QProcess::NotRunning;
+    const bool noCatalogue =
+        ended && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == common::kSiteNoCatalogueExit;
+    const QByteArray complaint = m_process.readAllStandardError().trimmed();
+    if (!complaint.isEmpty())
+        std::fprintf(stderr, "%s\n", complaint.constData());
     stop();
-    *error = why.isEmpty() ? QStringLiteral("flashbar-site did not start listening") : why;
+    if (noCatalogue) {
+        *error = QStringLiteral("%1 中没有可用的数据库").arg(QDir::toNativeSeparators(home));
+        return State::NoCatalogue;
+    }
+    *error = ended ? QStringLiteral("网站程序 flashbar-site 没有开始服务就退出了")
+                   : QStringLiteral("网站程序 flashbar-site 在 %1 秒内没有开始服务").arg((waitMs + 999) / 1000);
     // Another program may have taken the port since it was probed.
     return probe(port) == Port::Foreign ? State::PortTaken : State::Failed;
 }

@@ -5,10 +5,11 @@
 
 namespace app {
 
-// The demo site on this machine. When the site's address is a local one
-// (http on 127.0.0.1 or localhost) and nothing answers there, the program
-// starts the site's program for its home in the background and ends it when
-// it ends; the site also ends by itself once the program is gone.
+// The demo site on this machine. When our own site belongs at the site's
+// address (a local one: http on 127.0.0.1 or localhost) and nothing answers
+// there, the program starts the site's program for its home in the
+// background and ends it when it ends; the site also ends by itself once the
+// program is gone.
 class LocalSite final
 {
 public:
@@ -17,6 +18,7 @@ public:
         AlreadyServed, // our site answers there already
         Started,       // started, and listening
         PortTaken,     // another program holds the port
+        NoCatalogue,   // the home has no catalogue the site can serve
         Failed,        // the site's program is missing or did not start
     };
 
@@ -30,7 +32,8 @@ public:
 
     // Makes our site answer at `address`, starting `program` for `home`
     // when nothing answers; waits at most `waitMs` for it to listen. On
-    // PortTaken and Failed, `error` says why.
+    // PortTaken, NoCatalogue and Failed, `error` says why in the program's
+    // own words; what the site's program said goes to stderr.
     State ensure(const QString &address, const QString &home, const QString &program, QString *error,
                  int waitMs = 15000);
 

@@ -2,7 +2,6 @@
 
 #include "app/FirstStart.h"
 #include "app/HomeInstance.h"
-#include "common/Settings.h"
 #include "platform/Prompter.h"
 
 #include <QDir>
@@ -11,7 +10,7 @@
 
 namespace app {
 
-QString siteAddress(const Options &options, bool interactive, platform::Prompter &prompter)
+common::SiteSetting siteAddress(const Options &options, bool interactive, platform::Prompter &prompter)
 {
     const common::SiteSetting setting = common::readSiteAddress(options.siteGiven ? options.site : QString());
     if (!setting.error.isEmpty())
@@ -19,11 +18,12 @@ QString siteAddress(const Options &options, bool interactive, platform::Prompter
             QStringLiteral("设置文件中的网站地址不能使用，程序使用 %1。\n%2").arg(setting.address, setting.error));
     else if (interactive && !options.siteGiven)
         common::keepDefaultSiteAddress();
-    return setting.address;
+    return setting;
 }
 
 std::optional<int> prepareHome(HomeInstance &instance, const Options &options, const QString &home,
-                               const import::WorkerCommand &worker, platform::Prompter &prompter, QString *site)
+                               const import::WorkerCommand &worker, platform::Prompter &prompter,
+                               common::SiteSetting *site)
 {
     const bool interactive = options.screenshot.isEmpty();
     if (interactive) {
@@ -47,8 +47,9 @@ std::optional<int> prepareHome(HomeInstance &instance, const Options &options, c
     // A home copied from the old program has its Access catalogue only.
     const HomeOffer imported = interactive ? offerImport(home, worker, prompter) : HomeOffer::NotNeeded;
     // Without --home, the first start offers a demo catalogue.
-    const HomeOffer offer =
-        imported == HomeOffer::NotNeeded && options.home.isEmpty() ? offerDemoHome(home, *site, prompter) : imported;
+    const HomeOffer offer = imported == HomeOffer::NotNeeded && options.home.isEmpty()
+                                ? offerDemoHome(home, site->address, prompter)
+                                : imported;
     if (offer == HomeOffer::Declined)
         return 0;
     if (offer == HomeOffer::Failed)
@@ -56,9 +57,11 @@ std::optional<int> prepareHome(HomeInstance &instance, const Options &options, c
     return std::nullopt;
 }
 
-LocalSite::State startLocalSite(LocalSite &site, const QString &address, const QString &home, const QString &program,
-                                platform::Prompter &prompter)
+LocalSite::State startLocalSite(LocalSite &site, const QString &address, bool ownSite, const QString &home,
+                                const QString &program, platform::Prompter &prompter)
 {
+    if (!ownSite)
+        return LocalSite::State::Elsewhere;
     QString error;
     const LocalSite::State state = site.ensure(address, home, program, &error);
     if (state == LocalSite::State::PortTaken)

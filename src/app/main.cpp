@@ -125,7 +125,7 @@ int main(int argc, char **argv)
     // One program per home: a second start brings the first one forward. A
     // first start on a home without a catalogue offers a demo one.
     app::HomeInstance instance(home);
-    QString site;
+    common::SiteSetting site;
     const std::optional<int> quit = app::prepareHome(
         instance, options, home, {QCoreApplication::applicationFilePath(), {QString::fromLatin1(kImportWorker)}},
         prompter, &site);
@@ -134,9 +134,9 @@ int main(int argc, char **argv)
     // Ends with the program (declared before it, so destroyed after it).
     app::LocalSite localSite;
     if (options.screenshot.isEmpty())
-        app::startLocalSite(localSite, site, home, common::siteProgram(), prompter);
+        app::startLocalSite(localSite, site.address, site.ownSite, home, common::siteProgram(), prompter);
 
-    Program program(prompter, site);
+    Program program(prompter, site.address);
     boxes.setOwner(program.Frm_Main());
     application.setMainWindow(program.Frm_Main());
     // A picture of the main window waits for no one.

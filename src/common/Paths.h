@@ -27,4 +27,7 @@ QString helpDir();
 // (build tree only) the one built there. Empty when there is none.
 QString siteProgram();
 
+// flashbar-site's exit status when its home holds no catalogue it can serve.
+inline constexpr int kSiteNoCatalogueExit = 3;
+
 } // namespace common

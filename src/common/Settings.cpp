@@ -8,6 +8,21 @@ namespace common {
 namespace {
 
 const QString kAddressKey = QStringLiteral("site/address");
+const QString kLocalKey = QStringLiteral("site/local");
+
+bool isLoopbackName(const QString &host)
+{
+    return host == QLatin1String("127.0.0.1") || host == QLatin1String("localhost");
+}
+
+// Two addresses of one site: same scheme, port and path, the host equal or
+// both this machine's own names.
+bool sameSite(const QString &a, const QString &b)
+{
+    const QUrl x(withTrailingSlash(a)), y(withTrailingSlash(b));
+    const bool sameHost = x.host() == y.host() || (isLoopbackName(x.host()) && isLoopbackName(y.host()));
+    return sameHost && x.scheme() == y.scheme() && x.port(80) == y.port(80) && x.path() == y.path();
+}
 
 } // namespace
 
@@ -33,21 +48,33 @@ QString withTrailingSlash(QString address)
     return address;
 }
 
+bool isDefaultSiteAddress(const QString &address)
+{
+    return sameSite(address, kDefaultSiteAddress);
+}
+
 SiteSetting readSiteAddress(const QString &override)
 {
-    if (!override.isEmpty())
-        return {withTrailingSlash(override), {}};
     const QSettings settings(settingsFilePath(), QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError)
-        return {kDefaultSiteAddress, QStringLiteral("%1 cannot be read").arg(settingsFilePath())};
     const QString stored = settings.value(kAddressKey).toString().trimmed();
+    const bool storedUsable = !stored.isEmpty() && siteAddressProblem(stored).isEmpty();
+    // The file's address is our own site when it is marked so.
+    const auto own = [&](const QString &address) {
+        return isDefaultSiteAddress(address) ||
+               (storedUsable && settings.value(kLocalKey).toBool() && sameSite(address, stored));
+    };
+    if (!override.isEmpty())
+        return {withTrailingSlash(override), {}, own(override)};
+    if (settings.status() != QSettings::NoError)
+        return {kDefaultSiteAddress, QStringLiteral("%1 cannot be read").arg(settingsFilePath()), true};
     if (stored.isEmpty())
-        return {kDefaultSiteAddress, {}};
-    const QString problem = siteAddressProblem(stored);
-    if (!problem.isEmpty())
+        return {kDefaultSiteAddress, {}, true};
+    if (!storedUsable)
         return {kDefaultSiteAddress,
-                QStringLiteral("%1 in %2; %3 is used instead").arg(problem, settingsFilePath(), kDefaultSiteAddress)};
-    return {withTrailingSlash(stored), {}};
+                QStringLiteral("%1 in %2; %3 is used instead")
+                    .arg(siteAddressProblem(stored), settingsFilePath(), kDefaultSiteAddress),
+                true};
+    return {withTrailingSlash(stored), {}, own(stored)};
 }
 
 bool keepDefaultSiteAddress()

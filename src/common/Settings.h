@@ -3,8 +3,9 @@
 #include <QString>
 
 // The program's settings file, $XDG_CONFIG_HOME/flashbar/flashbar.conf (Qt's
-// INI format). It holds the site's base address, [site] address=...; the
-// companion programs read it through these functions too.
+// INI format). It holds the site's base address, [site] address=..., and
+// whether that address is this machine's own demo site, [site] local=true;
+// the companion programs read it through these functions too.
 namespace common {
 
 inline const QString kDefaultSiteAddress = QStringLiteral("http://127.0.0.1:8731/");
@@ -23,7 +24,15 @@ struct SiteSetting
 {
     QString address; // always usable, with a trailing '/'
     QString error;   // set when the file's address was bad and the default is used instead
+    // Our own demo site belongs at the address: it is the default one, or the
+    // settings file names it and marks it local. Any other address is the
+    // user's (a tunnel, a proxy, a site in development) and used as it is.
+    bool ownSite = false;
 };
+
+// Whether `address` is the default site address, however written
+// (localhost or 127.0.0.1, with or without the trailing '/').
+bool isDefaultSiteAddress(const QString &address);
 
 // The site's base address: `override` when it is not empty (--site or
 // FLASHBAR_SITE, checked by the caller), else the settings file's, else the

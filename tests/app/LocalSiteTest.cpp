@@ -149,12 +149,29 @@ TEST(Settings, TheSiteAddressComesFromTheCommandLineElseTheFileElseTheDefault)
     EXPECT_TRUE(readFile(config.file()).contains("[site]\naddress=http://127.0.0.1:8731/"))
         << readFile(config.file()).toStdString();
 
+    EXPECT_TRUE(s.ownSite);
+
     // A user's address is read at every start and never overwritten.
     config.write("[site]\naddress=https://flash.example.org/bar\n");
     EXPECT_TRUE(common::keepDefaultSiteAddress());
     s = common::readSiteAddress(QString());
     EXPECT_EQ(s.address, QStringLiteral("https://flash.example.org/bar/"));
     EXPECT_EQ(s.error, QString());
+    EXPECT_FALSE(s.ownSite);
+
+    // Our own site belongs at the default address however written, and at
+    // the file's address when the file marks it local; a user's address on
+    // this machine is the user's.
+    for (const QString &ours : {QStringLiteral("http://localhost:8731"), QStringLiteral("http://127.0.0.1:8731/")})
+        EXPECT_TRUE(common::readSiteAddress(ours).ownSite) << ours.toStdString();
+    for (const QString &theirs : {QStringLiteral("http://127.0.0.1:18765/"), QStringLiteral("http://127.0.0.1:8731/x/"),
+                                  QStringLiteral("https://127.0.0.1:8731/")})
+        EXPECT_FALSE(common::readSiteAddress(theirs).ownSite) << theirs.toStdString();
+    config.write("[site]\naddress=http://127.0.0.1:18765/\nlocal=true\n");
+    EXPECT_TRUE(common::readSiteAddress(QString()).ownSite);
+    EXPECT_TRUE(common::readSiteAddress(QStringLiteral("http://localhost:18765/")).ownSite);
+    EXPECT_FALSE(common::readSiteAddress(QStringLiteral("http://127.0.0.1:18766/")).ownSite);
+    config.write("[site]\naddress=https://flash.example.org/bar\n");
     // The command line or the environment wins for one run.
     EXPECT_EQ(common::readSiteAddress(QStringLiteral("http://10.0.0.2:81")).address,
               QStringLiteral("http://10.0.0.2:81/"));
@@ -279,10 +296,10 @@ TEST(LocalSite, ASiteThatFailsOrNeverListensIsToldAndEnded)
     EXPECT_EQ(site.ensure(address(port), dir.path(), QString(), &error), app::LocalSite::State::Failed);
     EXPECT_TRUE(error.contains(QStringLiteral("flashbar-site"))) << error.toStdString();
 
-    // The real site on a home without a catalogue: in its own words.
+    // The real site on a home without a catalogue: told apart, in our words.
     EXPECT_EQ(site.ensure(address(port), dir.path(), QStringLiteral(SITE_PROGRAM), &error),
-              app::LocalSite::State::Failed);
-    EXPECT_TRUE(error.contains(QStringLiteral("no usable catalogue"))) << error.toStdString();
+              app::LocalSite::State::NoCatalogue);
+    EXPECT_TRUE(error.contains(QStringLiteral("数据库"))) << error.toStdString();
     EXPECT_EQ(site.processId(), 0);
 
     // Silent past the wait, while another program takes the port.
@@ -292,7 +309,7 @@ TEST(LocalSite, ASiteThatFailsOrNeverListensIsToldAndEnded)
     EXPECT_EQ(site.ensure(address(port), dir.path(), silentProgram(dir.path()), &error, 1000),
               app::LocalSite::State::PortTaken);
     EXPECT_LT(clock.elapsed(), 12000);
-    EXPECT_TRUE(error.contains(QStringLiteral("did not start"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("没有开始服务"))) << error.toStdString();
     const qint64 pid = readFile(dir.filePath(QStringLiteral("pid"))).trimmed().toLongLong();
     EXPECT_GT(pid, 0);
     EXPECT_FALSE(processRuns(pid)) << "a site that ignores SIGTERM is killed";

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A new user's first run of the installed program, under a real X server
 # with a window manager: the program is started with no home, accepts the
-# demo home it offers, starts the local site named in the settings file,
+# demo home it offers, starts the local site the settings file marks local,
 # logs in online as demo/demo, opens an item's playing page from the site
 # and sends it as a card, which the site's mailbox page then shows. Killed,
 # the program leaves no site behind. With another program on the site's
@@ -59,7 +59,7 @@ for _ in $(seq 100); do
   (exec 3<> "/dev/tcp/127.0.0.1/$port") 2> /dev/null || break
 done
 url="http://127.0.0.1:$port/"
-printf '[site]\naddress=%s\n' "$url" > "$user/.config/flashbar/flashbar.conf"
+printf '[site]\naddress=%s\nlocal=true\n' "$url" > "$user/.config/flashbar/flashbar.conf"
 export HOME="$user" XDG_CONFIG_HOME="$user/.config" XDG_DATA_HOME="$user/.local/share" \
   XDG_RUNTIME_DIR="$user/runtime" QT_QPA_PLATFORM=xcb QTWEBENGINE_DISABLE_SANDBOX=1
 home="$XDG_DATA_HOME/flashbar"

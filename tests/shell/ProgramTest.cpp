@@ -1,6 +1,7 @@
 // The program as a whole: its objects, its start on a catalogue or without
 // one, the new-items notice from another process.
 #include "DemoHome.h"
+#include "Files.h"
 #include "LoginAtStart.h"
 #include "ScriptedPrompter.h"
 #include "Wait.h"
@@ -354,11 +355,14 @@ TEST(Program, EndsOnSigtermOrSigintAsIfClosedAndItsSiteWithIt)
             const quint16 port = other.serverPort();
             if (!taken)
                 other.close();
+            // The settings file marks the address as our own site's.
+            const QString site = QStringLiteral("http://127.0.0.1:%1/").arg(port);
+            writeFile(dir.filePath(QStringLiteral("config/flashbar/flashbar.conf")),
+                      "[site]\naddress=" + site.toUtf8() + "\nlocal=true\n");
             QProcess program;
             program.setProcessEnvironment(environment);
             program.start(QStringLiteral(FLASHBAR_PROGRAM),
-                          {QStringLiteral("--home"), dir.path(), QStringLiteral("--site"),
-                           QStringLiteral("http://127.0.0.1:%1/").arg(port)});
+                          {QStringLiteral("--home"), dir.path(), QStringLiteral("--site"), site});
             // The site answers once the program waits at its login; a taken
             // port is told in a box once the program holds its home.
             const QString lock = app::homeSocketPath(dir.path()) + QStringLiteral(".lock");

@@ -214,7 +214,7 @@ TEST(FirstStart, ThePreparedHomeIsClaimedImportedOrLeftWithItsCode)
     ScriptedPrompter prompter;
     app::Options options;
     options.home = home;
-    QString site;
+    common::SiteSetting site;
     const auto prepare = [&](const QString &where) {
         prompter.asked.clear();
         app::HomeInstance instance(where);
@@ -239,7 +239,8 @@ TEST(FirstStart, ThePreparedHomeIsClaimedImportedOrLeftWithItsCode)
         EXPECT_EQ(prepare(home), std::nullopt);
         ASSERT_EQ(prompter.asked.size(), 1);
         EXPECT_TRUE(prompter.asked[0].text.contains(settings)) << prompter.asked[0].text.toStdString();
-        EXPECT_EQ(site, app::kDefaultSite);
+        EXPECT_EQ(site.address, app::kDefaultSite);
+        EXPECT_TRUE(site.ownSite) << "the default address is our own site's";
         EXPECT_FALSE(QFileInfo::exists(db));
         options.screenshot.clear();
         ASSERT_TRUE(QFile::remove(settings));
@@ -263,7 +264,8 @@ TEST(FirstStart, ThePreparedHomeIsClaimedImportedOrLeftWithItsCode)
     prompter.answers = {platform::Prompter::Answer::Yes};
     EXPECT_EQ(prepare(home), std::nullopt);
     qApp->removeEventFilter(&progress);
-    EXPECT_EQ(site, options.site);
+    EXPECT_EQ(site.address, options.site);
+    EXPECT_FALSE(site.ownSite) << "the user's address is used as it is";
     EXPECT_FALSE(QFileInfo::exists(settings));
     EXPECT_EQ(prompter.asked.size(), 1);
     EXPECT_TRUE(QFileInfo::exists(db));
@@ -297,45 +299,6 @@ TEST(FirstStart, ThePreparedHomeIsClaimedImportedOrLeftWithItsCode)
     // And a home that has its catalogue goes on without a question.
     EXPECT_EQ(prepare(home), std::nullopt);
     EXPECT_TRUE(prompter.asked.isEmpty());
-}
-
-// The local site the program starts: nothing for an address elsewhere, a box
-// that names the address when its port is taken or its program cannot
-// start, and the program goes on either way.
-TEST(FirstStart, ALocalSiteThatCannotStartIsTold)
-{
-    QTemporaryDir dir;
-    const QString home = sharedDemoHome();
-    ScriptedPrompter prompter;
-    app::LocalSite site;
-    EXPECT_EQ(app::startLocalSite(site, QStringLiteral("http://flash.example.org/"), home,
-                                  dir.filePath(QStringLiteral("none")), prompter),
-              app::LocalSite::State::Elsewhere);
-    EXPECT_TRUE(prompter.asked.isEmpty());
-
-    QTcpServer taken;
-    ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
-    const QString takenAddress = QStringLiteral("http://127.0.0.1:%1/").arg(taken.serverPort());
-    EXPECT_EQ(app::startLocalSite(site, takenAddress, home, QStringLiteral(SITE_PROGRAM), prompter),
-              app::LocalSite::State::PortTaken);
-    ASSERT_EQ(prompter.asked.size(), 1);
-    EXPECT_TRUE(prompter.asked[0].text.contains(takenAddress)) << prompter.asked[0].text.toStdString();
-    EXPECT_TRUE(prompter.asked[0].text.contains(QStringLiteral("占用")));
-    EXPECT_EQ(site.processId(), 0);
-
-    taken.close();
-    prompter.asked.clear();
-    EXPECT_EQ(app::startLocalSite(site, takenAddress, home, dir.filePath(QStringLiteral("none")), prompter),
-              app::LocalSite::State::Failed);
-    ASSERT_EQ(prompter.asked.size(), 1);
-    EXPECT_TRUE(prompter.asked[0].text.contains(takenAddress));
-    EXPECT_TRUE(prompter.asked[0].text.contains(QStringLiteral("flashbar-site"))) << "with the reason";
-
-    prompter.asked.clear();
-    EXPECT_EQ(app::startLocalSite(site, takenAddress, home, QStringLiteral(SITE_PROGRAM), prompter),
-              app::LocalSite::State::Started);
-    EXPECT_TRUE(prompter.asked.isEmpty());
-    EXPECT_NE(site.processId(), 0);
 }
 
 TEST(HomeInstance, ASecondProgramOnTheSameHomeBringsTheFirstForward)

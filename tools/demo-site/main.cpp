@@ -83,7 +83,7 @@ int main(int argc, char *argv[])
     const QString problem = site.catalogueProblem();
     if (!problem.isEmpty()) {
         err << "flashbar-site: " << site.home() << " has no usable catalogue: " << problem << '\n';
-        return 1;
+        return common::kSiteNoCatalogueExit;
     }
     if (!site.listen(quint16(portNumber))) {
         err << "flashbar-site: cannot listen on 127.0.0.1:" << portNumber << ": " << site.errorString() << '\n';
