@@ -47,6 +47,7 @@ const SourceTable *firstNamed(const QList<SourceTable> &tables, const char *name
     }
     return nullptr;
 }
+
 constexpr qint64 kProgressEvery = 4096;
 
 QString quoted(const QString &name)
