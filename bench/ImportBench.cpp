@@ -120,9 +120,12 @@ void BM_ImportAccessFile(benchmark::State &state)
     qint64 rows = 0;
     for (auto _ : state) {
         import::MdbFile file(QStringLiteral(FRUIT_MDB));
-        BuiltTables catalogue; // the catalogue's tables, empty: the fruit file has none
-        for (const char *name : {"tb_Class", "tb_Colume", "tb_Files"})
-            catalogue.add(QString::fromLatin1(name), {{QStringLiteral("Note"), import::ColumnType::Text}}, {});
+        // The catalogue's tables, keys and names only and empty: the fruit file has none.
+        const auto key = [](const char *name) { return import::SourceColumn{QString::fromLatin1(name)}; };
+        BuiltTables catalogue;
+        catalogue.add(QStringLiteral("tb_Class"), {key("ClassID"), key("classname")}, {});
+        catalogue.add(QStringLiteral("tb_Colume"), {key("ColumeID"), key("ColumeName")}, {});
+        catalogue.add(QStringLiteral("tb_Files"), {key("FileID"), key("ColumeID"), key("DisplayName")}, {});
         Joined source(file, catalogue);
         rows += copyOnce(source);
     }

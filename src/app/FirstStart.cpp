@@ -98,8 +98,13 @@ HomeOffer offerImport(const QString &home, const import::WorkerCommand &worker, 
     dialog.show();
     process.waitForEnd();
     dialog.hide();
-    if (process.ok())
+    if (process.ok()) {
+        const QStringList leftOut = process.summary().leftOut;
+        if (!leftOut.isEmpty())
+            prompter.inform(QStringLiteral("提示"), QStringLiteral("目录数据库已导入。这些列不属于目录，没有导入：%1")
+                                                        .arg(import::leftOutLine(leftOut, QStringLiteral("、"))));
         return HomeOffer::Written;
+    }
     if (process.cancelled())
         return HomeOffer::Declined;
     prompter.showError(QStringLiteral("目录数据库导入失败：\n%1").arg(process.message()));

@@ -13,12 +13,41 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <initializer_list>
+#include <iterator>
 
 namespace import {
 namespace {
 
-const char *const kRequiredTables[] = {"tb_Class", "tb_Colume", "tb_Files"};
+// The tables without which a database is not a catalogue, with the columns
+// that make each what it is: its key and its name.
+struct RequiredTable
+{
+    const char *name;
+    std::initializer_list<const char *> columns;
+};
+const RequiredTable kRequiredTables[] = {{"tb_Class", {"ClassID", "classname"}},
+                                         {"tb_Colume", {"ColumeID", "ColumeName"}},
+                                         {"tb_Files", {"FileID", "ColumeID", "DisplayName"}}};
+
+bool isRequiredTable(const QString &name)
+{
+    return std::any_of(std::begin(kRequiredTables), std::end(kRequiredTables), [&](const RequiredTable &t) {
+        return name.compare(QLatin1String(t.name), Qt::CaseInsensitive) == 0;
+    });
+}
+
+const SourceTable *firstNamed(const QList<SourceTable> &tables, const char *name)
+{
+    for (const SourceTable &t : tables) {
+        if (t.name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return &t;
+    }
+    return nullptr;
+}
+
 constexpr qint64 kProgressEvery = 4096;
 
 QString quoted(const QString &name)
@@ -38,7 +67,7 @@ void removeFileSet(const QString &path)
 // missing value becomes there.
 struct TargetColumn
 {
-    QString name;
+    QString name;      // empty for a column left out
     QVariant whenNull; // the column's default when it takes no nulls
 };
 
@@ -92,6 +121,8 @@ public:
         QStringList names;
         QStringList marks;
         for (const TargetColumn &c : plan.columns) {
+            if (c.name.isEmpty())
+                continue;
             names << quoted(c.name);
             marks << QStringLiteral("?");
         }
@@ -103,9 +134,11 @@ public:
         qint64 count = 0;
         try {
             source.readRows(table, [&](const SourceRow &row) {
-                for (int i = 0; i < plan.columns.size(); ++i) {
+                for (int i = 0, mark = 0; i < plan.columns.size(); ++i) {
+                    if (plan.columns.at(i).name.isEmpty())
+                        continue;
                     const QVariant &v = i < row.size() ? row.at(i) : QVariant();
-                    bind(insert, i + 1, v.isNull() ? plan.columns.at(i).whenNull : v);
+                    bind(insert, ++mark, v.isNull() ? plan.columns.at(i).whenNull : v);
                 }
                 if (sqlite3_step(insert) != SQLITE_DONE)
                     throw DatabaseError(QStringLiteral("表“%1”的第 %2 行写不进目录：%3")
@@ -131,6 +164,8 @@ public:
         return count;
     }
 
+    QStringList leftOut() const { return m_leftOut; }
+
 private:
     void planInto(TablePlan &plan, const SourceTable &table)
     {
@@ -142,12 +177,20 @@ private:
             existing.insert(q.value(1).toString().toLower(),
                             {q.value(1).toString(), notNull ? defaultOf(q.value(4).toString()) : QVariant()});
         }
+        // The catalogue's own tables take only what the catalogue knows: a
+        // table of another database under their names brings nothing else.
+        const bool onlyKnown = isRequiredTable(plan.target);
         QSet<QString> used;
         for (const SourceColumn &column : table.columns) {
             const QString key = column.name.toLower();
             if (existing.contains(key) && !used.contains(key)) {
                 used.insert(key);
                 plan.columns.append(existing.value(key));
+                continue;
+            }
+            if (onlyKnown) {
+                m_leftOut << table.name + u'.' + column.name;
+                plan.columns.append({QString(), QVariant()});
                 continue;
             }
             const QString name = uniqueColumn(column.name, used);
@@ -244,6 +287,7 @@ private:
     QSet<QString> m_taken;               // lower-case names of the file's objects
     QHash<QString, QString> m_catalogue; // lower-case name -> the program's table
     QSet<QString> m_copied;
+    QStringList m_leftOut;
 };
 
 // Moves the finished file into place: over the old catalogue (and its
@@ -265,15 +309,44 @@ void moveIntoPlace(const QString &from, const QString &to, bool replace)
 
 QStringList missingCatalogueTables(const QList<SourceTable> &tables)
 {
-    QSet<QString> have;
-    for (const SourceTable &t : tables)
-        have.insert(t.name.toLower());
     QStringList missing;
-    for (const char *name : kRequiredTables) {
-        if (!have.contains(QString::fromLatin1(name).toLower()))
-            missing << QString::fromLatin1(name);
+    for (const RequiredTable &required : kRequiredTables) {
+        if (!firstNamed(tables, required.name))
+            missing << QString::fromLatin1(required.name);
     }
     return missing;
+}
+
+QList<MissingColumns> missingCatalogueColumns(const QList<SourceTable> &tables)
+{
+    QList<MissingColumns> out;
+    for (const RequiredTable &required : kRequiredTables) {
+        const SourceTable *table = firstNamed(tables, required.name);
+        if (!table)
+            continue;
+        QSet<QString> have;
+        for (const SourceColumn &c : table->columns)
+            have.insert(c.name.toLower());
+        MissingColumns missing{table->name, {}};
+        for (const char *column : required.columns) {
+            if (!have.contains(QString::fromLatin1(column).toLower()))
+                missing.columns << QString::fromLatin1(column);
+        }
+        if (!missing.columns.isEmpty())
+            out << missing;
+    }
+    return out;
+}
+
+QString notACatalogue(const QList<SourceTable> &tables)
+{
+    QStringList problems;
+    const QStringList missingTables = missingCatalogueTables(tables);
+    if (!missingTables.isEmpty())
+        problems << QStringLiteral("没有表 %1").arg(missingTables.join(QStringLiteral("、")));
+    for (const MissingColumns &m : missingCatalogueColumns(tables))
+        problems << QStringLiteral("表 %1 缺少列 %2").arg(m.table, m.columns.join(QStringLiteral("、")));
+    return problems.join(QStringLiteral("；"));
 }
 
 QString sqliteTypeOf(ColumnType type)
@@ -308,10 +381,9 @@ std::optional<CopySummary> copyIntoCatalogue(TableSource &source, const QString 
     if (QFile::exists(target) && !replace)
         throw ImportError(QStringLiteral("%1 已经存在，没有导入 %2（要替换它，请加 --force）").arg(target, sourceName));
     const QList<SourceTable> tables = source.tables();
-    const QStringList missing = missingCatalogueTables(tables);
-    if (!missing.isEmpty())
-        throw ImportError(
-            QStringLiteral("%1 不是目录数据库：没有表 %2").arg(sourceName, missing.join(QStringLiteral("、"))));
+    const QString problem = notACatalogue(tables);
+    if (!problem.isEmpty())
+        throw ImportError(QStringLiteral("%1 不是目录数据库：%2").arg(sourceName, problem));
     if (!QDir().mkpath(QDir(home).filePath(QStringLiteral("Data"))))
         throw ImportError(QStringLiteral("无法建立目录 %1/Data").arg(home));
 
@@ -342,7 +414,7 @@ std::optional<CopySummary> copyIntoCatalogue(TableSource &source, const QString 
             }
             store::createListIndexes(db);
         });
-        summary = {progress.tables, progress.totalRows};
+        summary = {progress.tables, progress.totalRows, writer.leftOut()};
         connection.exec(QStringLiteral("ANALYZE"));
         connection.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
         connection.close();

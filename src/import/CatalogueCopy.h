@@ -27,11 +27,27 @@ struct CopySummary
 {
     int tables = 0;
     qint64 rows = 0;
+    // Columns of the catalogue's tables that the catalogue does not know, as
+    // "table.column": left out, not added.
+    QStringList leftOut;
 };
 
 // The tables without which a database is not a catalogue; names are
 // compared without regard to case, as Access does.
 QStringList missingCatalogueTables(const QList<SourceTable> &tables);
+
+// A catalogue table of the source without the columns that make it one
+// (its key and its name): the table as the source names it, and those
+// columns.
+struct MissingColumns
+{
+    QString table;
+    QStringList columns;
+};
+QList<MissingColumns> missingCatalogueColumns(const QList<SourceTable> &tables);
+
+// Why `tables` are not a catalogue, for the user; empty when they are one.
+QString notACatalogue(const QList<SourceTable> &tables);
 
 // The SQLite type a column of a copied table gets.
 QString sqliteTypeOf(ColumnType type);
@@ -42,8 +58,11 @@ QString importingPath(const QString &home);
 void removeImportLeftovers(const QString &home);
 
 // Copies every table and row of `source` (called `sourceName` in messages)
-// into HOME/Data/info.db. The catalogue's tables go into the program's own
-// schema, their extra columns added; other tables are copied as they are
+// into HOME/Data/info.db. A source that is not a catalogue (notACatalogue)
+// is refused before anything is written. The catalogue's tables go into the
+// program's own schema: the columns of tb_Class, tb_Colume and tb_Files that
+// it does not know are left out (and told in the summary), the extra
+// columns of the others added; other tables are copied as they are
 // (a name the program uses itself gets "_mdb" added, one SQLite keeps for
 // itself "mdb_" in front). The file is written
 // beside the catalogue and renamed only when complete; an existing catalogue

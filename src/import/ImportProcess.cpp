@@ -18,7 +18,8 @@ namespace {
 constexpr int kDefaultStallMs = 60000;
 
 // Progress travels as "P table tables tableRows expectedRows totalRows name",
-// the end as "D tables rows"; names are percent-encoded.
+// each column left out as "L table.column", the end as "D tables rows";
+// names are percent-encoded.
 void writeLine(const QByteArray &line)
 {
     std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
@@ -49,6 +50,8 @@ int runImportWorker(const QString &file, const QString &home, bool replace)
                       QByteArray::number(p.totalRows) + ' ' + p.name.toUtf8().toPercentEncoding());
             return true;
         });
+        for (const QString &column : summary->leftOut)
+            writeLine("L " + column.toUtf8().toPercentEncoding());
         writeLine("D " + QByteArray::number(summary->tables) + ' ' + QByteArray::number(summary->rows));
         return 0;
     } catch (const ImportError &e) {
@@ -69,6 +72,14 @@ QString printableName(const QString &name)
             c = u'?';
     }
     return out;
+}
+
+QString leftOutLine(const QStringList &leftOut, const QString &separator)
+{
+    QStringList names;
+    for (const QString &column : leftOut)
+        names << printableName(column);
+    return names.join(separator);
 }
 
 ImportProcess::ImportProcess(WorkerCommand worker, QString file, QString home, bool replace, QObject *parent)
@@ -151,9 +162,12 @@ void ImportProcess::readLine(const QByteArray &line)
         emit progressed(p);
     } else if (parts.size() == 2 && parts.at(0) == "E") {
         m_error = QString::fromUtf8(QByteArray::fromPercentEncoding(parts.at(1)));
+    } else if (parts.size() == 2 && parts.at(0) == "L") {
+        m_summary.leftOut << QString::fromUtf8(QByteArray::fromPercentEncoding(parts.at(1)));
     } else if (parts.size() == 3 && parts.at(0) == "D") {
         m_done = true;
-        m_summary = {parts.at(1).toInt(), parts.at(2).toLongLong()};
+        m_summary.tables = parts.at(1).toInt();
+        m_summary.rows = parts.at(2).toLongLong();
     }
 }
 

@@ -82,5 +82,7 @@ private:
 
 // A table name fit for a terminal or a label: control characters shown as '?'.
 QString printableName(const QString &name);
+// The columns an import left out, on one line: "a.b、c.d" with `separator`.
+QString leftOutLine(const QStringList &leftOut, const QString &separator);
 
 } // namespace import

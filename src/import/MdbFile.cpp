@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace import {
@@ -48,7 +49,40 @@ MdbCatalogEntry *userTable(MdbHandle *mdb, const QString &name)
     return nullptr;
 }
 
+// The scrambled part of the first page: where it starts, and its length in
+// Jet 3 and in later files.
+constexpr int kScrambledAt = 0x18;
+constexpr int kScrambledJet3 = 126;
+constexpr int kScrambledLater = 128;
+constexpr int kCodePageAt = 0x3c;
+const unsigned char kHeaderKey[] = {0xc7, 0xda, 0x39, 0x6b};
+
+void rc4(unsigned char *data, int length, const unsigned char *key, int keyLength)
+{
+    unsigned char state[256];
+    for (int i = 0; i < 256; ++i)
+        state[i] = static_cast<unsigned char>(i);
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + state[i] + key[i % keyLength]) & 0xff;
+        std::swap(state[i], state[j]);
+    }
+    for (int n = 0, i = 0, j = 0; n < length; ++n) {
+        i = (i + 1) & 0xff;
+        j = (j + state[i]) & 0xff;
+        std::swap(state[i], state[j]);
+        data[n] ^= state[(state[i] + state[j]) & 0xff];
+    }
+}
+
 } // namespace
+
+void scrambleJetHeader(QByteArray &firstPage, int jetVersion)
+{
+    const int length = jetVersion == 0 ? kScrambledJet3 : kScrambledLater;
+    if (firstPage.size() < kScrambledAt + length)
+        return;
+    rc4(reinterpret_cast<unsigned char *>(firstPage.data()) + kScrambledAt, length, kHeaderKey, int(sizeof kHeaderKey));
+}
 
 AccessHeader readAccessHeader(const QByteArray &firstPage, qint64 fileSize)
 {
@@ -60,6 +94,11 @@ AccessHeader readAccessHeader(const QByteArray &firstPage, qint64 fileSize)
     }
     header.jetVersion = static_cast<unsigned char>(firstPage.at(0x14));
     header.pageSize = header.jetVersion == 0 ? 2048 : 4096;
+    QByteArray plain = firstPage;
+    scrambleJetHeader(plain, header.jetVersion);
+    if (plain.size() >= kCodePageAt + 2)
+        header.codePage = static_cast<unsigned char>(plain.at(kCodePageAt)) |
+                          static_cast<unsigned char>(plain.at(kCodePageAt + 1)) << 8;
     if (fileSize < 2 * header.pageSize || fileSize % header.pageSize != 0)
         header.problem =
             QStringLiteral("文件不完整（%1 字节，不是整数个 %2 字节的页）").arg(fileSize).arg(header.pageSize);
@@ -74,8 +113,8 @@ MdbFile::MdbFile(QString path) : m_path(std::move(path))
     m_header = readAccessHeader(file.read(4096), QFileInfo(m_path).size());
     if (!m_header.problem.isEmpty())
         throw ImportError(QStringLiteral("%1：%2").arg(m_path, m_header.problem));
-    // Jet 3 texts are in the Windows code page of the program's users.
-    qputenv("MDB_JET3_CHARSET", "CP936");
+    // Jet 3 texts are in the code page the file states.
+    qputenv("MDB_JET3_CHARSET", jet3Charset(m_header.codePage));
     qputenv("MDBICONV", "UTF-8");
     MdbHandle *mdb = mdb_open(QFile::encodeName(m_path).constData(), MDB_NOFLAGS);
     if (!mdb)

@@ -5,6 +5,9 @@
 
 #include <mdbtools.h>
 
+#include <algorithm>
+#include <iterator>
+
 namespace import {
 namespace {
 
@@ -62,6 +65,15 @@ QVariant dateOf(const QByteArray &bytes)
 }
 
 } // namespace
+
+QByteArray jet3Charset(int codePage)
+{
+    // Thai, Japanese, Chinese (PRC), Korean, Chinese (Taiwan), then 1250-1258.
+    static const int ansi[] = {874, 932, 936, 949, 950};
+    const bool windows = std::find(std::begin(ansi), std::end(ansi), codePage) != std::end(ansi) ||
+                         (codePage >= 1250 && codePage <= 1258);
+    return "CP" + QByteArray::number(windows ? codePage : 936);
+}
 
 ColumnType columnTypeOf(int mdbType)
 {

@@ -15,6 +15,11 @@ namespace import {
 // The date format the reader asks libmdb for, and the one the copy writes.
 inline constexpr const char *kMdbDateFormat = "%Y-%m-%d %H:%M:%S";
 
+// The iconv name of the charset of Jet 3 texts in Windows code page
+// `codePage`: the Windows ANSI code pages as they are, anything else (none
+// stated, a DOS or Unicode page) the Chinese one, GBK (936).
+QByteArray jet3Charset(int codePage);
+
 // The type of a libmdb column type code (MDB_BOOL, MDB_TEXT...).
 ColumnType columnTypeOf(int mdbType);
 

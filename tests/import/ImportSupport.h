@@ -4,9 +4,14 @@
 // small catalogue the copies bring.
 #include "BuiltTables.h"
 
+#include "Files.h"
+#include "import/CatalogueCopy.h"
+
 #include <QDateTime>
 #include <QDir>
+#include <QProcess>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <vector>
 
@@ -25,6 +30,8 @@ struct MdbTable
 // Reads every user table with libmdb alone, as its own tools do.
 inline QList<MdbTable> readWithLibmdb(const char *path)
 {
+    // Left to itself, libmdb reads Jet 3 texts in the code page the file states.
+    qunsetenv("MDB_JET3_CHARSET");
     QList<MdbTable> out;
     MdbHandle *mdb = mdb_open(path, MDB_NOFLAGS);
     EXPECT_NE(mdb, nullptr);
@@ -123,4 +130,35 @@ inline void addCatalogue(BuiltTables &built, const QString &longMemo)
                col("Itemname", ColumnType::Text), col("URL", ColumnType::Text), col("Favorite", ColumnType::Boolean)},
               {{qint64(5), QStringLiteral("精选"), QStringLiteral("好站"), QStringLiteral("http://a/"), true},
                {qint64(6), QStringLiteral("精选"), QStringLiteral("坏站"), QStringLiteral("http://b/"), false}});
+}
+
+// The command refuses `file` naming it and `problem`, and writes nothing:
+// a home's catalogue stays byte for byte as it was, replaced on request or
+// not, with nothing new beside it; a home without one is not even made.
+inline void expectRefusedWritingNothing(const QString &file, const QString &problem)
+{
+    QTemporaryDir dir;
+    const QString home = dir.filePath(QStringLiteral("home"));
+    BuiltTables built;
+    addCatalogue(built, QString());
+    ASSERT_TRUE(import::copyIntoCatalogue(built, QStringLiteral("built"), home, false).has_value());
+    const QByteArray catalogue = readFile(catalogueOf(home));
+    const QDir data(QDir(home).filePath(QStringLiteral("Data")));
+    const QDir::Filters all = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
+    const QStringList present = data.entryList(all);
+    const QString fresh = dir.filePath(QStringLiteral("fresh"));
+    for (const QStringList &arguments :
+         {QStringList{file, home, QStringLiteral("--force")}, QStringList{file, home}, QStringList{file, fresh}}) {
+        QProcess tool;
+        tool.start(QStringLiteral(CATALOGUE_TOOL), QStringList{QStringLiteral("import")} + arguments);
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        EXPECT_EQ(tool.exitCode(), 1) << arguments.join(u' ').toStdString();
+        const QString error = QString::fromUtf8(tool.readAllStandardError());
+        if (arguments.size() == 3 || arguments.at(1) == fresh) {
+            EXPECT_TRUE(error.contains(file) && error.contains(problem)) << error.toStdString();
+        }
+        EXPECT_EQ(readFile(catalogueOf(home)), catalogue);
+        EXPECT_EQ(data.entryList(all), present);
+        EXPECT_FALSE(QFileInfo::exists(fresh));
+    }
 }

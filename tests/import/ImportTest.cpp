@@ -1,6 +1,7 @@
 #include "BuiltTables.h"
 #include "CatalogueRows.h"
 #include "ImportSupport.h"
+#include "OldCatalogue.h"
 
 #include "import/CatalogueCopy.h"
 #include "import/MdbFile.h"
@@ -79,9 +80,10 @@ TEST(AccessFile, EveryTableColumnAndRowOfTheJet4FileComesAcrossAsLibmdbReadsIt)
 }
 
 // The catalogue's own tables go into the program's schema with its types,
-// the marks as they were; other tables come as they are, whatever their
-// names; an existing catalogue stays unless replaced; a stopped copy leaves
-// nothing.
+// the marks as they were, the columns the catalogue does not know left out
+// and told; other tables come as they are, whatever their names; an
+// existing catalogue stays unless replaced; a stopped copy leaves nothing;
+// tables without the catalogue's keys and names are refused.
 TEST(CatalogueCopy, TheCatalogueKeepsItsMarksTypesAndHostileNames)
 {
     QTemporaryDir home;
@@ -104,20 +106,22 @@ TEST(CatalogueCopy, TheCatalogueKeepsItsMarksTypesAndHostileNames)
     ASSERT_TRUE(summary.has_value());
     EXPECT_EQ(summary->tables, 6 + 3);
     EXPECT_EQ(summary->rows, 2 + 3 + 4 + 2 + 1 + 2 + 1 + 1 + 1);
+    EXPECT_EQ(summary->leftOut,
+              (QStringList{QStringLiteral("TB_FILES.Subscribed"), QStringLiteral("TB_FILES.Rating")}));
     EXPECT_FALSE(QFile::exists(import::importingPath(home.path())));
 
     const auto rows = [&](const char *sql) { return catalogueRows(home.path(), QString::fromUtf8(sql)); };
     EXPECT_EQ(rows("SELECT max(Version) FROM tb_SchemaVersion"), QStringList{QString::number(store::kSchemaVersion)});
     EXPECT_EQ(rows("SELECT FileID, ClassID, Owner, UploadDate, typeof(UploadDate), Hits, HasViewed, HasDownloaded,"
-                   " Deleted, typeof(HasViewed), Subscribed, Rating, length(FileDesc) FROM tb_Files ORDER BY FileID"),
-              (QStringList{QStringLiteral("101|1||2003-04-05 06:07:08|text|7|1|0|0|integer|1|4.5|65536"),
-                           QStringLiteral("102|1|me|2003-04-06 00:00:00|text|3|0|1|0|integer|1||0"),
-                           QStringLiteral("103|1||2003-01-01 00:00:00|text|0|1|1|1|integer|0|1|0"),
-                           QStringLiteral("104|2||2003-04-07 12:00:00|text|9|0|0|0|integer|1|2|0")}));
+                   " Deleted, typeof(HasViewed), length(FileDesc) FROM tb_Files ORDER BY FileID"),
+              (QStringList{QStringLiteral("101|1||2003-04-05 06:07:08|text|7|1|0|0|integer|65536"),
+                           QStringLiteral("102|1|me|2003-04-06 00:00:00|text|3|0|1|0|integer|0"),
+                           QStringLiteral("103|1||2003-01-01 00:00:00|text|0|1|1|1|integer|0"),
+                           QStringLiteral("104|2||2003-04-07 12:00:00|text|9|0|0|0|integer|0")}));
     EXPECT_EQ(rows("SELECT FileDesc FROM tb_Files WHERE FileID = 101"), QStringList{memo});
-    EXPECT_EQ(rows("SELECT name, type FROM pragma_table_info('tb_Files') WHERE name IN ('Rating', 'HasViewed')"
-                   " ORDER BY name"),
-              (QStringList{QStringLiteral("HasViewed|INTEGER"), QStringLiteral("Rating|REAL")}));
+    EXPECT_EQ(rows("SELECT name, type FROM pragma_table_info('tb_Files')"
+                   " WHERE name IN ('Rating', 'HasViewed', 'Subscribed') ORDER BY name"),
+              QStringList{QStringLiteral("HasViewed|INTEGER")});
     EXPECT_EQ(rows("SELECT ColumeID, Subscribed, ColumeDesc FROM tb_Colume ORDER BY ColumeID"),
               (QStringList{QStringLiteral("10|1|说明"), QStringLiteral("11|0|"), QStringLiteral("20|1|")}));
     // The counts and the lists are the store's own, made from the copied marks.
@@ -168,18 +172,38 @@ TEST(CatalogueCopy, TheCatalogueKeepsItsMarksTypesAndHostileNames)
     ASSERT_TRUE(import::copyIntoCatalogue(other, QStringLiteral("again.mdb"), home.path(), true).has_value());
     EXPECT_EQ(rows("SELECT FileDesc FROM tb_Files WHERE FileID = 101"), QStringList{QStringLiteral("new")});
 
-    // Without the catalogue's tables nothing is written.
+    // Without the catalogue's tables, or their keys and names, nothing is
+    // written.
     QTemporaryDir empty;
     BuiltTables partial;
     partial.add(QStringLiteral("tb_Class"), {{QStringLiteral("ClassID"), ColumnType::Integer}}, {});
-    try {
-        import::copyIntoCatalogue(partial, QStringLiteral("part.mdb"), empty.path(), false);
-        ADD_FAILURE() << "a database without items became a catalogue";
-    } catch (const import::ImportError &e) {
-        EXPECT_TRUE(e.text().contains(QStringLiteral("part.mdb"))) << e.text().toStdString();
-        EXPECT_TRUE(e.text().contains(QStringLiteral("tb_Colume、tb_Files"))) << e.text().toStdString();
+    BuiltTables foreign;
+    foreign.add(QStringLiteral("TB_CLASS"),
+                {{QStringLiteral("classID"), ColumnType::Integer}, {QStringLiteral("CLASSNAME"), ColumnType::Text}},
+                {});
+    foreign.add(QStringLiteral("tb_Colume"), {{QStringLiteral("ShipName"), ColumnType::Text}}, {});
+    foreign.add(QStringLiteral("tb_Files"),
+                {{QStringLiteral("FileID"), ColumnType::Integer}, {QStringLiteral("Price"), ColumnType::Real}}, {});
+    foreign.add(QStringLiteral("tb_files"),
+                {{QStringLiteral("ColumeID"), ColumnType::Integer}, {QStringLiteral("DisplayName"), ColumnType::Text}},
+                {});
+    const struct
+    {
+        BuiltTables &tables;
+        const char *problem;
+    } refusals[] = {
+        {partial, "不是目录数据库：没有表 tb_Colume、tb_Files；表 tb_Class 缺少列 classname"},
+        {foreign, "不是目录数据库：表 tb_Colume 缺少列 ColumeID、ColumeName；表 tb_Files 缺少列 ColumeID、DisplayName"},
+    };
+    for (const auto &refused : refusals) {
+        try {
+            import::copyIntoCatalogue(refused.tables, QStringLiteral("part.mdb"), empty.path(), false);
+            ADD_FAILURE() << "a database without items became a catalogue";
+        } catch (const import::ImportError &e) {
+            EXPECT_EQ(e.text(), QStringLiteral("part.mdb ") + QString::fromUtf8(refused.problem));
+        }
+        EXPECT_FALSE(QFileInfo::exists(QDir(empty.path()).filePath(QStringLiteral("Data"))));
     }
-    EXPECT_FALSE(QFile::exists(catalogueOf(empty.path())));
 }
 
 // Each kind of bad file: the command says which file and what is wrong,
@@ -195,6 +219,7 @@ TEST(ImportCommand, BadFilesFailNamingTheFileAndLeaveNoCatalogue)
     noCatalogue.replace(2 * 4096, 4096, QByteArray(4096, '\0')); // the system table's definition
     QByteArray noTable = fruit;
     noTable[57 * 4096] = '\0'; // the mark of the definition page of the table "Dried"
+    QTemporaryDir scratch;
     struct Case
     {
         const char *file;
@@ -206,6 +231,9 @@ TEST(ImportCommand, BadFilesFailNamingTheFileAndLeaveNoCatalogue)
         {"empty.mdb", QByteArray(), "不是 Access 数据库文件"},
         {"cut.mdb", fruit.left(100000), "文件不完整"},
         {"fruit.mdb", fruit, "不是目录数据库：没有表 tb_Class、tb_Colume、tb_Files"},
+        {"old.mdb", readFile(fruitUnderCatalogueNames(QStringLiteral(FRUIT_MDB), scratch.path())),
+         "不是目录数据库：表 tb_Class 缺少列 ClassID、classname；表 tb_Colume 缺少列 ColumeID、ColumeName；"
+         "表 tb_Files 缺少列 FileID、ColumeID、DisplayName"},
         {"broken.mdb", crashing, "读取时出错"},
         {"nolist.mdb", noCatalogue, "读不出数据库的表目录"},
         {"notable.mdb", noTable, "读不出表“Dried”的结构"},
@@ -261,6 +289,10 @@ TEST(ImportCommand, BadFilesFailNamingTheFileAndLeaveNoCatalogue)
     EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError()).contains(QStringLiteral("--force")));
     ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
     EXPECT_EQ(existing.readAll(), QByteArray("mine"));
+
+    // Tables under the catalogue's names but with columns of their own.
+    expectRefusedWritingNothing(fruitUnderCatalogueNames(QStringLiteral(FRUIT_MDB), scratch.path()),
+                                QStringLiteral("表 tb_Files 缺少列 FileID、ColumeID、DisplayName"));
 }
 
 // Tables an old file may hold besides the catalogue: a catalogue table

@@ -3,6 +3,7 @@
 #include "DemoHome.h"
 #include "EnvVar.h"
 #include "Files.h"
+#include "Jet3Sample.h"
 #include "OldCatalogue.h"
 #include "ScriptedPrompter.h"
 #include "Wait.h"
@@ -198,8 +199,8 @@ protected:
 
 // Before its window, a start claims its home, reads the site's address and
 // settles the catalogue: an owner that does not answer, a declined or failed
-// import, a declined demo home each end the start with their code; a taken
-// import (its progress shown) and a screenshot run go on.
+// import, a declined demo home each end the start with their code; a
+// screenshot run goes on. (A taken import: Jet3File below.)
 TEST(FirstStart, ThePreparedHomeIsClaimedImportedOrLeftWithItsCode)
 {
     QTemporaryDir dir;
@@ -209,8 +210,8 @@ TEST(FirstStart, ThePreparedHomeIsClaimedImportedOrLeftWithItsCode)
     const QString home = dir.filePath(QStringLiteral("old"));
     const QString db = home + QStringLiteral("/Data/info.db");
     ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/Data")));
-    ASSERT_TRUE(
-        QFile::rename(oldCatalogueMdb(QStringLiteral(FRUIT_MDB), dir.path()), home + QStringLiteral("/Data/info.mdb")));
+    ASSERT_TRUE(QFile::rename(fruitUnderCatalogueNames(QStringLiteral(FRUIT_MDB), dir.path()),
+                              home + QStringLiteral("/Data/info.mdb")));
     ScriptedPrompter prompter;
     app::Options options;
     options.home = home;
@@ -254,31 +255,16 @@ TEST(FirstStart, ThePreparedHomeIsClaimedImportedOrLeftWithItsCode)
     EXPECT_FALSE(QFileInfo::exists(db));
     EXPECT_TRUE(readFile(settings).contains(app::kDefaultSite.toUtf8())) << readFile(settings).toStdString();
 
-    // Taken: read under its progress, table by table, and the start goes on
-    // with the command line's site, which is not kept.
-    ProgressAtClose progress;
-    qApp->installEventFilter(&progress);
-    ASSERT_TRUE(QFile::remove(settings));
-    options.site = QStringLiteral("http://10.0.0.2:81/");
-    options.siteGiven = true;
+    // Taken, but its tables are only named like the catalogue's: refused,
+    // told in a window naming each table and the columns it lacks.
     prompter.answers = {platform::Prompter::Answer::Yes};
-    EXPECT_EQ(prepare(home), std::nullopt);
-    qApp->removeEventFilter(&progress);
-    EXPECT_EQ(site.address, options.site);
-    EXPECT_FALSE(site.ownSite) << "the user's address is used as it is";
-    EXPECT_FALSE(QFileInfo::exists(settings));
-    EXPECT_EQ(prompter.asked.size(), 1);
-    EXPECT_TRUE(QFileInfo::exists(db));
-    EXPECT_FALSE(catalogue::catalogueInfo(home).contains(QStringLiteral("items: 0\n")));
-    // It closed on the last table's count.
-    const QRegularExpressionMatch table =
-        QRegularExpression(QStringLiteral("\n表 (\\d+)/\\1：.+\n已导入 [1-9]\\d* 行$")).match(progress.label);
-    ASSERT_TRUE(table.hasMatch()) << progress.label.toStdString();
-    EXPECT_EQ(progress.maximum, table.captured(1).toInt() * 100);
-    EXPECT_GT(progress.value, progress.maximum - 100);
-    // Now that it has its catalogue, nothing is asked.
-    EXPECT_EQ(prepare(home), std::nullopt);
-    EXPECT_TRUE(prompter.asked.isEmpty());
+    EXPECT_EQ(prepare(home), 1);
+    ASSERT_EQ(prompter.asked.size(), 2);
+    EXPECT_EQ(prompter.asked[1].icon, platform::Prompter::Icon::Error);
+    EXPECT_TRUE(prompter.asked[1].text.startsWith(QStringLiteral("目录数据库导入失败：")));
+    EXPECT_TRUE(prompter.asked[1].text.contains(QStringLiteral("表 tb_Class 缺少列 ClassID、classname；")))
+        << prompter.asked[1].text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(db));
 
     // A file that is no catalogue: the failure is told and the program quits.
     const QString other = dir.filePath(QStringLiteral("fruit"));
@@ -296,7 +282,63 @@ TEST(FirstStart, ThePreparedHomeIsClaimedImportedOrLeftWithItsCode)
     ASSERT_EQ(prompter.asked.size(), 1);
     EXPECT_TRUE(prompter.asked[0].text.contains(fresh + QStringLiteral("/Data/info.db")));
     EXPECT_FALSE(QFileInfo::exists(fresh + QStringLiteral("/Data")));
-    // And a home that has its catalogue goes on without a question.
+}
+
+// An old catalogue taken: read under its progress, table by table, the
+// columns the catalogue does not know told in one line, and the start goes
+// on with the command line's site, which is not kept; from then on the home
+// has its catalogue and nothing is asked.
+TEST(Jet3File, FirstStartImportsTheOldCatalogueUnderItsProgress)
+{
+    QTemporaryDir dir;
+    const EnvVar config("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")));
+    const QString settings = dir.filePath(QStringLiteral("config/flashbar/flashbar.conf"));
+    const import::WorkerCommand worker{QStringLiteral(FLASHBAR_PROGRAM), {QStringLiteral("--import-worker")}};
+    const QString home = dir.filePath(QStringLiteral("old"));
+    const QString db = home + QStringLiteral("/Data/info.db");
+    ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/Data")));
+    ASSERT_TRUE(QFile::rename(jet3Catalogue(dir.path()), home + QStringLiteral("/Data/info.mdb")));
+    ScriptedPrompter prompter;
+    app::Options options;
+    options.home = home;
+    common::SiteSetting site;
+    const auto prepare = [&](const QString &where) {
+        prompter.asked.clear();
+        app::HomeInstance instance(where);
+        return app::prepareHome(instance, options, where, worker, prompter, &site);
+    };
+
+    ProgressAtClose progress;
+    qApp->installEventFilter(&progress);
+    options.site = QStringLiteral("http://10.0.0.2:81/");
+    options.siteGiven = true;
+    prompter.answers = {platform::Prompter::Answer::Yes};
+    EXPECT_EQ(prepare(home), std::nullopt);
+    qApp->removeEventFilter(&progress);
+    EXPECT_EQ(site.address, options.site);
+    EXPECT_FALSE(site.ownSite) << "the user's address is used as it is";
+    EXPECT_FALSE(QFileInfo::exists(settings));
+    ASSERT_EQ(prompter.asked.size(), 2);
+    EXPECT_EQ(prompter.asked[1].icon, platform::Prompter::Icon::Information);
+    EXPECT_TRUE(
+        prompter.asked[1].text.endsWith(QStringLiteral("没有导入：tb_Files.SupplierID、tb_Files.QuantityPerUnit、"
+                                                       "tb_Files.UnitPrice、tb_Files.UnitsInStock、"
+                                                       "tb_Files.UnitsOnOrder、tb_Files.ReorderLevel、"
+                                                       "tb_Files.Discontinued、tb_Class.Phone、tb_Colume.Picture")))
+        << prompter.asked[1].text.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(db));
+    EXPECT_TRUE(catalogue::catalogueInfo(home).contains(QStringLiteral("items: 77\n")))
+        << catalogue::catalogueInfo(home).toStdString();
+    // It closed on the last table's count.
+    const QRegularExpressionMatch table =
+        QRegularExpression(QStringLiteral("\n表 (\\d+)/\\1：.+\n已导入 [1-9]\\d* 行$")).match(progress.label);
+    ASSERT_TRUE(table.hasMatch()) << progress.label.toStdString();
+    EXPECT_EQ(progress.maximum, table.captured(1).toInt() * 100);
+    EXPECT_GT(progress.value, progress.maximum - 100);
+    // Now that it has its catalogue, nothing is asked, with --home or without.
+    EXPECT_EQ(prepare(home), std::nullopt);
+    EXPECT_TRUE(prompter.asked.isEmpty());
+    options.home.clear();
     EXPECT_EQ(prepare(home), std::nullopt);
     EXPECT_TRUE(prompter.asked.isEmpty());
 }

@@ -7,11 +7,13 @@
 
 #include <gtest/gtest.h>
 
-// fruit.mdb as an old catalogue: three of its tables renamed to the
-// catalogue's, a fourth to a name with a space, a control character, a '%'
-// and Chinese. Names are written over in place in UTF-16, padded with NULs
-// to the old length (the reader drops them). Written as `dir`/old.mdb.
-inline QString oldCatalogueMdb(const QString &fruitMdb, const QString &dir)
+// fruit.mdb under the catalogue's names: three of its tables renamed to the
+// catalogue's, their own columns kept, so a database that is no catalogue
+// however its tables are named; a fourth renamed to a name with a space, a
+// control character, a '%' and Chinese. Names are written over in place in
+// UTF-16, padded with NULs to the old length (the reader drops them).
+// Written as `dir`/old.mdb.
+inline QString fruitUnderCatalogueNames(const QString &fruitMdb, const QString &dir)
 {
     const auto utf16 = [](const QString &text) {
         return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);

@@ -45,5 +45,9 @@ int runImportCommand(const QString &file, const QString &home, bool replace)
     }
     out << "imported " << process.summary().tables << " tables, " << process.summary().rows << " rows from " << file
         << " into " << home << "/Data/info.db\n";
+    const QStringList leftOut = process.summary().leftOut;
+    if (!leftOut.isEmpty())
+        out << "left out " << leftOut.size()
+            << " columns the catalogue does not know: " << import::leftOutLine(leftOut, QStringLiteral(", ")) << '\n';
     return 0;
 }
