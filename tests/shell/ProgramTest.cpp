@@ -160,9 +160,11 @@ TEST(Program, ClosingTheMainWindowEndsTheProgramWhateverElseIsOpen)
     LoginAtStart login;
     program.start();
     program.Frm_Browser()->show();
-    // The application's own loop runs; a timer ends it with 7 if nothing else does.
+    // The application's own loop runs; a timer ends it with 7 if nothing else
+    // does. It ends with the program: fired in a later test, it would end
+    // that test's loops.
     QTimer::singleShot(0, program.Frm_Main(), &QWidget::close);
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+    QTimer::singleShot(5000, &program, [] { QCoreApplication::exit(7); });
     EXPECT_EQ(QApplication::exec(), 0) << "closing the main window ended the loop";
     program.Frm_Browser()->hide();
 }
