@@ -109,14 +109,26 @@ QString PlayerServer::readyPage()
     return QStringLiteral("http://127.0.0.1:%1/%2/ready/0").arg(m_server->serverPort()).arg(m_token);
 }
 
-bool PlayerServer::isPlayerPage(const QUrl &url) const
+QString PlayerServer::pageKind(const QUrl &url) const
 {
     if (!m_server || !m_server->isListening() || url.scheme() != QLatin1String("http") ||
         url.host() != QLatin1String("127.0.0.1") || url.port() != m_server->serverPort())
-        return false;
-    const QString path = url.path();
-    const QString base = u'/' + m_token + u'/';
-    return path.startsWith(base + QLatin1String("play/")) || path.startsWith(base + QLatin1String("ready/"));
+        return {};
+    const QStringList parts = url.path().split(u'/', Qt::SkipEmptyParts);
+    if (parts.size() < 3 || parts.at(0) != m_token)
+        return {};
+    return parts.at(1);
+}
+
+bool PlayerServer::isPlayerPage(const QUrl &url) const
+{
+    const QString kind = pageKind(url);
+    return kind == QLatin1String("play") || kind == QLatin1String("ready");
+}
+
+bool PlayerServer::isReadyPage(const QUrl &url) const
+{
+    return pageKind(url) == QLatin1String("ready");
 }
 
 void PlayerServer::answer(QTcpSocket *socket, int status, const QByteArray &type, const QByteArray &body, bool keep)
@@ -171,7 +183,7 @@ void PlayerServer::serveTokened(QTcpSocket *socket, const QStringList &parts)
     const QString &kind = parts.at(1);
     if (kind == QLatin1String("ready")) {
         answer(socket, 200, "text/html; charset=utf-8",
-               playerPage('/' + m_token.toLatin1() + "/blank/0/blank.swf", {}));
+               playerPage('/' + m_token.toLatin1() + "/blank/0/blank.swf", {}, false));
         return;
     }
     if (kind == QLatin1String("blank")) {
@@ -185,7 +197,7 @@ void PlayerServer::serveTokened(QTcpSocket *socket, const QStringList &parts)
         return;
     }
     if (kind == QLatin1String("play")) {
-        answer(socket, 200, "text/html; charset=utf-8", playerPage(movieAddress(id), m_movies.value(id).title));
+        answer(socket, 200, "text/html; charset=utf-8", playerPage(movieAddress(id), m_movies.value(id).title, true));
     } else if (kind == QLatin1String("movie")) {
         QFile file(m_movies.value(id).path);
         if (!file.open(QIODevice::ReadOnly))
@@ -243,12 +255,16 @@ QByteArray PlayerServer::movieAddress(int id) const
            QUrl::toPercentEncoding(QFileInfo(m_movies.value(id).path).fileName());
 }
 
-QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &title)
+QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &title, bool standsForMovie)
 {
     const QByteArray ruffle = "/ruffle/" + playerVersion().toLatin1() + '/';
-    // flashbarPlay() puts a new player in the page for the next movie: the
+    // flashbarShow() puts a new player in the page for the next movie: the
     // previous one goes first, its picture and sound with it. The page is
     // said to be redrawn three frames later, frames of earlier movies aside.
+    // flashbarPlay() shows a movie handed over and makes the page stand for
+    // it; a movie the page stood for stays in the history, one step back,
+    // and comes again with that step. A page kept ready (its movie blank)
+    // stands for nothing, so the next movie takes its place.
     return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + htmlEscaped(title) +
            "</title>\n<style>html,body{margin:0;height:100%;background:#000;overflow:hidden}"
            "#player{width:100%;height:100%}ruffle-player{width:100%;height:100%}</style>\n"
@@ -260,19 +276,28 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
            "<script src=\"" +
            ruffle +
            "ruffle.js\"></script>\n</head><body><div id=\"player\"></div>\n<script>\n"
-           "let flashbarMovies=0;\n"
-           "function flashbarPlay(movie,title,address){\n"
+           "let flashbarMovies=0,flashbarStands=" +
+           (standsForMovie ? "true" : "false") +
+           ";\n"
+           "function flashbarShow(movie,title){\n"
            "const box=document.getElementById(\"player\");box.replaceChildren();\n"
            "const n=++flashbarMovies;window.flashbarRedrawn=false;\n"
            "const redrawn=frames=>requestAnimationFrame(()=>{if(n!==flashbarMovies)return;\n"
            "if(frames>1)redrawn(frames-1);else window.flashbarRedrawn=true;});\n"
            "redrawn(3);\n"
-           "if(address)history.replaceState(null,\"\",address);\n"
            "document.title=title;if(!movie)return;\n"
            "const player=window.RufflePlayer.newest().createPlayer();\n"
            "box.appendChild(player);player.load(movie);}\n"
-           "flashbarPlay(\"" +
-           movieUrl + "\",document.title,\"\");\n</script></body></html>\n";
+           "function flashbarPlay(movie,title,address){\n"
+           "if(address){const state={movie:movie,title:title};\n"
+           "if(flashbarStands)history.pushState(state,\"\",address);else history.replaceState(state,\"\",address);}\n"
+           "flashbarStands=!!address;flashbarShow(movie,title);}\n"
+           "addEventListener(\"popstate\",e=>{if(e.state)flashbarShow(e.state.movie,e.state.title);});\n"
+           "history.replaceState({movie:\"" +
+           movieUrl +
+           "\",title:document.title},\"\");\n"
+           "flashbarShow(\"" +
+           movieUrl + "\",document.title);\n</script></body></html>\n";
 }
 
 } // namespace browser

@@ -43,6 +43,8 @@ public:
     QString readyPage();
     // Whether `url` is one of this server's player pages.
     bool isPlayerPage(const QUrl &url) const;
+    // Whether `url` is the page kept ready, standing for no movie.
+    bool isReadyPage(const QUrl &url) const;
 
     // Tries this port first, then any; the port it got is written back, so
     // the player's addresses (and the engine's cache of them) stay the same
@@ -66,13 +68,16 @@ private:
     };
 
     bool start();
+    // "play", "ready", … for an address of this server's with the token.
+    QString pageKind(const QUrl &url) const;
     bool listen();
     int addMovie(const QString &path, const QString &title);
     void serve(QTcpSocket *socket);
     void serveTokened(QTcpSocket *socket, const QStringList &parts);
     void answer(QTcpSocket *socket, int status, const QByteArray &type, const QByteArray &body, bool keep = false);
     QByteArray movieAddress(int id) const;
-    QByteArray playerPage(const QByteArray &movieUrl, const QString &title);
+    // `standsForMovie`: the page is a movie's, not one kept ready.
+    QByteArray playerPage(const QByteArray &movieUrl, const QString &title, bool standsForMovie);
     QString playerVersion();
     QByteArray ruffleFile(const QString &name, QByteArray *type);
 

@@ -110,6 +110,7 @@ void WebView::loadFinished(bool ok)
         m_view->history()->clear();
         return;
     }
+    forgetEarlierPages();
     m_busy = false;
     m_cover->hide();
     emit progressChanged(100, 100);
@@ -121,9 +122,37 @@ void WebView::loadFinished(bool ok)
 void WebView::reportCommandState()
 {
     emit commandStateChanged(-1, m_busy);
+    emit commandStateChanged(1, historyTarget(1) >= 0);
+    emit commandStateChanged(2, historyTarget(-1) >= 0);
+}
+
+int WebView::historyTarget(int step) const
+{
+    if (!m_view || m_parked || m_earlierPagesHidden)
+        return -1;
     const QWebEngineHistory *history = m_view->history();
-    emit commandStateChanged(1, history->canGoForward());
-    emit commandStateChanged(2, history->canGoBack());
+    for (int i = history->currentItemIndex() + step; i >= 0 && i < history->count(); i += step) {
+        if (!m_player.isReadyPage(history->itemAt(i).url()))
+            return i;
+    }
+    return -1;
+}
+
+void WebView::goInHistory(int step)
+{
+    // By the entry's place: the engine's own steps pass over a page that
+    // went on to another without a click, and every page shown counts.
+    const int target = historyTarget(step);
+    if (target >= 0)
+        m_view->history()->goToItem(m_view->history()->itemAt(target));
+}
+
+void WebView::forgetEarlierPages()
+{
+    if (!m_earlierPagesHidden)
+        return;
+    m_earlierPagesHidden = false;
+    m_view->history()->clear();
 }
 
 QUrl WebView::addressToUrl(const QString &address)
@@ -187,8 +216,7 @@ void WebView::playInOwnPage(const Movie &movie)
 
 void WebView::handOver(const Movie &movie)
 {
-    m_parked = false;
-    m_view->page()->setAudioMuted(false);
+    wake();
     cover();
     const PlayerServer::Handover next = m_player.handOver(movie.path, movie.title);
     // A page whose load was cut short has no player to take the movie.
@@ -210,6 +238,7 @@ void WebView::handOver(const Movie &movie)
                     self->playInOwnPage(movie);
                 return;
             }
+            self->forgetEarlierPages();
             self->m_busy = false;
             self->uncoverWhenRedrawn(self->m_handovers);
             emit self->progressChanged(100, 100);
@@ -263,6 +292,10 @@ void WebView::resizeEvent(QResizeEvent *event)
 
 void WebView::wake()
 {
+    // What the page did while parked, and what was shown before, is no
+    // history of the pages shown from now on.
+    if (m_parked)
+        m_earlierPagesHidden = true;
     m_parked = false;
     m_view->page()->setAudioMuted(false);
 }
@@ -306,14 +339,12 @@ void WebView::park()
 
 void WebView::back()
 {
-    if (m_view)
-        m_view->back();
+    goInHistory(-1);
 }
 
 void WebView::forward()
 {
-    if (m_view)
-        m_view->forward();
+    goInHistory(1);
 }
 
 void WebView::stop()

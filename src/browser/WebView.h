@@ -21,7 +21,9 @@ class PlayerServer;
 // notices of status text, progress, command state and title. The engine
 // starts with the first navigation or with prewarm(), not before. A movie
 // opened while the page is the player's own is handed to that page, which
-// has the player loaded already.
+// has the player loaded already. Back and forward go through the pages shown
+// since the window was last shown, movies handed over included; the page
+// kept ready is never one of them.
 class WebView final : public QWidget
 {
     Q_OBJECT
@@ -79,6 +81,13 @@ private:
     void load(const QWebEngineHttpRequest &request);
     void connectView();
     void reportCommandState();
+    // The history entry `step` entries (1 or -1) away from the one shown,
+    // passing over the page kept ready; -1 when there is none to go to.
+    int historyTarget(int step) const;
+    void goInHistory(int step);
+    // Once the first page shown after the window was parked has loaded,
+    // the entries before it go.
+    void forgetEarlierPages();
     // Loads a page of the player with a blank movie, silently.
     void loadReadyPage();
     // Ends the silence of a parked page: something is to be shown.
@@ -100,9 +109,10 @@ private:
     int m_handovers = 0;
     bool m_ending = false; // the page's last answers come while it goes
     bool m_busy = false;
-    bool m_loading = false;         // a page is loading (not a movie handed over)
-    bool m_parked = false;          // the page is only kept ready: no notices
-    std::optional<Movie> m_waiting; // to hand over once the player page has loaded
+    bool m_loading = false;            // a page is loading (not a movie handed over)
+    bool m_parked = false;             // the page is only kept ready: no notices
+    bool m_earlierPagesHidden = false; // entries before the page opened since being parked
+    std::optional<Movie> m_waiting;    // to hand over once the player page has loaded
 };
 
 } // namespace browser

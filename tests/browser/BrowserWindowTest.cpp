@@ -1,14 +1,9 @@
 // The browser window against the demo site over real HTTP, and the Flash
 // player on a local file.
+#include "BrowserFixture.h"
 #include "PlayerColour.h"
-#include "Wait.h"
 
-#include "DemoSite.h"
 #include "Files.h"
-#include "ScriptedPrompter.h"
-#include "browser/BrowserWindow.h"
-#include "browser/PlayerServer.h"
-#include "browser/WebView.h"
 #include "catalogue/DemoCatalogue.h"
 #include "samples/SampleSwf.h"
 #include "store/Connection.h"
@@ -18,9 +13,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
-#include <QSet>
 #include <QSignalSpy>
-#include <QSqlQuery>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -33,55 +26,6 @@
 #include <memory>
 
 namespace {
-
-struct Site
-{
-    Site()
-    {
-        catalogue::DemoOptions options;
-        options.items = 60;
-        catalogue::writeDemoCatalogue(home.path(), options);
-        site = std::make_unique<DemoSite>(home.path(), QStringLiteral(RUFFLE_DIR));
-        if (!site->listen())
-            ADD_FAILURE() << site->errorString().toStdString();
-    }
-    QString base() const { return site->baseUrl(); }
-    QString itemName(int id)
-    {
-        store::Connection c(catalogue::cataloguePath(home.path()));
-        QSqlQuery q(c.database());
-        q.exec(QStringLiteral("SELECT DisplayName FROM tb_Files WHERE FileID = %1").arg(id));
-        return q.next() ? q.value(0).toString() : QString();
-    }
-    QTemporaryDir home;
-    std::unique_ptr<DemoSite> site;
-};
-
-Site &site()
-{
-    static Site *s = new Site;
-    return *s;
-}
-
-class BrowserWindow : public ::testing::Test
-{
-protected:
-    BrowserWindow() : player(QStringLiteral(RUFFLE_DIR)), window(player, prompter) {}
-    ~BrowserWindow() override { window.hide(); }
-
-    bool waitForTitle(TFrm_Browser &w, const QString &title, int ms = 20000)
-    {
-        return waitFor([&] { return w.windowTitle() == QStringLiteral("Zanto 浏览器[%1]").arg(title); }, ms);
-    }
-    bool waitForIdle(TFrm_Browser &w, int ms = 20000)
-    {
-        return waitFor([&] { return !w.WebBrowser1->busy() && w.WebBrowser1->engineView(); }, ms);
-    }
-
-    ScriptedPrompter prompter;
-    browser::PlayerServer player;
-    TFrm_Browser window;
-};
 
 TEST_F(BrowserWindow, StartsHiddenWithoutItsEngine)
 {
@@ -356,54 +300,6 @@ TEST_F(BrowserWindow, ALocalFlashFilePlays)
     shown.grab().save(QStringLiteral(SCREENSHOT_DIR "/browser-window.png"));
     shown.hide();
     EXPECT_GT(matching, 200) << "the movie's background colour is on screen";
-}
-
-// Local copies of movies of different background colours, in a home's local/.
-struct Movies
-{
-    explicit Movies(int count)
-    {
-        QSet<QRgb> colours;
-        for (int id = 5000; paths.size() < count; ++id) {
-            const QByteArray swf = samples::sampleSwf(id);
-            const QColor colour = backgroundOf(swf);
-            if (colours.contains(colour.rgb()) || colour == Qt::black || colour == Qt::white)
-                continue;
-            colours.insert(colour.rgb());
-            const QString path = QDir(home.path()).filePath(QStringLiteral("local/动画/%1.swf").arg(id));
-            QDir().mkpath(QFileInfo(path).path());
-            QFile f(path);
-            f.open(QIODevice::WriteOnly);
-            f.write(swf);
-            paths << path;
-            backgrounds << colour;
-        }
-    }
-    QTemporaryDir home;
-    QStringList paths;
-    QList<QColor> backgrounds;
-};
-
-// How many sampled points of the browser's area show `colour`.
-int pointsOf(TFrm_Browser &w, const QColor &colour)
-{
-    return pointsShowing(w.WebBrowser1->grab().toImage(), colour);
-}
-
-// Waits until the view shows `colour`; false also when `earlier` showed first.
-bool showsWithoutEarlier(TFrm_Browser &w, const QColor &colour, const QList<QColor> &earlier)
-{
-    bool sawEarlier = false;
-    const bool shown = waitFor(
-        [&] {
-            for (const QColor &e : earlier)
-                sawEarlier = sawEarlier || pointsOf(w, e) > 200;
-            return pointsOf(w, colour) > 200;
-        },
-        30000);
-    if (!shown || sawEarlier)
-        ADD_FAILURE() << (shown ? "an earlier movie showed first" : "the movie never showed");
-    return shown && !sawEarlier;
 }
 
 TEST_F(BrowserWindow, TheNextMovieIsHandedToThePlayerPageAlreadyLoaded)
