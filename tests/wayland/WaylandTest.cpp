@@ -30,6 +30,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -109,8 +110,8 @@ TEST(Wayland, ACompositorWithoutASeatLeavesTheProgramWithoutAnInputMethod)
 
 // The program as a user starts it, on the compositor: its login dialog is
 // drawn with the focus in the empty name (where Qt's input method would ask
-// the seat that is not there), blinks its cursor, and the program ends on
-// SIGTERM as it does on a desktop.
+// the seat that is not there), and the program ends on SIGTERM as it does on
+// a desktop.
 TEST(Wayland, TheProgramDrawsItsLoginAndEndsWhenAsked)
 {
     QTemporaryDir config;
@@ -128,9 +129,9 @@ TEST(Wayland, TheProgramDrawsItsLoginAndEndsWhenAsked)
     ASSERT_TRUE(program.waitForStarted());
     const QString login = QStringLiteral("Zanto用户登陆");
     const bool drawn = waitFor(
-        [&] { return buffersOfWindowTitled(log, login) >= 2 || program.state() == QProcess::NotRunning; }, 30000);
+        [&] { return buffersOfWindowTitled(log, login) >= 1 || program.state() == QProcess::NotRunning; }, 30000);
     EXPECT_TRUE(drawn);
-    EXPECT_GE(buffersOfWindowTitled(log, login), 2) << "the login dialog drawn and its cursor blinking";
+    EXPECT_GE(buffersOfWindowTitled(log, login), 1) << "the login dialog drawn";
     EXPECT_GE(buffersOfWindowTitled(log, QStringLiteral("KelvoFlash吧 2.01")), 1) << "the main window drawn";
     program.terminate();
     EXPECT_TRUE(waitFor([&] { return program.state() == QProcess::NotRunning; }, 20000));
@@ -236,6 +237,17 @@ TEST_F(WaylandJourney, LogsInOfflineMovesAndResizesItsWindowsListsAClassAndPlays
     EXPECT_TRUE(waitFor([&] { return browser->size() == before + QSize(40, 30); }, 5000))
         << browser->width() << 'x' << browser->height();
     EXPECT_GT(waitForColour(*browser, backgroundOf(samples::sampleSwf(id))), 200) << "still playing";
+
+    // Maximised by the compositor, to the width of its screen (the height
+    // less the compositor's own panel), and back.
+    const QSize sized = browser->size();
+    browser->maximizeWindow();
+    EXPECT_TRUE(waitFor([browser] { return browser->isMaximized() && browser->countsAsMaximized(); }, 5000));
+    EXPECT_TRUE(waitFor([browser] { return browser->width() == browser->screen()->size().width(); }, 5000))
+        << browser->width() << 'x' << browser->height();
+    browser->restoreWindow();
+    EXPECT_TRUE(waitFor([&] { return !browser->isMaximized() && browser->size() == sized; }, 5000))
+        << browser->width() << 'x' << browser->height();
     browser->close();
     EXPECT_TRUE(exposed(main));
 }
