@@ -56,6 +56,7 @@ set(flashbar_run_depends
   libmdb3
 )
 list(JOIN flashbar_run_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
-# Opens pages and help files with the desktop's own programs.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# Opens pages and help files with the desktop's own programs; runs on a
+# Wayland desktop's compositor rather than through its X server.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
 include(CPack)

@@ -11,6 +11,7 @@
 #include "platform/NewItemsNotice.h"
 #include "platform/QtPrompter.h"
 #include "platform/StreamPrompter.h"
+#include "platform/WaylandSeat.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -102,6 +103,7 @@ int main(int argc, char **argv)
     if (::getuid() == 0 && qgetenv("QTWEBENGINE_DISABLE_SANDBOX").isEmpty())
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     browser::tuneEngine();
+    platform::goWithoutInputMethodWhereNoSeat(browser::probeDisplay().kind == browser::Display::Kind::Wayland);
 
     // The program works in its home directory: the catalogue, the skin and
     // the local copies are found there.
