@@ -74,24 +74,34 @@ void Aria2::start()
         processEnded(QStringLiteral("无法准备 aria2 的配置文件"));
         return;
     }
-    // Files are written under the names given, replacing what is there.
+    // A download goes on from its part file and control file (ranged
+    // requests), never writing over one; from scratch only when the server
+    // cannot send ranges. A dropped connection is tried again after a wait.
     conf.write(QStringLiteral("enable-rpc=true\n"
                               "rpc-listen-all=false\n"
                               "rpc-listen-port=%1\n"
                               "rpc-secret=%2\n"
                               "stop-with-process=%3\n"
-                              "allow-overwrite=true\n"
+                              "continue=true\n"
+                              "always-resume=false\n"
+                              "max-resume-failure-tries=0\n"
                               "auto-file-renaming=false\n"
                               "file-allocation=none\n"
-                              "max-tries=2\n"
-                              "retry-wait=1\n"
+                              "auto-save-interval=1\n"
+                              "max-connection-per-server=4\n"
+                              "split=4\n"
+                              "min-split-size=5M\n"
+                              "max-concurrent-downloads=3\n"
+                              "max-tries=5\n"
+                              "retry-wait=2\n"
                               "connect-timeout=15\n"
                               "summary-interval=0\n"
                               "console-log-level=warn\n")
                    .arg(m_port)
                    .arg(QString::fromLatin1(m_secret))
                    .arg(QCoreApplication::applicationPid())
-                   .toUtf8());
+                   .toUtf8() +
+               sessionOptions().toUtf8());
     conf.close();
 
     m_process = new QProcess(this);
@@ -108,6 +118,16 @@ void Aria2::start()
     m_process->start();
     m_probesLeft = kProbeCount;
     m_probe->start();
+}
+
+QString Aria2::sessionOptions()
+{
+    if (m_sessionFile.isEmpty())
+        return {};
+    QString options = QStringLiteral("save-session=%1\nsave-session-interval=1\n").arg(m_sessionFile);
+    if (!std::exchange(m_sessionRead, true) && QFile::exists(m_sessionFile))
+        options += QStringLiteral("input-file=%1\n").arg(m_sessionFile);
+    return options;
 }
 
 void Aria2::probe()

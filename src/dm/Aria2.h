@@ -31,6 +31,11 @@ public:
     explicit Aria2(QString program = QStringLiteral("aria2c"), QObject *parent = nullptr);
     ~Aria2() override;
 
+    // aria2 keeps its unfinished downloads in this file as they change, and
+    // reads them back at its first start (not after a crash of its own:
+    // the list then says what was lost). Set before start().
+    void setSessionFile(const QString &path) { m_sessionFile = path; }
+
     // Starts aria2c unless it runs or is starting. Calls made meanwhile wait
     // until it answers.
     void start();
@@ -56,7 +61,11 @@ private:
     void probe();
     void processEnded(const QString &reason);
 
+    QString sessionOptions();
+
     QString m_program;
+    QString m_sessionFile;
+    bool m_sessionRead = false;
     std::unique_ptr<QTemporaryDir> m_dir;
     QProcess *m_process = nullptr;
     QNetworkAccessManager *m_network;

@@ -1,6 +1,7 @@
 #include "dm/Downloads.h"
 
 #include "dm/Aria2.h"
+#include "dm/DownloadStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,32 +19,52 @@ namespace dm {
 namespace {
 
 constexpr int kPollMs = 300;
+constexpr int kSaveMs = 500;
+
+const QString kCancelled = QStringLiteral("已取消");
+
+QString aria2State(const QJsonObject &status)
+{
+    return status.value(QLatin1String("status")).toString();
+}
 
 } // namespace
 
-QString Download::finalPath() const
-{
-    return QDir(job.folder).filePath(job.name);
-}
-
-QString Download::partPath() const
-{
-    return QDir(job.folder).filePath(u'.' + job.name + u'.' + QString::number(serial) + QStringLiteral(".part"));
-}
-
-int Download::percent() const
-{
-    if (state == Done)
-        return 100;
-    return total > 0 ? int(completed * 100 / total) : 0;
-}
-
-Downloads::Downloads(Aria2 &aria2, QObject *parent)
-    : QAbstractTableModel(parent), m_aria2(aria2), m_poll(new QTimer(this))
+Downloads::Downloads(Aria2 &aria2, QString listPath, QObject *parent)
+    : QAbstractTableModel(parent), m_aria2(aria2), m_listPath(std::move(listPath)), m_poll(new QTimer(this)),
+      m_save(new QTimer(this))
 {
     m_poll->setInterval(kPollMs);
     connect(m_poll, &QTimer::timeout, this, &Downloads::poll);
+    m_save->setSingleShot(true);
+    m_save->setInterval(kSaveMs);
+    connect(m_save, &QTimer::timeout, this, &Downloads::save);
     connect(&m_aria2, &Aria2::stopped, this, &Downloads::aria2Stopped);
+    if (!m_listPath.isEmpty()) {
+        ReadList read = readList(m_listPath);
+        m_downloads = read.downloads;
+        m_listDamaged = read.damaged;
+        if (m_listDamaged)
+            save();
+    }
+}
+
+Downloads::~Downloads()
+{
+    if (m_save->isActive())
+        save();
+}
+
+void Downloads::restore()
+{
+    for (const Download &d : std::as_const(m_downloads)) {
+        if (d.settled())
+            continue;
+        if (d.gid.isEmpty())
+            submit(d.serial);
+        else
+            follow(d.serial);
+    }
 }
 
 std::optional<QString> Downloads::accept(const QString &service, const QString &item)
@@ -51,52 +72,100 @@ std::optional<QString> Downloads::accept(const QString &service, const QString &
     const std::optional<Job> job = jobOf(service, item);
     if (!job)
         return std::nullopt;
-    const int row = int(m_downloads.size());
-    beginInsertRows({}, row, row);
-    Download download;
-    download.job = *job;
-    download.serial = row + 1;
-    m_downloads.append(download);
-    endInsertRows();
-    submitRow(row);
+    const int existing = rowOfTarget(QDir(job->folder).filePath(job->name));
+    if (existing < 0) {
+        submit(append(*job));
+        return QStringLiteral("OK");
+    }
+    const Download &d = m_downloads.at(existing);
+    if (d.state == Download::Failed || (d.state == Download::Done && !QFileInfo::exists(d.finalPath()))) {
+        m_downloads[existing].job = *job;
+        restart(existing);
+    }
     return QStringLiteral("OK");
 }
 
-void Downloads::submitRow(int row)
+int Downloads::append(const Job &job)
 {
-    const Download &d = m_downloads.at(row);
-    const QJsonObject options{{QStringLiteral("dir"), d.job.folder},
-                              {QStringLiteral("out"), QFileInfo(d.partPath()).fileName()},
-                              {QStringLiteral("allow-overwrite"), QStringLiteral("true")},
-                              {QStringLiteral("auto-file-renaming"), QStringLiteral("false")}};
+    int serial = 1;
+    for (const Download &d : std::as_const(m_downloads))
+        serial = std::max(serial, d.serial + 1);
+    const int row = int(m_downloads.size());
+    beginInsertRows({}, row, row);
+    Download download;
+    download.job = job;
+    download.serial = serial;
+    m_downloads.append(download);
+    endInsertRows();
+    m_save->start();
+    return serial;
+}
+
+void Downloads::submit(int serial)
+{
+    const Download &d = m_downloads.at(rowOfSerial(serial));
+    // aria2 goes on from a part file and its control file, never writing
+    // over one; the file takes its own name only when complete (finish()).
+    QJsonObject options{{QStringLiteral("dir"), d.job.folder},
+                        {QStringLiteral("out"), QFileInfo(d.partPath()).fileName()},
+                        {QStringLiteral("continue"), QStringLiteral("true")},
+                        {QStringLiteral("auto-file-renaming"), QStringLiteral("false")}};
+    if (!d.gid.isEmpty())
+        options.insert(QStringLiteral("gid"), d.gid);
+    if (d.state == Download::Paused)
+        options.insert(QStringLiteral("pause"), QStringLiteral("true"));
     m_aria2.call(QStringLiteral("aria2.addUri"), {QJsonArray{d.job.address}, options},
-                 [this, row](const QJsonValue &result, const QString &error) {
+                 [this, serial](const QJsonValue &result, const QString &error) {
+                     const int row = rowOfSerial(serial);
+                     if (row < 0 || m_downloads.at(row).settled()) {
+                         if (error.isEmpty()) // cancelled meanwhile
+                             m_aria2.call(QStringLiteral("aria2.forceRemove"), {result}, [](auto &&...) {});
+                         return;
+                     }
                      if (!error.isEmpty()) {
                          fail(row, error);
                          return;
                      }
-                     m_downloads[row].gid = result.toString();
-                     m_downloads[row].state = Download::Running;
+                     Download &d = m_downloads[row];
+                     d.gid = result.toString();
+                     if (d.state != Download::Paused)
+                         d.state = Download::Running;
                      changed(row);
                      m_poll->start();
                  });
 }
 
+void Downloads::follow(int serial)
+{
+    const QString gid = m_downloads.at(rowOfSerial(serial)).gid;
+    m_aria2.call(QStringLiteral("aria2.tellStatus"), {gid, QJsonArray{QStringLiteral("status")}},
+                 [this, serial](const QJsonValue &result, const QString &error) {
+                     const int row = rowOfSerial(serial);
+                     if (row < 0 || m_downloads.at(row).settled())
+                         return;
+                     // Not in aria2's session: added again, to go on from its part file.
+                     if (!error.isEmpty() || aria2State(result.toObject()) == u"removed")
+                         submit(serial);
+                     else
+                         m_poll->start();
+                 });
+}
+
 void Downloads::poll()
 {
-    bool running = false;
-    for (int row = 0; row < m_downloads.size(); ++row) {
-        const Download &d = m_downloads.at(row);
-        if (d.state != Download::Running || d.gid.isEmpty())
+    bool following = false;
+    for (const Download &d : std::as_const(m_downloads)) {
+        if (d.settled() || d.gid.isEmpty())
             continue;
-        running = true;
+        following = true;
         const QJsonArray keys{QStringLiteral("gid"),           QStringLiteral("status"),
                               QStringLiteral("totalLength"),   QStringLiteral("completedLength"),
-                              QStringLiteral("downloadSpeed"), QStringLiteral("errorMessage")};
+                              QStringLiteral("downloadSpeed"), QStringLiteral("errorMessage"),
+                              QStringLiteral("errorCode")};
         m_aria2.call(QStringLiteral("aria2.tellStatus"), {d.gid, keys},
                      [this, gid = d.gid](const QJsonValue &result, const QString &error) {
                          const int at = rowOfGid(gid);
-                         if (at < 0 || m_downloads.at(at).state != Download::Running)
+                         if (at < 0 || m_downloads.at(at).settled())
                              return;
                          if (!error.isEmpty())
                              fail(at, error);
@@ -104,7 +173,7 @@ void Downloads::poll()
                              update(at, result.toObject());
                      });
     }
-    if (!running)
+    if (!following)
         m_poll->stop();
 }
 
@@ -114,13 +183,16 @@ void Downloads::update(int row, const QJsonObject &status)
     d.total = status.value(QLatin1String("totalLength")).toString().toLongLong();
     d.completed = status.value(QLatin1String("completedLength")).toString().toLongLong();
     d.speed = status.value(QLatin1String("downloadSpeed")).toString().toLongLong();
-    const QString state = status.value(QLatin1String("status")).toString();
+    const QString state = aria2State(status);
     if (state == u"complete") {
         finish(row);
-    } else if (state == u"error" || state == u"removed") {
+    } else if (state == u"error") {
         const QString message = status.value(QLatin1String("errorMessage")).toString();
-        fail(row, message.isEmpty() ? QStringLiteral("已取消") : message);
+        fail(row, message.isEmpty() ? QStringLiteral("下载出错") : message);
+    } else if (state == u"removed") {
+        fail(row, kCancelled);
     } else {
+        d.state = state == u"paused" ? Download::Paused : state == u"waiting" ? Download::Waiting : Download::Running;
         changed(row);
     }
 }
@@ -136,6 +208,8 @@ void Downloads::finish(int row)
     }
     d.state = Download::Done;
     d.speed = 0;
+    d.finished = QDateTime::currentDateTime();
+    forget(d.gid);
     changed(row);
 }
 
@@ -147,15 +221,146 @@ void Downloads::fail(int row, const QString &reason)
     d.speed = 0;
     QFile::remove(d.partPath());
     QFile::remove(d.partPath() + QStringLiteral(".aria2"));
+    forget(d.gid);
     changed(row);
+    if (m_removeWhenStopped.removeAll(d.serial) > 0)
+        removeRow(row);
+}
+
+void Downloads::forget(const QString &gid)
+{
+    // aria2 keeps the results of ended downloads; this list keeps its own.
+    if (!gid.isEmpty() && m_aria2.isReady())
+        m_aria2.call(QStringLiteral("aria2.removeDownloadResult"), {gid}, [](auto &&...) {});
 }
 
 void Downloads::aria2Stopped(const QString &reason)
 {
     // Downloads that aria2 had are lost with it; the next item starts it again.
     for (int row = 0; row < m_downloads.size(); ++row) {
-        if (m_downloads.at(row).state == Download::Running)
+        const Download &d = m_downloads.at(row);
+        if (!d.settled() && d.state != Download::Paused)
             fail(row, reason);
+    }
+}
+
+void Downloads::pause(int row)
+{
+    const Download &d = m_downloads.at(row);
+    if (d.settled() || d.state == Download::Paused || d.gid.isEmpty())
+        return;
+    m_aria2.call(QStringLiteral("aria2.pause"), {d.gid},
+                 [this, serial = d.serial](const QJsonValue &, const QString &error) {
+                     const int at = rowOfSerial(serial);
+                     if (!error.isEmpty() || at < 0 || m_downloads.at(at).settled())
+                         return;
+                     m_downloads[at].state = Download::Paused;
+                     m_downloads[at].speed = 0;
+                     changed(at);
+                 });
+}
+
+void Downloads::resume(int row)
+{
+    const Download &d = m_downloads.at(row);
+    if (d.state != Download::Paused)
+        return;
+    m_aria2.call(QStringLiteral("aria2.unpause"), {d.gid},
+                 [this, serial = d.serial](const QJsonValue &, const QString &error) {
+                     const int at = rowOfSerial(serial);
+                     if (at < 0 || m_downloads.at(at).state != Download::Paused)
+                         return;
+                     m_downloads[at].state = Download::Waiting;
+                     changed(at);
+                     if (!error.isEmpty()) // aria2 no longer has it: added again
+                         submit(serial);
+                     m_poll->start();
+                 });
+}
+
+void Downloads::cancel(int row)
+{
+    const Download &d = m_downloads.at(row);
+    if (d.settled())
+        return;
+    if (d.gid.isEmpty()) {
+        fail(row, kCancelled);
+        return;
+    }
+    m_aria2.call(QStringLiteral("aria2.forceRemove"), {d.gid},
+                 [this, serial = d.serial](const QJsonValue &, const QString &error) {
+                     const int at = rowOfSerial(serial);
+                     // aria2 had it no more; else it shows as removed when stopped.
+                     if (at >= 0 && !m_downloads.at(at).settled() && !error.isEmpty())
+                         fail(at, kCancelled);
+                     m_poll->start();
+                 });
+}
+
+void Downloads::retry(int row)
+{
+    if (m_downloads.at(row).state == Download::Failed)
+        restart(row);
+}
+
+void Downloads::restart(int row)
+{
+    Download &d = m_downloads[row];
+    d.gid.clear();
+    d.reason.clear();
+    d.completed = 0;
+    d.speed = 0;
+    d.finished = {};
+    d.state = Download::Waiting;
+    changed(row);
+    submit(d.serial);
+}
+
+void Downloads::remove(int row)
+{
+    const Download &d = m_downloads.at(row);
+    if (d.settled()) {
+        removeRow(row);
+        return;
+    }
+    m_removeWhenStopped.append(d.serial);
+    cancel(row);
+}
+
+void Downloads::pauseAll()
+{
+    for (int row = 0; row < m_downloads.size(); ++row)
+        pause(row);
+}
+
+void Downloads::resumeAll()
+{
+    for (int row = 0; row < m_downloads.size(); ++row)
+        resume(row);
+}
+
+void Downloads::clearFinished()
+{
+    for (int row = int(m_downloads.size()) - 1; row >= 0; --row) {
+        if (m_downloads.at(row).state == Download::Done)
+            removeRow(row);
+    }
+}
+
+void Downloads::removeRow(int row)
+{
+    beginRemoveRows({}, row, row);
+    m_downloads.removeAt(row);
+    endRemoveRows();
+    m_save->start();
+}
+
+void Downloads::save()
+{
+    m_save->stop();
+    if (!m_listPath.isEmpty()) {
+        QDir().mkpath(QFileInfo(m_listPath).absolutePath());
+        writeList(m_listPath, m_downloads);
     }
 }
 
@@ -168,11 +373,30 @@ int Downloads::rowOfGid(const QString &gid) const
     return -1;
 }
 
+int Downloads::rowOfSerial(int serial) const
+{
+    for (int row = 0; row < m_downloads.size(); ++row) {
+        if (m_downloads.at(row).serial == serial)
+            return row;
+    }
+    return -1;
+}
+
+int Downloads::rowOfTarget(const QString &path) const
+{
+    for (int row = 0; row < m_downloads.size(); ++row) {
+        if (m_downloads.at(row).finalPath() == path)
+            return row;
+    }
+    return -1;
+}
+
 void Downloads::changed(int row)
 {
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+    if (!m_save->isActive())
+        m_save->start();
 }
-
 int Downloads::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_downloads.size());
@@ -201,6 +425,8 @@ QString Downloads::stateText(const Download &download)
         return QStringLiteral("等待");
     case Download::Running:
         return QStringLiteral("下载中");
+    case Download::Paused:
+        return QStringLiteral("已暂停");
     case Download::Done:
         return QStringLiteral("完成");
     case Download::Failed:
