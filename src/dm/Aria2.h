@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QTemporaryDir>
@@ -36,6 +37,10 @@ public:
     // the list then says what was lost). Set before start().
     void setSessionFile(const QString &path) { m_sessionFile = path; }
 
+    // Global options (speed limit, connections, ...): taken at each start,
+    // and at once by a running aria2.
+    void setOptions(const QMap<QString, QString> &options);
+
     // Starts aria2c unless it runs or is starting. Calls made meanwhile wait
     // until it answers.
     void start();
@@ -61,10 +66,12 @@ private:
     void probe();
     void processEnded(const QString &reason);
 
-    QString sessionOptions();
+    // Its global options and session, as lines of its configuration.
+    QString ownOptions();
 
     QString m_program;
     QString m_sessionFile;
+    QMap<QString, QString> m_options;
     bool m_sessionRead = false;
     std::unique_ptr<QTemporaryDir> m_dir;
     QProcess *m_process = nullptr;

@@ -23,8 +23,9 @@ struct Download
     qint64 completed = 0;
     qint64 speed = 0; // bytes per second
     State state = Waiting;
-    QString reason;     // why it failed
-    QDateTime finished; // when it was done
+    QString reason;           // why it failed
+    bool startedOver = false; // the server could not go on from the part: fetched again from the start
+    QDateTime finished;       // when it was done
 
     QString finalPath() const;
     // aria2 writes here, beside the final file, under a hidden name of this

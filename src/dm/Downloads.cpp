@@ -2,6 +2,7 @@
 
 #include "dm/Aria2.h"
 #include "dm/DownloadStore.h"
+#include "dm/ErrorText.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +13,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 namespace dm {
 
@@ -181,14 +181,18 @@ void Downloads::update(int row, const QJsonObject &status)
 {
     Download &d = m_downloads[row];
     d.total = status.value(QLatin1String("totalLength")).toString().toLongLong();
-    d.completed = status.value(QLatin1String("completedLength")).toString().toLongLong();
+    const qint64 completed = status.value(QLatin1String("completedLength")).toString().toLongLong();
+    // Far fewer bytes than before: aria2 began again, the server sending no
+    // ranges.
+    d.startedOver = d.startedOver || completed < d.completed / 2;
+    d.completed = completed;
     d.speed = status.value(QLatin1String("downloadSpeed")).toString().toLongLong();
     const QString state = aria2State(status);
     if (state == u"complete") {
         finish(row);
     } else if (state == u"error") {
-        const QString message = status.value(QLatin1String("errorMessage")).toString();
-        fail(row, message.isEmpty() ? QStringLiteral("下载出错") : message);
+        fail(row, aria2ErrorText(status.value(QLatin1String("errorCode")).toString().toInt(),
+                                 status.value(QLatin1String("errorMessage")).toString()));
     } else if (state == u"removed") {
         fail(row, kCancelled);
     } else {
@@ -203,7 +207,7 @@ void Downloads::finish(int row)
     // One step from the hidden part file to the file's own name, replacing
     // an older copy: the name never shows a half-written file.
     if (std::rename(QFile::encodeName(d.partPath()).constData(), QFile::encodeName(d.finalPath()).constData()) != 0) {
-        fail(row, QString::fromLocal8Bit(std::strerror(errno)));
+        fail(row, systemErrorText(errno));
         return;
     }
     d.state = Download::Done;
@@ -308,6 +312,7 @@ void Downloads::restart(int row)
     Download &d = m_downloads[row];
     d.gid.clear();
     d.reason.clear();
+    d.startedOver = false;
     d.completed = 0;
     d.speed = 0;
     d.finished = {};
@@ -325,6 +330,12 @@ void Downloads::remove(int row)
     }
     m_removeWhenStopped.append(d.serial);
     cancel(row);
+}
+
+void Downloads::setSettings(const DownloadSettings &settings)
+{
+    m_aria2.setOptions(aria2Options(settings));
+    writeDownloadSettings(settings);
 }
 
 void Downloads::pauseAll()
@@ -424,7 +435,8 @@ QString Downloads::stateText(const Download &download)
     case Download::Waiting:
         return QStringLiteral("等待");
     case Download::Running:
-        return QStringLiteral("下载中");
+        return download.startedOver ? QStringLiteral("下载中（服务器不支持续传，已从头开始）")
+                                    : QStringLiteral("下载中");
     case Download::Paused:
         return QStringLiteral("已暂停");
     case Download::Done:

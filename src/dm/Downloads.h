@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dm/Download.h"
+#include "dm/DownloadSettings.h"
 
 #include <QAbstractTableModel>
 #include <QList>
@@ -51,6 +52,10 @@ public:
     void pauseAll();
     void resumeAll();
     void clearFinished();
+
+    // Speed limit, connections, downloads at once: kept in the settings
+    // file and applied to aria2 at once.
+    void setSettings(const DownloadSettings &settings);
 
     const QList<Download> &downloads() const { return m_downloads; }
 

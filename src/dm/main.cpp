@@ -3,6 +3,7 @@
 // downloads with aria2c. A second start asks the running one to show itself
 // and ends.
 #include "dm/Aria2.h"
+#include "dm/DownloadSettings.h"
 #include "dm/DownloadStore.h"
 #include "dm/Downloads.h"
 #include "dm/ManagerWindow.h"
@@ -56,6 +57,7 @@ int main(int argc, char **argv)
     const bool sessionUsable = dm::sessionUsable(session);
     dm::Aria2 aria2;
     aria2.setSessionFile(session);
+    aria2.setOptions(dm::aria2Options(dm::readDownloadSettings()));
     dm::Downloads downloads(aria2, folder + QStringLiteral("/downloads.json"));
     dm::ManagerWindow window(downloads);
     QString notice;
