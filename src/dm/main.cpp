@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QLockFile>
 
 #include <csignal>
 #include <cstdio>
@@ -24,6 +25,8 @@
 namespace dde = platform::dde;
 
 namespace {
+
+constexpr int kLockWaitMs = 3000;
 
 bool anotherIsServing()
 {
@@ -50,9 +53,15 @@ int main(int argc, char **argv)
         return 0;
 
     // The list and aria2's session outlive the manager, so that downloads go
-    // on after any end of it.
+    // on after any end of it. One manager keeps them: of two started at once,
+    // the second leaves them to the first.
     const QString folder = dm::downloadsFolder();
     QDir().mkpath(folder);
+    QLockFile lock(folder + QStringLiteral("/manager.lock"));
+    if (!lock.tryLock(kLockWaitMs)) {
+        anotherIsServing();
+        return 0;
+    }
     const QString session = folder + QStringLiteral("/aria2.session");
     const bool sessionUsable = dm::sessionUsable(session);
     dm::Aria2 aria2;

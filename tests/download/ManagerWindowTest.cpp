@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -24,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -138,6 +140,16 @@ void select(QTreeView *list, int row)
                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+// Takes the addresses the desktop would open.
+class UrlCatcher final : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+
 } // namespace
 
 TEST(ManagerWindow, ItsControlsPauseResumeCancelRetryAndRemove)
@@ -218,6 +230,14 @@ TEST(ManagerWindow, ItsControlsPauseResumeCancelRetryAndRemove)
         EXPECT_TRUE(f.readAll() == bytes);
     }
 
+    // The folder of the selected row opens in the desktop's file manager.
+    UrlCatcher desktop;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "open");
+    select(list, 0);
+    trigger(window, "act_OpenFolder");
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_EQ(desktop.urls, QList<QUrl>{QUrl::fromLocalFile(local)});
+
     // Delete removes the selected row from the list, the file stays;
     // clearing the finished ones empties it.
     select(list, 1);
@@ -252,3 +272,5 @@ TEST(ManagerWindow, ItsControlsPauseResumeCancelRetryAndRemove)
     EXPECT_EQ(next.findChild<QSpinBox *>(QStringLiteral("sp_AtOnce"))->value(), 2);
     EXPECT_EQ(next.findChild<QSpinBox *>(QStringLiteral("sp_Connections"))->value(), 4);
 }
+
+#include "ManagerWindowTest.moc"
