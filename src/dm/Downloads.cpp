@@ -3,18 +3,22 @@
 #include "dm/Aria2.h"
 #include "dm/DownloadStore.h"
 #include "dm/ErrorText.h"
+#include "handoff/ItemText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
 
 namespace dm {
+
+using handoff::itemText;
 
 namespace {
 
@@ -65,6 +69,57 @@ void Downloads::restore()
         else
             follow(d.serial);
     }
+    if (!m_listPath.isEmpty())
+        adoptOthers();
+}
+
+void Downloads::adoptOthers()
+{
+    const QJsonArray keys{QStringLiteral("gid"), QStringLiteral("status"), QStringLiteral("files")};
+    const auto adoptAll = [this](const QJsonValue &result, const QString &error) {
+        if (!error.isEmpty())
+            return;
+        for (const QJsonValue &status : result.toArray())
+            adopt(status.toObject());
+    };
+    m_aria2.call(QStringLiteral("aria2.tellActive"), {keys}, adoptAll);
+    m_aria2.call(QStringLiteral("aria2.tellWaiting"), {0, 1000, keys}, adoptAll);
+    // A small one may be complete already.
+    m_aria2.call(QStringLiteral("aria2.tellStopped"), {0, 1000, keys}, adoptAll);
+}
+
+void Downloads::adopt(const QJsonObject &status)
+{
+    const QString gid = status.value(QLatin1String("gid")).toString();
+    if (gid.isEmpty() || rowOfGid(gid) >= 0)
+        return;
+    // Its part file's name, ".NAME.SERIAL.part", gives its name and number.
+    const QJsonObject file = status.value(QLatin1String("files")).toArray().first().toObject();
+    const QFileInfo part(file.value(QLatin1String("path")).toString());
+    const QString address =
+        file.value(QLatin1String("uris")).toArray().first().toObject().value(QLatin1String("uri")).toString();
+    static const QRegularExpression form(QStringLiteral("^\\.(.+)\\.([1-9][0-9]{0,8})\\.part$"));
+    const QRegularExpressionMatch match = form.match(part.fileName());
+    const std::optional<Job> job =
+        match.hasMatch()
+            ? jobOf(QStringLiteral("NetAnts"), itemText(address, QDir(part.absolutePath()).filePath(match.captured(1))))
+            : std::nullopt;
+    const int serial = match.captured(2).toInt();
+    if (!job || rowOfSerial(serial) >= 0 || rowOfTarget(QDir(job->folder).filePath(job->name)) >= 0) {
+        m_aria2.call(QStringLiteral("aria2.forceRemove"), {gid}, [](auto &&...) {});
+        return;
+    }
+    const int row = int(m_downloads.size());
+    beginInsertRows({}, row, row);
+    Download d;
+    d.job = *job;
+    d.serial = serial;
+    d.gid = gid;
+    d.state = aria2State(status) == u"paused" ? Download::Paused : Download::Running;
+    m_downloads.append(d);
+    endInsertRows();
+    changed(row);
+    m_poll->start();
 }
 
 std::optional<QString> Downloads::accept(const QString &service, const QString &item)

@@ -34,7 +34,8 @@ public:
     bool listWasDamaged() const { return m_listDamaged; }
     // Gives aria2 what the list holds under way: downloads it still has
     // (from its session) are followed, the others added again, to go on
-    // from their part files.
+    // from their part files. Downloads of its session that the list lost
+    // (a damaged list) come back into it.
     void restore();
 
     // A hand-off to one of the services: the answer to send, or nothing
@@ -72,6 +73,8 @@ private:
     void restart(int row);
     void submit(int serial);
     void follow(int serial);
+    void adoptOthers();
+    void adopt(const QJsonObject &status);
     void poll();
     void update(int row, const QJsonObject &status);
     void finish(int row);
