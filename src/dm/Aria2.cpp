@@ -125,7 +125,7 @@ void Aria2::start()
 void Aria2::setOptions(const QMap<QString, QString> &options)
 {
     m_options = options;
-    if (!m_ready)
+    if (!m_process) // taken at the next start
         return;
     QJsonObject changed;
     for (auto it = options.begin(); it != options.end(); ++it)
