@@ -112,12 +112,12 @@ ByteRange rangeOf(const QByteArray &header, qint64 size)
     const QByteArray value = header.trimmed();
     if (!value.startsWith("bytes=") || value.contains(','))
         return {};
-    const QByteArray spec = value.mid(6).trimmed();
-    const qsizetype dash = spec.indexOf('-');
+    const QByteArray asked = value.mid(6).trimmed();
+    const qsizetype dash = asked.indexOf('-');
     if (dash < 0)
         return {};
-    const qint64 from = dash == 0 ? -1 : numberOf(spec.left(dash));
-    const qint64 to = dash + 1 == spec.size() ? -1 : numberOf(spec.mid(dash + 1));
+    const qint64 from = dash == 0 ? -1 : numberOf(asked.left(dash));
+    const qint64 to = dash + 1 == asked.size() ? -1 : numberOf(asked.mid(dash + 1));
     if (dash == 0) {
         // The last `to` bytes.
         if (to < 0)
@@ -127,7 +127,7 @@ ByteRange rangeOf(const QByteArray &header, qint64 size)
         const qint64 length = std::min(to, size);
         return {ByteRange::Part, size - length, length};
     }
-    if (from < 0 || (dash + 1 < spec.size() && (to < 0 || to < from)))
+    if (from < 0 || (dash + 1 < asked.size() && (to < 0 || to < from)))
         return {};
     if (from >= size)
         return {ByteRange::Unsatisfiable};
