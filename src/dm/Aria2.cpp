@@ -1,5 +1,7 @@
 #include "dm/Aria2.h"
 
+#include "dm/DownloadSettings.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
@@ -39,6 +41,7 @@ Aria2::Aria2(QString program, QObject *parent)
     : QObject(parent), m_program(std::move(program)), m_network(new QNetworkAccessManager(this)),
       m_probe(new QTimer(this))
 {
+    m_options = aria2Options(DownloadSettings{});
     m_network->setProxy(QNetworkProxy::NoProxy);
     m_probe->setInterval(kProbeIntervalMs);
     connect(m_probe, &QTimer::timeout, this, &Aria2::probe);
@@ -74,24 +77,33 @@ void Aria2::start()
         processEnded(QStringLiteral("无法准备 aria2 的配置文件"));
         return;
     }
-    // Files are written under the names given, replacing what is there.
+    // A download goes on from its part file and control file (ranged
+    // requests), never writing over one; from scratch only when the server
+    // cannot send ranges. A dropped connection is tried again after a wait.
+    // No disk cache: aria2 1.36 aborts when it starts a cached download over.
     conf.write(QStringLiteral("enable-rpc=true\n"
                               "rpc-listen-all=false\n"
                               "rpc-listen-port=%1\n"
                               "rpc-secret=%2\n"
                               "stop-with-process=%3\n"
-                              "allow-overwrite=true\n"
+                              "continue=true\n"
+                              "always-resume=false\n"
+                              "max-resume-failure-tries=0\n"
                               "auto-file-renaming=false\n"
                               "file-allocation=none\n"
-                              "max-tries=2\n"
-                              "retry-wait=1\n"
+                              "disk-cache=0\n"
+                              "auto-save-interval=1\n"
+                              "min-split-size=5M\n"
+                              "max-tries=5\n"
+                              "retry-wait=2\n"
                               "connect-timeout=15\n"
                               "summary-interval=0\n"
                               "console-log-level=warn\n")
                    .arg(m_port)
                    .arg(QString::fromLatin1(m_secret))
                    .arg(QCoreApplication::applicationPid())
-                   .toUtf8());
+                   .toUtf8() +
+               ownOptions().toUtf8());
     conf.close();
 
     m_process = new QProcess(this);
@@ -108,6 +120,30 @@ void Aria2::start()
     m_process->start();
     m_probesLeft = kProbeCount;
     m_probe->start();
+}
+
+void Aria2::setOptions(const QMap<QString, QString> &options)
+{
+    m_options = options;
+    if (!m_process) // taken at the next start
+        return;
+    QJsonObject changed;
+    for (auto it = options.begin(); it != options.end(); ++it)
+        changed.insert(it.key(), it.value());
+    call(QStringLiteral("aria2.changeGlobalOption"), {changed}, [](const QJsonValue &, const QString &) {});
+}
+
+QString Aria2::ownOptions()
+{
+    QString options;
+    for (auto it = m_options.begin(); it != m_options.end(); ++it)
+        options += it.key() + u'=' + it.value() + u'\n';
+    if (m_sessionFile.isEmpty())
+        return options;
+    options += QStringLiteral("save-session=%1\nsave-session-interval=1\n").arg(m_sessionFile);
+    if (!std::exchange(m_sessionRead, true) && QFile::exists(m_sessionFile))
+        options += QStringLiteral("input-file=%1\n").arg(m_sessionFile);
+    return options;
 }
 
 void Aria2::probe()

@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QTemporaryDir>
@@ -31,6 +32,15 @@ public:
     explicit Aria2(QString program = QStringLiteral("aria2c"), QObject *parent = nullptr);
     ~Aria2() override;
 
+    // aria2 keeps its unfinished downloads in this file as they change, and
+    // reads them back at its first start (not after a crash of its own:
+    // the list then says what was lost). Set before start().
+    void setSessionFile(const QString &path) { m_sessionFile = path; }
+
+    // Global options (speed limit, connections, ...): taken at each start,
+    // and at once by a running aria2.
+    void setOptions(const QMap<QString, QString> &options);
+
     // Starts aria2c unless it runs or is starting. Calls made meanwhile wait
     // until it answers.
     void start();
@@ -56,7 +66,13 @@ private:
     void probe();
     void processEnded(const QString &reason);
 
+    // Its global options and session, as lines of its configuration.
+    QString ownOptions();
+
     QString m_program;
+    QString m_sessionFile;
+    QMap<QString, QString> m_options;
+    bool m_sessionRead = false;
     std::unique_ptr<QTemporaryDir> m_dir;
     QProcess *m_process = nullptr;
     QNetworkAccessManager *m_network;

@@ -3,6 +3,8 @@
 // downloads with aria2c. A second start asks the running one to show itself
 // and ends.
 #include "dm/Aria2.h"
+#include "dm/DownloadSettings.h"
+#include "dm/DownloadStore.h"
 #include "dm/Downloads.h"
 #include "dm/ManagerWindow.h"
 #include "handoff/Framing.h"
@@ -11,7 +13,9 @@
 #include "platform/EndSignals.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFont>
+#include <QLockFile>
 
 #include <csignal>
 #include <cstdio>
@@ -21,6 +25,8 @@
 namespace dde = platform::dde;
 
 namespace {
+
+constexpr int kLockWaitMs = 3000;
 
 bool anotherIsServing()
 {
@@ -46,9 +52,28 @@ int main(int argc, char **argv)
     if (anotherIsServing())
         return 0;
 
+    // The list and aria2's session outlive the manager, so that downloads go
+    // on after any end of it. One manager keeps them: of two started at once,
+    // the second leaves them to the first.
+    const QString folder = dm::downloadsFolder();
+    QDir().mkpath(folder);
+    QLockFile lock(folder + QStringLiteral("/manager.lock"));
+    if (!lock.tryLock(kLockWaitMs)) {
+        anotherIsServing();
+        return 0;
+    }
+    const QString session = folder + QStringLiteral("/aria2.session");
+    const bool sessionUsable = dm::sessionUsable(session);
     dm::Aria2 aria2;
-    dm::Downloads downloads(aria2);
+    aria2.setSessionFile(session);
+    aria2.setOptions(dm::aria2Options(dm::readDownloadSettings()));
+    dm::Downloads downloads(aria2, folder + QStringLiteral("/downloads.json"));
     dm::ManagerWindow window(downloads);
+    QString notice;
+    if (!sessionUsable || downloads.listWasDamaged()) {
+        notice = QStringLiteral("下载列表已损坏，只读出了能读的部分；原文件另存为 .bad");
+        std::fprintf(stderr, "flashbar-dm: %s\n", notice.toLocal8Bit().constData());
+    }
 
     std::vector<std::unique_ptr<dde::Server>> servers;
     for (const handoff::Manager manager : handoff::kManagers) {
@@ -71,8 +96,10 @@ int main(int argc, char **argv)
         servers.push_back(std::move(server));
     }
 
-    QObject::connect(&aria2, &dm::Aria2::ready, &window,
-                     [&] { window.setStatus(QStringLiteral("aria2 %1 已就绪").arg(aria2.version())); });
+    QObject::connect(&aria2, &dm::Aria2::ready, &window, [&] {
+        window.setStatus(QStringLiteral("aria2 %1 已就绪").arg(aria2.version()) +
+                         (notice.isEmpty() ? QString() : QStringLiteral("。") + std::exchange(notice, {})));
+    });
     QObject::connect(&aria2, &dm::Aria2::stopped, &window, [&](const QString &reason) { window.setStatus(reason); });
     // SIGTERM, SIGINT and SIGHUP end the event loop as closing the window
     // does, so that aria2c is stopped and its configuration, secret
@@ -81,6 +108,7 @@ int main(int argc, char **argv)
         QObject::connect(ends, &platform::EndSignals::received, &app, &QCoreApplication::quit);
     window.setStatus(QStringLiteral("正在启动 aria2…"));
     aria2.start();
+    downloads.restore();
     window.show();
     return app.exec();
 }

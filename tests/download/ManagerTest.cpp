@@ -3,6 +3,7 @@
 #include "Wait.h"
 
 #include "DemoSite.h"
+#include "FileSending.h"
 #include "dm/Aria2.h"
 #include "dm/Downloads.h"
 #include "handoff/ItemText.h"
@@ -152,7 +153,7 @@ TEST(Manager, DownloadsLandWholeUnderTheirNameOrFailVisibly)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     ASSERT_TRUE(
-        downloads.accept(QStringLiteral("NetAnts"), itemText(site.baseUrl() + QStringLiteral("files/c/none.swf"),
+        downloads.accept(QStringLiteral("NetAnts"), itemText(site.baseUrl() + QStringLiteral("nothing/none.swf"),
                                                              local + QStringLiteral("/none.swf"))));
     ASSERT_TRUE(
         downloads.accept(QStringLiteral("FlashGet"), itemText(site.baseUrl() + QStringLiteral("files/c/small.swf"),
@@ -184,4 +185,41 @@ TEST(Manager, DownloadsLandWholeUnderTheirNameOrFailVisibly)
     EXPECT_EQ(stateOf(5), dm::Download::Done);
     EXPECT_NE(aria2.processId(), first);
     EXPECT_TRUE(QFile::exists(local + QStringLiteral("/again.swf")));
+
+    // A host that is not there, a port where nothing listens: failed after
+    // the tries, and why in words, as for the missing file and the folder
+    // in the way above.
+    quint16 closedPort = 0;
+    {
+        QTcpServer closed;
+        ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+        closedPort = closed.serverPort();
+    }
+    ASSERT_TRUE(downloads.accept(QStringLiteral("NetAnts"), itemText(QStringLiteral("http://nohost.invalid/f.swf"),
+                                                                     local + QStringLiteral("/nohost.swf"))));
+    ASSERT_TRUE(downloads.accept(
+        QStringLiteral("NetAnts"),
+        itemText(QStringLiteral("http://127.0.0.1:%1/f.swf").arg(closedPort), local + QStringLiteral("/refused.swf"))));
+    EXPECT_TRUE(waitFor([&] { return settled(6) && settled(7); }, 60000));
+    const auto reason = [&](int row) { return downloads.downloads().at(row).reason; };
+    EXPECT_EQ(reason(2), QStringLiteral("服务器上没有这个文件（404）"));
+    EXPECT_EQ(reason(3), QStringLiteral("无法创建文件夹"));
+    EXPECT_EQ(reason(6), QStringLiteral("找不到服务器"));
+    EXPECT_EQ(reason(7), QStringLiteral("服务器拒绝连接"));
+    for (const QString &name : {QStringLiteral("nohost.swf"), QStringLiteral("refused.swf")})
+        EXPECT_FALSE(QFile::exists(local + u'/' + name));
+
+    // The connection cut at 30 %: the download goes on with a ranged
+    // request by itself, whole, with little fetched twice.
+    site.fileSending().bytesSent = 0;
+    site.fileSending().dropAfter = big.size() * 3 / 10;
+    ASSERT_TRUE(downloads.accept(QStringLiteral("NetAnts"), itemText(site.baseUrl() + QStringLiteral("files/c/big.swf"),
+                                                                     local + QStringLiteral("/cut.swf"))));
+    EXPECT_TRUE(waitFor([&] { return settled(8); }, 60000));
+    EXPECT_EQ(stateOf(8), dm::Download::Done) << reason(8).toStdString();
+    EXPECT_EQ(site.fileSending().dropAfter, -1); // it was cut
+    QFile cut(local + QStringLiteral("/cut.swf"));
+    ASSERT_TRUE(cut.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(cut.readAll() == big);
+    EXPECT_LE(site.fileSending().bytesSent, big.size() * 5 / 4);
 }

@@ -1,23 +1,31 @@
 // The download manager's window over real downloads: new rows come into
 // view, the progress column is drawn as a bar as full as the download, and
 // the start request brings the window forward.
+#include "EnvVar.h"
 #include "Wait.h"
 
 #include "DemoSite.h"
+#include "FileSending.h"
 #include "dm/Aria2.h"
 #include "dm/Downloads.h"
 #include "dm/ManagerWindow.h"
 #include "handoff/ItemText.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
+#include <QJsonObject>
 #include <QLabel>
+#include <QMenu>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -114,3 +122,155 @@ TEST(ManagerWindow, ShowsEachDownloadWithItsBarAndComesForward)
     window.bringForward();
     EXPECT_TRUE(window.isVisible());
 }
+
+namespace {
+
+void trigger(dm::ManagerWindow &window, const char *name)
+{
+    QAction *action = window.findChild<QAction *>(QLatin1String(name));
+    ASSERT_TRUE(action) << name;
+    ASSERT_TRUE(action->isEnabled()) << name;
+    action->trigger();
+}
+
+void select(QTreeView *list, int row)
+{
+    list->setFocus();
+    list->selectionModel()->select(list->model()->index(row, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+// Takes the addresses the desktop would open.
+class UrlCatcher final : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+
+} // namespace
+
+TEST(ManagerWindow, ItsControlsPauseResumeCancelRetryAndRemove)
+{
+    QTemporaryDir home;
+    QDir().mkpath(home.filePath(QStringLiteral("site/files/c")));
+    QByteArray bytes(4 * 1024 * 1024, '\0');
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char((i * 31 + i / 977) % 256);
+    for (const char *name : {"a.swf", "b.swf"}) {
+        QFile f(home.filePath(QStringLiteral("site/files/c/") + QLatin1String(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    const EnvVar config("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")));
+    DemoSite site(home.path(), home.path());
+    ASSERT_TRUE(site.listen());
+    site.fileSending().bytesPerSecond = 512 * 1024;
+    dm::Aria2 aria2;
+    dm::Downloads downloads(aria2, home.filePath(QStringLiteral("list/downloads.json")));
+    dm::ManagerWindow window(downloads);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTreeView *list = window.list();
+    const QString local = home.filePath(QStringLiteral("local/c"));
+    const auto row = [&](int r) -> const dm::Download & { return downloads.downloads().at(r); };
+    const auto stateText = [&](int r) {
+        return downloads.data(downloads.index(r, dm::Downloads::StateColumn), Qt::DisplayRole).toString();
+    };
+    for (const char *name : {"a.swf", "b.swf"})
+        ASSERT_TRUE(downloads.accept(
+            QStringLiteral("FlashGet"),
+            handoff::itemText(site.baseUrl() + QStringLiteral("files/c/") + QLatin1String(name), local)));
+    ASSERT_TRUE(waitFor([&] { return row(0).completed > 1024 * 1024 && row(1).completed > 0; }, 15000));
+
+    // Space pauses the selected row and resumes it; the server no longer
+    // sending ranges, the row says that it starts over.
+    select(list, 0);
+    QTest::keyClick(list, Qt::Key_Space);
+    ASSERT_TRUE(waitFor([&] { return row(0).state == dm::Download::Paused; }, 10000));
+    EXPECT_EQ(stateText(0), QStringLiteral("已暂停"));
+    EXPECT_TRUE(window.findChild<QAction *>(QStringLiteral("act_Resume"))->isEnabled());
+    EXPECT_FALSE(window.findChild<QAction *>(QStringLiteral("act_Pause"))->isEnabled());
+    site.fileSending().ranges = false;
+    QTest::keyClick(list, Qt::Key_Space);
+    ASSERT_TRUE(waitFor([&] { return row(0).state != dm::Download::Paused; }, 10000));
+    ASSERT_TRUE(waitFor([&] { return row(0).startedOver; }, 10000));
+    EXPECT_EQ(stateText(0), QStringLiteral("下载中（服务器不支持续传，已从头开始）"));
+    site.fileSending().ranges = true;
+
+    // The context menu cancels the other: its part file goes; retry
+    // fetches it again.
+    select(list, 1);
+    QMenu *menu = window.contextMenu();
+    QAction *cancel = nullptr;
+    for (QAction *action : menu->actions())
+        cancel = action->objectName() == u"act_Cancel" ? action : cancel;
+    ASSERT_TRUE(cancel);
+    ASSERT_TRUE(cancel->isEnabled());
+    cancel->trigger();
+    ASSERT_TRUE(waitFor([&] { return row(1).state == dm::Download::Failed; }, 10000));
+    EXPECT_EQ(stateText(1), QStringLiteral("失败：已取消"));
+    EXPECT_FALSE(QFile::exists(row(1).partPath()));
+    EXPECT_FALSE(QFile::exists(row(1).finalPath()));
+    trigger(window, "act_Retry");
+    ASSERT_TRUE(waitFor([&] { return row(1).state == dm::Download::Running; }, 10000));
+
+    // Pause all and resume all.
+    trigger(window, "act_PauseAll");
+    ASSERT_TRUE(
+        waitFor([&] { return row(0).state == dm::Download::Paused && row(1).state == dm::Download::Paused; }, 10000));
+    trigger(window, "act_ResumeAll");
+    ASSERT_TRUE(waitFor([&] { return row(0).settled() && row(1).settled(); }, 60000));
+    for (int r : {0, 1}) {
+        EXPECT_EQ(row(r).state, dm::Download::Done) << row(r).reason.toStdString();
+        QFile f(row(r).finalPath());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.readAll() == bytes);
+    }
+
+    // The folder of the selected row opens in the desktop's file manager.
+    UrlCatcher desktop;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "open");
+    select(list, 0);
+    trigger(window, "act_OpenFolder");
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_EQ(desktop.urls, QList<QUrl>{QUrl::fromLocalFile(local)});
+
+    // Delete removes the selected row from the list, the file stays;
+    // clearing the finished ones empties it.
+    select(list, 1);
+    QTest::keyClick(list, Qt::Key_Delete);
+    ASSERT_EQ(downloads.rowCount(), 1);
+    EXPECT_EQ(row(0).job.name, QStringLiteral("a.swf"));
+    EXPECT_TRUE(QFile::exists(local + QStringLiteral("/b.swf")));
+    trigger(window, "act_ClearFinished");
+    EXPECT_EQ(downloads.rowCount(), 0);
+
+    // The settings: applied to aria2 at once and kept in the settings file
+    // for the next window.
+    window.findChild<QSpinBox *>(QStringLiteral("sp_SpeedLimit"))->setValue(300);
+    window.findChild<QSpinBox *>(QStringLiteral("sp_AtOnce"))->setValue(2);
+    window.findChild<QSpinBox *>(QStringLiteral("sp_Connections"))->setValue(9); // at most 4
+    QJsonObject global;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            aria2.call(QStringLiteral("aria2.getGlobalOption"), {},
+                       [&](const QJsonValue &result, const QString &) { global = result.toObject(); });
+            QTest::qWait(100);
+            return global.value(QLatin1String("max-overall-download-limit")).toString() == u"307200";
+        },
+        10000));
+    EXPECT_EQ(global.value(QLatin1String("max-concurrent-downloads")).toString(), QStringLiteral("2"));
+    EXPECT_EQ(global.value(QLatin1String("max-connection-per-server")).toString(), QStringLiteral("4"));
+    QFile conf(home.filePath(QStringLiteral("config/flashbar/flashbar.conf")));
+    ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(conf.readAll().contains("[downloads]"));
+    dm::ManagerWindow next(downloads);
+    EXPECT_EQ(next.findChild<QSpinBox *>(QStringLiteral("sp_SpeedLimit"))->value(), 300);
+    EXPECT_EQ(next.findChild<QSpinBox *>(QStringLiteral("sp_AtOnce"))->value(), 2);
+    EXPECT_EQ(next.findChild<QSpinBox *>(QStringLiteral("sp_Connections"))->value(), 4);
+}
+
+#include "ManagerWindowTest.moc"

@@ -1,5 +1,6 @@
 // The demo site's feed, what it does when its own files or the catalogue
 // cannot be used, the requests it keeps, and the flashbar-site program.
+#include "FileSending.h"
 #include "SiteHttp.h"
 #include "catalogue/PublishedCatalogue.h"
 #include "samples/SampleSwf.h"
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSqlQuery>
+#include <QTcpSocket>
 #include <QThread>
 
 namespace {
@@ -145,6 +147,106 @@ TEST(SiteFiles, UnusableFilesGiveUnavailablePagesAndTheRestGoesOn)
         EXPECT_EQ(mailbox.status, 200);
         EXPECT_TRUE(mailbox.text().contains(QStringLiteral("随卡附上：动画 1001")));
     }
+}
+
+// Everything a connection gives until the other end closes it.
+QByteArray untilClosed(quint16 port, const QByteArray &target)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    socket.write("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    QByteArray data;
+    EXPECT_TRUE(waitFor(
+        [&] {
+            data += socket.readAll();
+            return socket.state() == QAbstractSocket::UnconnectedState;
+        },
+        20000));
+    return data + socket.readAll();
+}
+
+TEST(SiteFiles, DownloadsGetRangesAndTestsMaySlowCutAndCountThem)
+{
+    SiteHome h(20);
+    QByteArray bytes(700 * 1024, '\0');
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char((i * 7919) % 253);
+    QDir().mkpath(h.home() + QStringLiteral("/site/files/c"));
+    QFile file(h.home() + QStringLiteral("/site/files/c/big.swf"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    const QByteArray size = QByteArray::number(bytes.size());
+    FileSending &sending = h.site().fileSending();
+
+    // Whole, and each form of a single range; what cannot be read as one
+    // range gives the whole file.
+    Answer whole = h.get("/files/c/big.swf");
+    EXPECT_EQ(whole.status, 200);
+    EXPECT_EQ(whole.header("Accept-Ranges"), "bytes");
+    EXPECT_TRUE(whole.body == bytes);
+    EXPECT_EQ(sending.bytesSent, bytes.size());
+    const struct
+    {
+        const char *range;
+        qint64 first, last;
+    } parts[] = {{"bytes=1000-1999", 1000, 1999},
+                 {"bytes=500000-", 500000, bytes.size() - 1},
+                 {"bytes=-300", bytes.size() - 300, bytes.size() - 1},
+                 {"bytes=700000-9999999", 700000, bytes.size() - 1},
+                 {"bytes=0-0", 0, 0}};
+    for (const auto &p : parts) {
+        SCOPED_TRACE(p.range);
+        const Answer part = h.get("/files/c/big.swf", {QByteArray("Range: ") + p.range});
+        EXPECT_EQ(part.status, 206);
+        EXPECT_EQ(part.header("Content-Range"),
+                  "bytes " + QByteArray::number(p.first) + '-' + QByteArray::number(p.last) + '/' + size);
+        EXPECT_TRUE(part.body == bytes.mid(p.first, p.last - p.first + 1));
+    }
+    for (const char *range : {"bytes=5-2", "bytes=0-1,5-6", "lines=1-2", "bytes=x-"}) {
+        SCOPED_TRACE(range);
+        const Answer all = h.get("/files/c/big.swf", {QByteArray("Range: ") + range});
+        EXPECT_EQ(all.status, 200);
+        EXPECT_EQ(all.body.size(), bytes.size());
+    }
+    const Answer beyond = h.get("/files/c/big.swf", {"Range: bytes=" + size + '-'});
+    EXPECT_EQ(beyond.status, 416);
+    EXPECT_EQ(beyond.header("Content-Range"), "bytes */" + size);
+    EXPECT_TRUE(beyond.body.isEmpty());
+    // The drawn samples go out in ranges too; HEAD tells the length only.
+    const QByteArray sample = samples::sampleSwf(1001);
+    const QString page = h.get("/flash/openflash.asp?fileid=1001").text();
+    const QString link = QRegularExpression(QStringLiteral("href=\"(/files/[^\"]+)\"")).match(page).captured(1);
+    ASSERT_FALSE(link.isEmpty());
+    const Answer samplePart = h.get(link.toLatin1(), {"Range: bytes=3-"});
+    EXPECT_EQ(samplePart.status, 206);
+    EXPECT_TRUE(samplePart.body == sample.mid(3));
+    const Answer head = exchange(h.site().port(), "HEAD", "/files/c/big.swf");
+    EXPECT_EQ(head.header("Content-Length"), size);
+    EXPECT_TRUE(head.body.isEmpty());
+
+    // A server that does not do ranges; one that goes slowly (the bytes
+    // still whole); one that cuts the connection once, after the bytes it
+    // was told, then serves as before. Every byte is counted.
+    sending.ranges = false;
+    const Answer noRanges = h.get("/files/c/big.swf", {"Range: bytes=1000-1999"});
+    EXPECT_EQ(noRanges.status, 200);
+    EXPECT_TRUE(noRanges.header("Accept-Ranges").isEmpty());
+    EXPECT_TRUE(noRanges.body == bytes);
+    sending.ranges = true;
+    sending.bytesPerSecond = 4 * 1024 * 1024;
+    EXPECT_TRUE(h.get("/files/c/big.swf").body == bytes);
+    sending.bytesPerSecond = 0;
+    sending.bytesSent = 0;
+    sending.dropAfter = 250000;
+    const QByteArray cut = untilClosed(h.site().port(), "/files/c/big.swf");
+    const qsizetype headEnd = cut.indexOf("\r\n\r\n") + 4;
+    EXPECT_TRUE(cut.startsWith("HTTP/1.1 200"));
+    EXPECT_TRUE(cut.mid(headEnd) == bytes.left(250000));
+    EXPECT_EQ(sending.bytesSent, 250000);
+    EXPECT_EQ(sending.dropAfter, -1);
+    EXPECT_TRUE(h.get("/files/c/big.swf", {"Range: bytes=250000-"}).body == bytes.mid(250000));
+    EXPECT_EQ(sending.bytesSent, bytes.size());
 }
 
 TEST(SiteRecords, EveryMethodIsAnsweredAndKeptWithoutSecrets)

@@ -1,5 +1,6 @@
 #include "DemoSite.h"
 
+#include "FileSending.h"
 #include "SiteAccounts.h"
 #include "SiteArea.h"
 #include "SiteCatalogue.h"
@@ -112,7 +113,8 @@ QByteArray ReceivedRequest::header(QByteArrayView name) const
 DemoSite::DemoSite(const QString &home, const QString &ruffleDir, QObject *parent)
     : QObject(parent), m_home(QDir(home).absolutePath()), m_ruffleDir(QDir(ruffleDir).absolutePath()),
       m_dm(std::make_unique<TDM_CDS>(QDir(m_home).filePath(TDM_CDS::defaultPath()))),
-      m_accounts(std::make_unique<SiteAccounts>(m_home)), m_server(new QHttpServer(this))
+      m_accounts(std::make_unique<SiteAccounts>(m_home)), m_server(new QHttpServer(this)),
+      m_fileSending(std::make_shared<FileSending>())
 {
     SiteRoutes routes(*this, *m_server);
     for (const RegisteredArea &area : registeredSiteAreas()) {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+struct FileSending;
 class QHttpServer;
 class QHttpServerRequest;
 class QHttpServerResponse;
@@ -67,6 +68,11 @@ public:
     const QList<ReceivedRequest> &requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
 
+    // How files go out to downloads (speed, a cut connection, ranges) and
+    // the bytes sent so far; tests set and read it.
+    FileSending &fileSending() { return *m_fileSending; }
+    std::shared_ptr<FileSending> fileSendingShared() const { return m_fileSending; }
+
     // For the areas: the catalogue (read only), keeping a request, and the
     // home page's sections of every area in order.
     TDM_CDS &catalogue();
@@ -89,5 +95,6 @@ private:
     QHttpServer *m_server = nullptr;
     QTcpServer *m_listener = nullptr;
     QList<ReceivedRequest> m_requests;
+    std::shared_ptr<FileSending> m_fileSending;
     std::vector<std::unique_ptr<SiteArea>> m_areas;
 };

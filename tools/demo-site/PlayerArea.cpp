@@ -31,15 +31,15 @@ public:
         // Route patterns are regular expressions, hence the escaped dot.
         routes.page(QStringLiteral("/flash/openflash\\.asp"),
                     [this](const QHttpServerRequest &request) { return playingPage(request); });
-        routes.folder(QStringLiteral("/files/<arg>"),
-                      [this](const QHttpServerRequest &request) { return flashFile(request); });
+        routes.files(QStringLiteral("/files/<arg>"),
+                     [this](const QHttpServerRequest &request) { return flashFile(request); });
         routes.folder(QStringLiteral("/ruffle/<arg>"),
                       [this](const QHttpServerRequest &request) { return ruffleFile(request); });
     }
 
 private:
     QHttpServerResponse playingPage(const QHttpServerRequest &request);
-    QHttpServerResponse flashFile(const QHttpServerRequest &request);
+    FileOrPage flashFile(const QHttpServerRequest &request);
     QHttpServerResponse ruffleFile(const QHttpServerRequest &request);
     // Rows of a statement on qry_files: from the home's catalogue, else
     // from the items the site published. Throw DatabaseError.
@@ -90,7 +90,7 @@ QHttpServerResponse PlayerArea::playingPage(const QHttpServerRequest &request)
     return html(page(item.name, body, playerHead()));
 }
 
-QHttpServerResponse PlayerArea::flashFile(const QHttpServerRequest &request)
+FileOrPage PlayerArea::flashFile(const QHttpServerRequest &request)
 {
     const Segments path = segmentsAfter(request.url(), QLatin1StringView("/files/"), 2);
     if (path.result == PathResult::Refused)
@@ -102,11 +102,8 @@ QHttpServerResponse PlayerArea::flashFile(const QHttpServerRequest &request)
 
     // A real file put in the site's own folder wins over the drawn sample.
     const QString onDisk = fileInside(QDir(m_site.home()).filePath(QStringLiteral("site/files")), {column, file});
-    if (!onDisk.isEmpty()) {
-        QFile f(onDisk);
-        if (f.open(QIODevice::ReadOnly))
-            return QHttpServerResponse(kFlashType, f.readAll());
-    }
+    if (!onDisk.isEmpty() && QFile(onDisk).open(QIODevice::ReadOnly))
+        return SentFile{kFlashType, onDisk, {}};
 
     QList<Item> found;
     try {
@@ -119,7 +116,7 @@ QHttpServerResponse PlayerArea::flashFile(const QHttpServerRequest &request)
         return problemPage(QStringLiteral("找不到这个文件"),
                            QStringLiteral("栏目“%1”里没有文件“%2”。").arg(column, file), Status::NotFound);
     }
-    return QHttpServerResponse(kFlashType, samples::sampleSwf(found.constFirst().id));
+    return SentFile{kFlashType, {}, samples::sampleSwf(found.constFirst().id)};
 }
 
 QList<Item> PlayerArea::itemsOf(const QString &sql)

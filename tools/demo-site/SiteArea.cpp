@@ -69,6 +69,27 @@ void SiteRoutes::folder(const QString &pattern, const Answer &answer)
                    });
 }
 
+void SiteRoutes::files(const QString &pattern, const FileAnswer &answer)
+{
+    using Method = QHttpServerRequest::Method;
+    DemoSite *site = &m_site;
+    for (const Method method : {Method::Get, Method::Head}) {
+        m_server.route(
+            pattern, method,
+            [site, answer, method](const QUrl &, const QHttpServerRequest &request, QHttpServerResponder &&responder) {
+                site->record(request);
+                FileOrPage result = answer(request);
+                const bool head = method == Method::Head;
+                if (const SentFile *file = std::get_if<SentFile>(&result))
+                    sendFile(*file, request, std::move(responder), site->fileSendingShared(), head);
+                else if (head)
+                    site::writeHead(std::get<QHttpServerResponse>(result), std::move(responder));
+                else
+                    std::get<QHttpServerResponse>(result).write(std::move(responder));
+            });
+    }
+}
+
 void SiteRoutes::form(const QString &pattern, const Answer &answer)
 {
     using Method = QHttpServerRequest::Method;

@@ -14,6 +14,8 @@
 // Areas are created in the order of their names; their routes must not
 // overlap.
 
+#include "FileSending.h"
+
 #include <QHttpServerResponse>
 #include <QString>
 
@@ -40,6 +42,10 @@ public:
     // GET and HEAD of everything under a folder: the pattern ends in
     // "<arg>", which takes the whole rest of the path.
     void folder(const QString &pattern, const Answer &answer);
+    // GET and HEAD of the files under a folder ("<arg>" as above), sent
+    // with byte ranges as FileSending.h says; a page where there is no file.
+    using FileAnswer = std::function<FileOrPage(const QHttpServerRequest &)>;
+    void files(const QString &pattern, const FileAnswer &answer);
     // GET and POST of a page that takes a form, in its query or its body.
     void form(const QString &pattern, const Answer &answer);
 
