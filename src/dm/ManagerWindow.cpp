@@ -48,8 +48,8 @@ public:
 } // namespace
 
 ManagerWindow::ManagerWindow(Downloads &downloads, QWidget *parent)
-    : QWidget(parent), m_downloads(downloads), m_toolBar(new QToolBar(this)), m_list(new QTreeView(this)),
-      m_menu(new QMenu(this)), m_status(new QLabel(this))
+    : QWidget(parent), m_downloads(downloads), m_toolBar(new QToolBar(this)), m_settingsBar(new QToolBar(this)),
+      m_list(new QTreeView(this)), m_menu(new QMenu(this)), m_status(new QLabel(this))
 {
     setObjectName(QStringLiteral("TFrm_Downloads"));
     setWindowTitle(QStringLiteral("KelvoFlash吧 下载管理"));
@@ -70,11 +70,15 @@ ManagerWindow::ManagerWindow(Downloads &downloads, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(m_toolBar);
+    // The settings have a row of their own, so the commands never crowd
+    // them out of a narrow window.
+    layout->addWidget(m_settingsBar);
     layout->addWidget(m_list);
     layout->addWidget(m_status);
     resize(900, 320);
 
     m_toolBar->setObjectName(QStringLiteral("tb_Downloads"));
+    m_settingsBar->setObjectName(QStringLiteral("tb_DownloadSettings"));
     m_menu->setObjectName(QStringLiteral("pm_Downloads"));
     m_pause = makeAction(QStringLiteral("act_Pause"), QStringLiteral("暂停"), &ManagerWindow::pauseSelected);
     m_resume = makeAction(QStringLiteral("act_Resume"), QStringLiteral("继续"), &ManagerWindow::resumeSelected);
@@ -86,7 +90,6 @@ ManagerWindow::ManagerWindow(Downloads &downloads, QWidget *parent)
     makeAction(QStringLiteral("act_PauseAll"), QStringLiteral("全部暂停"), &ManagerWindow::pauseAll);
     makeAction(QStringLiteral("act_ResumeAll"), QStringLiteral("全部继续"), &ManagerWindow::resumeAll);
     makeAction(QStringLiteral("act_ClearFinished"), QStringLiteral("清除已完成"), &ManagerWindow::clearFinished);
-    m_toolBar->addSeparator();
     const DownloadSettings settings = readDownloadSettings();
     m_connections = makeSpinBox(QStringLiteral("sp_Connections"), QStringLiteral("每个文件连接数"), 1,
                                 DownloadSettings::kMostConnections, settings.connections);
@@ -146,14 +149,15 @@ QAction *ManagerWindow::makeAction(const QString &name, const QString &text, voi
 
 QSpinBox *ManagerWindow::makeSpinBox(const QString &name, const QString &label, int least, int most, int value)
 {
-    auto *caption = new QLabel(label, m_toolBar);
-    auto *box = new QSpinBox(m_toolBar);
+    auto *caption = new QLabel(label, m_settingsBar);
+    auto *box = new QSpinBox(m_settingsBar);
     box->setObjectName(name);
     box->setRange(least, most);
     box->setValue(value);
     caption->setBuddy(box);
-    m_toolBar->addWidget(caption);
-    m_toolBar->addWidget(box);
+    caption->setContentsMargins(m_settingsBar->actions().isEmpty() ? 0 : 12, 0, 4, 0);
+    m_settingsBar->addWidget(caption);
+    m_settingsBar->addWidget(box);
     connect(box, &QSpinBox::valueChanged, this, &ManagerWindow::settingsEdited);
     return box;
 }

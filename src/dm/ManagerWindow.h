@@ -50,6 +50,7 @@ private:
 
     Downloads &m_downloads;
     QToolBar *m_toolBar;
+    QToolBar *m_settingsBar;
     QTreeView *m_list;
     QMenu *m_menu;
     QLabel *m_status;
