@@ -261,6 +261,8 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
     // flashbarShow() puts a new player in the page for the next movie: the
     // previous one goes first, its picture and sound with it. The page is
     // said to be redrawn three frames later, frames of earlier movies aside.
+    // The player's picture takes the keyboard once the player has made it
+    // able to, as a click into it would.
     // flashbarPlay() shows a movie handed over and makes the page stand for
     // it; a movie the page stood for stays in the history, one step back,
     // and comes again with that step. A page kept ready (its movie blank)
@@ -287,7 +289,12 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
            "redrawn(3);\n"
            "document.title=title;if(!movie)return;\n"
            "const player=window.RufflePlayer.newest().createPlayer();\n"
-           "box.appendChild(player);player.load(movie);}\n"
+           "box.appendChild(player);player.load(movie);flashbarFocus(player,n,200);}\n"
+           "function flashbarFocus(player,n,tries){if(n!==flashbarMovies)return;\n"
+           "const c=player.shadowRoot&&player.shadowRoot.getElementById(\"container\");\n"
+           "if(c&&c.hasAttribute(\"tabindex\"))c.focus({preventScroll:true});\n"
+           "if((!c||player.shadowRoot.activeElement!==c)&&tries>0)setTimeout(()=>flashbarFocus(player,n,tries-1),50);}"
+           "\n"
            "function flashbarPlay(movie,title,address){\n"
            "if(address){const state={movie:movie,title:title};\n"
            "if(flashbarStands)history.pushState(state,\"\",address);else history.replaceState(state,\"\",address);}\n"

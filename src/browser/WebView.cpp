@@ -113,6 +113,8 @@ void WebView::loadFinished(bool ok)
     forgetEarlierPages();
     m_busy = false;
     m_cover->hide();
+    if (ok && inPlayerPage())
+        takeKeyboard();
     emit progressChanged(100, 100);
     emit statusTextChanged(ok ? QStringLiteral("完成") : QStringLiteral("无法打开网页"));
     reportCommandState();
@@ -239,6 +241,7 @@ void WebView::handOver(const Movie &movie)
                 return;
             }
             self->forgetEarlierPages();
+            self->takeKeyboard();
             self->m_busy = false;
             self->uncoverWhenRedrawn(self->m_handovers);
             emit self->progressChanged(100, 100);
@@ -246,6 +249,13 @@ void WebView::handOver(const Movie &movie)
             self->reportCommandState();
             emit self->documentComplete(self->m_view->url(), true);
         });
+}
+
+void WebView::takeKeyboard()
+{
+    // The page gives the keyboard to the player it shows; the view has to
+    // have it for that to count.
+    m_view->setFocus(Qt::OtherFocusReason);
 }
 
 void WebView::cover()

@@ -96,6 +96,8 @@ private:
     // redrawn after hand-over number `handover`, or a page has loaded.
     void cover();
     void uncoverWhenRedrawn(int handover, int tries = 0);
+    // A movie shown takes the keyboard, with no click needed.
+    void takeKeyboard();
     bool inPlayerPage() const;
     // Hands a movie to the player page shown.
     void handOver(const Movie &movie);
