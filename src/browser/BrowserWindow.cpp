@@ -6,6 +6,7 @@
 #include "ui/skin/Colours.h"
 #include "ui/skin/FlatButton.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -41,6 +42,7 @@ TFrm_Browser::TFrm_Browser(browser::PlayerServer &player, platform::Prompter &pr
     connect(WebBrowser1, &browser::WebView::progressChanged, this, &TFrm_Browser::WebBrowser1ProgressChange);
     connect(WebBrowser1, &browser::WebView::statusTextChanged, statusPanels[0], &QLabel::setText);
 
+    addFullScreenKey();
     setUpFrameForPanel(QSize(455, 349), [this](const QString &text) { m_prompter.showError(text); });
     centreOnScreen();
 }
@@ -63,6 +65,16 @@ void TFrm_Browser::buildToolbar(QWidget *toolbar)
     connect(sb_Refresh, &QToolButton::clicked, this, [this] { WebBrowser1->reload(); });
     connect(sb_recommend, &QToolButton::clicked, this,
             [this] { emit recommendRequested(CurrentFileID, CurrentItemName); });
+}
+
+void TFrm_Browser::addFullScreenKey()
+{
+    // F11 fills the screen with the page; in full screen, F11 and Esc leave.
+    auto *fullScreen = new QAction(this);
+    fullScreen->setShortcut(QKeySequence(Qt::Key_F11));
+    fullScreen->setShortcutContext(Qt::WindowShortcut);
+    connect(fullScreen, &QAction::triggered, this, [this] { WebBrowser1->setFullScreen(true); });
+    addAction(fullScreen);
 }
 
 void TFrm_Browser::buildStatusBar()

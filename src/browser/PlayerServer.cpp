@@ -263,6 +263,9 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
     // said to be redrawn three frames later, frames of earlier movies aside.
     // The player's picture takes the keyboard once the player has made it
     // able to, as a click into it would.
+    // A movie's request for full screen that the engine refused (made
+    // without the user's action) is told to the player as a change back,
+    // or it would take itself for full screen and ignore the next request.
     // flashbarPlay() shows a movie handed over and makes the page stand for
     // it; a movie the page stood for stays in the history, one step back,
     // and comes again with that step. A page kept ready (its movie blank)
@@ -274,7 +277,7 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
            ruffle +
            "\","
            "autoplay:\"on\",unmuteOverlay:\"hidden\",splashScreen:false,letterbox:\"on\","
-           "contextMenu:\"off\",warnOnUnsupportedContent:false};</script>\n"
+           "contextMenu:\"off\",allowFullscreen:true,warnOnUnsupportedContent:false};</script>\n"
            "<script src=\"" +
            ruffle +
            "ruffle.js\"></script>\n</head><body><div id=\"player\"></div>\n<script>\n"
@@ -299,6 +302,8 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
            "if(address){const state={movie:movie,title:title};\n"
            "if(flashbarStands)history.pushState(state,\"\",address);else history.replaceState(state,\"\",address);}\n"
            "flashbarStands=!!address;flashbarShow(movie,title);}\n"
+           "document.addEventListener(\"fullscreenerror\",e=>e.target.dispatchEvent(new "
+           "Event(\"fullscreenchange\")));\n"
            "addEventListener(\"popstate\",e=>{if(e.state)flashbarShow(e.state.movie,e.state.title);});\n"
            "history.replaceState({movie:\"" +
            movieUrl +

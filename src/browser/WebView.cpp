@@ -1,5 +1,6 @@
 #include "browser/WebView.h"
 
+#include "browser/FullScreen.h"
 #include "browser/PlayerServer.h"
 #include "browser/WebProfile.h"
 
@@ -12,11 +13,14 @@
 #include <QResizeEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineHttpRequest>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+
+#include <utility>
 
 namespace browser {
 
@@ -39,6 +43,7 @@ WebView::~WebView()
     // A page that goes answers its scripts still waiting; they find this
     // object whole and leave it alone.
     m_ending = true;
+    delete m_fullScreen;
     if (m_view) {
         m_view->page()->disconnect(this);
         m_view->disconnect(this);
@@ -58,6 +63,7 @@ QWebEngineView *WebView::view()
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
     connectView();
     return m_view;
 }
@@ -89,6 +95,7 @@ void WebView::connectView()
     });
     connect(m_view->page(), &QWebEnginePage::linkHovered, this,
             [this](const QString &url) { emit statusTextChanged(url); });
+    connect(m_view->page(), &QWebEnginePage::fullScreenRequested, this, &WebView::fullScreenRequested);
 }
 
 void WebView::loadFinished(bool ok)
@@ -166,6 +173,8 @@ QUrl WebView::addressToUrl(const QString &address)
 
 void WebView::navigate(const QString &address, const QByteArray &body, const QString &headers, const QString &title)
 {
+    // The next page opens in the window.
+    setFullScreen(false);
     QUrl url = addressToUrl(address);
     if (url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".swf"), Qt::CaseInsensitive)) {
         const Movie movie{url.toLocalFile(), title.isEmpty() ? QFileInfo(url.toLocalFile()).fileName() : title};
@@ -336,6 +345,7 @@ void WebView::park()
 {
     if (!m_view)
         return;
+    setFullScreen(false);
     m_parked = true;
     m_busy = false;
     m_waiting.reset();
@@ -367,6 +377,41 @@ void WebView::reload()
 {
     if (m_view)
         m_view->reload();
+}
+
+void WebView::fullScreenRequested(QWebEngineFullScreenRequest request)
+{
+    // The engine asks only on the user's action (a click or key in the
+    // movie, or its menu); a request made on its own never comes.
+    if (m_parked || m_ending) {
+        request.reject();
+        return;
+    }
+    request.accept();
+    m_pageFullScreen = request.toggleOn();
+    setFullScreen(request.toggleOn());
+}
+
+void WebView::setFullScreen(bool on)
+{
+    if (on == isFullScreen() || (on && !m_view))
+        return;
+    if (on) {
+        m_fullScreen = new FullScreenHost(m_view, this);
+        connect(m_fullScreen, &FullScreenHost::leaveRequested, this, [this] { setFullScreen(false); });
+        emit fullScreenChanged(true);
+        return;
+    }
+    if (m_pageFullScreen) {
+        m_pageFullScreen = false;
+        m_view->triggerPageAction(QWebEnginePage::ExitFullScreen);
+    }
+    // Asked from the host's own keys: it goes once they are handled.
+    FullScreenHost *host = std::exchange(m_fullScreen, nullptr);
+    host->giveBack();
+    host->deleteLater();
+    m_cover->raise();
+    emit fullScreenChanged(false);
 }
 
 QUrl WebView::url() const

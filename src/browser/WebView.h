@@ -9,11 +9,13 @@
 #include <functional>
 #include <optional>
 
+class QWebEngineFullScreenRequest;
 class QWebEngineHttpRequest;
 class QWebEngineView;
 
 namespace browser {
 
+class FullScreenHost;
 class PlayerServer;
 
 // The browser control of the browser windows, over Qt WebEngine: navigation
@@ -46,6 +48,10 @@ public:
     void forward();
     void stop();
     void reload();
+    // Fills the screen with the page shown, or gives it back to the window;
+    // the page's own full screen (a movie's request) ends with it.
+    void setFullScreen(bool on);
+    bool isFullScreen() const { return m_fullScreen != nullptr; }
     bool busy() const { return m_busy; }
     QUrl url() const;
     QString title() const;
@@ -68,6 +74,7 @@ signals:
     void commandStateChanged(int command, bool enabled);
     void titleChanged(const QString &title);
     void documentComplete(const QUrl &url, bool ok);
+    void fullScreenChanged(bool on);
 
 private:
     struct Movie
@@ -104,10 +111,14 @@ private:
     // The movie in a player page of its own, loaded afresh.
     void playInOwnPage(const Movie &movie);
     void loadFinished(bool ok);
+    // The page asks to fill the screen, or to stop.
+    void fullScreenRequested(QWebEngineFullScreenRequest request);
 
     PlayerServer &m_player;
-    QWebEngineView *m_view = nullptr; // a child, made with the first page
-    QWidget *m_cover = nullptr;       // over the view while it may show an old picture
+    QWebEngineView *m_view = nullptr;       // a child, made with the first page
+    QWidget *m_cover = nullptr;             // over the view while it may show an old picture
+    FullScreenHost *m_fullScreen = nullptr; // holds the view while it fills the screen
+    bool m_pageFullScreen = false;          // the page itself is in full screen
     int m_handovers = 0;
     bool m_ending = false; // the page's last answers come while it goes
     bool m_busy = false;

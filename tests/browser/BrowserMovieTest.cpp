@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 #include <QWebEngineView>
@@ -32,6 +33,8 @@ protected:
     // Where keys typed now go: the focused widget of the active window.
     static void type(Qt::Key key)
     {
+        // A window comes back active a moment after the one over it went.
+        waitFor([] { return QApplication::focusWidget() != nullptr; });
         QWidget *focus = QApplication::focusWidget();
         ASSERT_NE(focus, nullptr) << "no widget has the keyboard";
         QTest::keyClick(focus, key);
@@ -68,8 +71,68 @@ TEST_F(BrowserMovie, TheMovieHasTheKeyboardWhenShownAndAfterAClick)
         window.ShowItemPage(movies.paths.at(0), QStringLiteral("动画"), 2);
         ASSERT_TRUE(shows(movies.backgrounds.at(0)));
     }
-    EXPECT_TRUE(window.isActiveWindow()) << "a movie that asks for full screen on its own stays in the window";
-    EXPECT_FALSE(window.isFullScreen());
+    EXPECT_FALSE(window.WebBrowser1->isFullScreen()) << "a movie that asks for full screen on its own stays put";
+    EXPECT_TRUE(window.isActiveWindow());
+}
+
+// Full screen from F11 and from the movie's own request (a key it hears),
+// left by F11 and Esc, and ended by another item or by closing the window;
+// the window stays where and as large as it was.
+TEST_F(BrowserMovie, TheMovieFillsTheScreenAndGivesItBack)
+{
+    window.move(30, 40);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const QRect place = window.geometry();
+    window.ShowItemPage(keys, QStringLiteral("键盘"), 1);
+    ASSERT_TRUE(shows(keyColours.at(0)));
+    QWebEngineView *view = window.WebBrowser1->engineView();
+    const QSize screen = window.screen()->geometry().size();
+    const auto fullScreenSurfaces = [] {
+        int n = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            n += w->isVisible() && w->isFullScreen();
+        return n;
+    };
+    const auto expectFull = [&](const char *how) {
+        ASSERT_TRUE(waitFor([&] { return window.WebBrowser1->isFullScreen() && view->size() == screen; })) << how;
+        EXPECT_TRUE(view->window()->isFullScreen()) << how;
+        EXPECT_EQ(fullScreenSurfaces(), 1) << how;
+    };
+    const auto expectBack = [&](const char *how) {
+        ASSERT_TRUE(waitFor([&] { return !window.WebBrowser1->isFullScreen() && fullScreenSurfaces() == 0; })) << how;
+        EXPECT_EQ(view->window(), &window) << how;
+        EXPECT_EQ(window.geometry(), place) << how;
+        EXPECT_FALSE(window.isFullScreen()) << how;
+    };
+
+    type(Qt::Key_F11);
+    expectFull("F11");
+    type(Qt::Key_A);
+    EXPECT_TRUE(shows(keyColours.at(1))) << "the movie keeps the keyboard in full screen";
+    type(Qt::Key_F11);
+    expectBack("F11 again");
+    EXPECT_TRUE(shows(keyColours.at(1)));
+
+    type(Qt::Key_F);
+    expectFull("the movie's request");
+    type(Qt::Key_Escape);
+    expectBack("Esc");
+    type(Qt::Key_B);
+    EXPECT_TRUE(shows(keyColours.at(2))) << "the keyboard is the movie's again";
+
+    type(Qt::Key_F);
+    expectFull("the movie's request again");
+    window.ShowItemPage(movies.paths.at(0), QStringLiteral("动画"), 2);
+    expectBack("another item");
+    EXPECT_TRUE(shows(movies.backgrounds.at(0)));
+
+    type(Qt::Key_F11);
+    expectFull("F11 on the next item");
+    window.close();
+    expectBack("the window closed");
+    EXPECT_FALSE(window.isVisible());
 }
 
 } // namespace
