@@ -21,6 +21,13 @@ QByteArray htmlEscaped(const QString &text)
     return text.toHtmlEscaped().toUtf8();
 }
 
+// The player's menu made small enough for the smallest window, without the
+// player's own about and debugging entries.
+const QByteArray kMenuStyle = "#context-menu{font-size:12px;padding:2px 0;max-height:100vh;overflow-y:auto}"
+                              "#context-menu .menu-item{padding:2px 10px}#context-menu .menu-separator hr{margin:1px 0}"
+                              "#context-menu li[data-text^='关于'],#context-menu li[data-text='复制调试信息'],"
+                              "#context-menu .menu-separator:nth-last-child(2){display:none}";
+
 QByteArray reason(int status)
 {
     switch (status) {
@@ -258,6 +265,8 @@ QByteArray PlayerServer::movieAddress(int id) const
 QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &title, bool standsForMovie)
 {
     const QByteArray ruffle = "/ruffle/" + playerVersion().toLatin1() + '/';
+    // The player speaks Chinese, its menu (play, rewind, quality, full
+    // screen, volume) on a right click included.
     // flashbarShow() puts a new player in the page for the next movie: the
     // previous one goes first, its picture and sound with it. The page is
     // said to be redrawn three frames later, frames of earlier movies aside.
@@ -273,11 +282,13 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
     return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + htmlEscaped(title) +
            "</title>\n<style>html,body{margin:0;height:100%;background:#000;overflow:hidden}"
            "#player{width:100%;height:100%}ruffle-player{width:100%;height:100%}</style>\n"
-           "<script>window.RufflePlayer=window.RufflePlayer||{};window.RufflePlayer.config={publicPath:\"" +
+           "<script>for(const [name,value] of [[\"language\",\"zh-CN\"],[\"languages\",[\"zh-CN\"]]])\n"
+           "Object.defineProperty(Navigator.prototype,name,{get:()=>value});\n"
+           "window.RufflePlayer=window.RufflePlayer||{};window.RufflePlayer.config={publicPath:\"" +
            ruffle +
            "\","
            "autoplay:\"on\",unmuteOverlay:\"hidden\",splashScreen:false,letterbox:\"on\","
-           "contextMenu:\"off\",allowFullscreen:true,warnOnUnsupportedContent:false};</script>\n"
+           "contextMenu:\"rightClickOnly\",allowFullscreen:true,warnOnUnsupportedContent:false};</script>\n"
            "<script src=\"" +
            ruffle +
            "ruffle.js\"></script>\n</head><body><div id=\"player\"></div>\n<script>\n"
@@ -291,13 +302,18 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
            "if(frames>1)redrawn(frames-1);else window.flashbarRedrawn=true;});\n"
            "redrawn(3);\n"
            "document.title=title;if(!movie)return;\n"
-           "const player=window.RufflePlayer.newest().createPlayer();\n"
+           "const player=window.RufflePlayer.newest().createPlayer();flashbarStyle(player);\n"
            "box.appendChild(player);player.load(movie);flashbarFocus(player,n,200);}\n"
            "function flashbarFocus(player,n,tries){if(n!==flashbarMovies)return;\n"
            "const c=player.shadowRoot&&player.shadowRoot.getElementById(\"container\");\n"
            "if(c&&c.hasAttribute(\"tabindex\"))c.focus({preventScroll:true});\n"
            "if((!c||player.shadowRoot.activeElement!==c)&&tries>0)setTimeout(()=>flashbarFocus(player,n,tries-1),50);}"
            "\n"
+           "function flashbarStyle(player){if(!player.shadowRoot)return;\n"
+           "const style=document.createElement(\"style\");style.textContent=\"" +
+           kMenuStyle +
+           "\";\n"
+           "player.shadowRoot.appendChild(style);}\n"
            "function flashbarPlay(movie,title,address){\n"
            "if(address){const state={movie:movie,title:title};\n"
            "if(flashbarStands)history.pushState(state,\"\",address);else history.replaceState(state,\"\",address);}\n"

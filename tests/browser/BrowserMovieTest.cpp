@@ -8,12 +8,15 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMap>
 #include <QScreen>
 #include <QTest>
 #include <QToolButton>
 #include <QWebEngineView>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -41,6 +44,47 @@ protected:
     }
 
     bool shows(const QColor &colour) { return waitForColour(window, colour) > 200; }
+
+    // What a script in the page answers.
+    QVariant ask(const QString &script)
+    {
+        const auto answer = std::make_shared<QVariant>();
+        const auto done = std::make_shared<bool>(false);
+        window.WebBrowser1->engineView()->page()->runJavaScript(script, [answer, done](const QVariant &v) {
+            *answer = v;
+            *done = true;
+        });
+        waitFor([&] { return *done; });
+        return *answer;
+    }
+
+    // The player's menu as shown: each entry's text and centre in the
+    // view; none while it is hidden.
+    QMap<QString, QPoint> playerMenu()
+    {
+        const QVariantList entries =
+            ask(QStringLiteral(
+                    "(()=>{const s=document.querySelector('ruffle-player').shadowRoot;"
+                    "if(s.getElementById('context-menu-overlay').classList.contains('hidden'))return [];"
+                    "return [...s.querySelectorAll('#context-menu .menu-item')].map(e=>{"
+                    "const r=e.getBoundingClientRect();return [e.textContent,r.x+r.width/2,r.y+r.height/2];});})()"))
+                .toList();
+        QMap<QString, QPoint> menu;
+        for (const QVariant &e : entries) {
+            const QVariantList entry = e.toList();
+            menu.insert(entry.at(0).toString(), QPoint(entry.at(1).toInt(), entry.at(2).toInt()));
+        }
+        return menu;
+    }
+
+    QWidget *surface() { return window.WebBrowser1->engineView()->focusProxy(); }
+
+    // Whether the movie's picture changes within `ms`.
+    bool pictureChanges(int ms)
+    {
+        const QImage first = surface()->grab().toImage();
+        return waitFor([&] { return surface()->grab().toImage() != first; }, ms);
+    }
 
     Movies movies;
     QString keys;
@@ -133,6 +177,36 @@ TEST_F(BrowserMovie, TheMovieFillsTheScreenAndGivesItBack)
     window.close();
     expectBack("the window closed");
     EXPECT_FALSE(window.isVisible());
+}
+
+// A right click in the movie shows the player's menu in Chinese, whole; its
+// "播放" pauses the movie, its picture standing still, and plays it again.
+TEST_F(BrowserMovie, TheMenuOnARightClickPausesTheMovie)
+{
+    window.resize(window.minimumSize()); // the whole menu fits even here
+    window.show();
+    window.ShowItemPage(movies.paths.at(0), QStringLiteral("动画"), 2);
+    ASSERT_TRUE(shows(movies.backgrounds.at(0)));
+    EXPECT_TRUE(pictureChanges(5000)) << "playing, the picture moves";
+
+    QTest::mouseClick(surface(), Qt::RightButton, {}, surface()->rect().center());
+    ASSERT_TRUE(waitFor([&] { return !playerMenu().isEmpty(); })) << "no menu on a right click";
+    const QMap<QString, QPoint> menu = playerMenu();
+    for (const QString &entry :
+         {QStringLiteral("播放"), QStringLiteral("后退"), QStringLiteral("前进"), QStringLiteral("返回"),
+          QStringLiteral("质量：高"), QStringLiteral("进入全屏"), QStringLiteral("音量控制")})
+        EXPECT_TRUE(surface()->rect().contains(menu.value(entry, QPoint(-1, -1))))
+            << entry.toStdString() << " in " << menu.keys().join(u',').toStdString();
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, menu.value(QStringLiteral("播放")));
+    ASSERT_TRUE(waitFor([&] { return playerMenu().isEmpty(); })) << "the menu goes once used";
+    QTest::qWait(300); // the menu's last picture
+    EXPECT_FALSE(pictureChanges(1500)) << "paused, the picture stands still";
+
+    QTest::mouseClick(surface(), Qt::RightButton, {}, surface()->rect().center());
+    ASSERT_TRUE(waitFor([&] { return !playerMenu().isEmpty(); }));
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, playerMenu().value(QStringLiteral("播放")));
+    ASSERT_TRUE(waitFor([&] { return playerMenu().isEmpty(); }));
+    EXPECT_TRUE(pictureChanges(5000)) << "played again, it moves";
 }
 
 } // namespace
