@@ -13,6 +13,9 @@
 #include <QTcpSocket>
 #include <QUrl>
 
+#include <algorithm>
+#include <utility>
+
 namespace browser {
 namespace {
 
@@ -50,6 +53,23 @@ PlayerServer::PlayerServer(QString ruffleDir, QObject *parent) : QObject(parent)
 }
 
 PlayerServer::~PlayerServer() = default;
+
+void PlayerServer::setSound(const common::PlayerSound &sound)
+{
+    common::PlayerSound kept = sound;
+    kept.volume = std::clamp(kept.volume, 0, 100);
+    if (kept == m_sound)
+        return;
+    m_sound = kept;
+    emit soundChanged(m_sound);
+}
+
+void PlayerServer::keepSoundInSettings()
+{
+    setSound(common::readPlayerSound());
+    if (!std::exchange(m_keepsSound, true))
+        connect(this, &PlayerServer::soundChanged, this, &common::keepPlayerSound);
+}
 
 QString PlayerServer::locateRuffle()
 {
@@ -275,6 +295,8 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
     // A movie's request for full screen that the engine refused (made
     // without the user's action) is told to the player as a change back,
     // or it would take itself for full screen and ignore the next request.
+    // The sound is set through the player's own volume controls, so they
+    // show it; a change the user makes there is told to the program.
     // flashbarPlay() shows a movie handed over and makes the page stand for
     // it; a movie the page stood for stays in the history, one step back,
     // and comes again with that step. A page kept ready (its movie blank)
@@ -302,7 +324,7 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
            "if(frames>1)redrawn(frames-1);else window.flashbarRedrawn=true;});\n"
            "redrawn(3);\n"
            "document.title=title;if(!movie)return;\n"
-           "const player=window.RufflePlayer.newest().createPlayer();flashbarStyle(player);\n"
+           "const player=window.RufflePlayer.newest().createPlayer();flashbarStyle(player);flashbarListen(player);\n"
            "box.appendChild(player);player.load(movie);flashbarFocus(player,n,200);}\n"
            "function flashbarFocus(player,n,tries){if(n!==flashbarMovies)return;\n"
            "const c=player.shadowRoot&&player.shadowRoot.getElementById(\"container\");\n"
@@ -314,6 +336,23 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
            kMenuStyle +
            "\";\n"
            "player.shadowRoot.appendChild(style);}\n"
+           "let flashbarSound={volume:" +
+           QByteArray::number(m_sound.volume) + ",muted:" + (m_sound.muted ? "true" : "false") +
+           "},flashbarQuiet=false;\n"
+           "function flashbarSoundControls(player){const s=player.shadowRoot;\n"
+           "return s?[s.getElementById(\"volume-slider\"),s.getElementById(\"mute-checkbox\")]:[];}\n"
+           "function flashbarApplySound(player){const [slider,box]=flashbarSoundControls(player);\n"
+           "if(!slider||!box)return;flashbarQuiet=true;\n"
+           "slider.valueAsNumber=flashbarSound.volume;slider.dispatchEvent(new Event(\"input\"));\n"
+           "box.checked=flashbarSound.muted;box.dispatchEvent(new Event(\"change\"));flashbarQuiet=false;}\n"
+           "function flashbarListen(player){const [slider,box]=flashbarSoundControls(player);\n"
+           "if(!slider||!box)return;\n"
+           "const tell=()=>{if(flashbarQuiet)return;flashbarSound={volume:slider.valueAsNumber,muted:box.checked};\n"
+           "console.info(\"flashbar-sound \"+flashbarSound.volume+\" \"+(flashbarSound.muted?1:0));};\n"
+           "slider.addEventListener(\"input\",tell);box.addEventListener(\"change\",tell);flashbarApplySound(player);}"
+           "\n"
+           "function flashbarSetSound(volume,muted){flashbarSound={volume:volume,muted:muted};\n"
+           "const p=document.querySelector(\"ruffle-player\");if(p)flashbarApplySound(p);}\n"
            "function flashbarPlay(movie,title,address){\n"
            "if(address){const state={movie:movie,title:title};\n"
            "if(flashbarStands)history.pushState(state,\"\",address);else history.replaceState(state,\"\",address);}\n"

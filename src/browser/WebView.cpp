@@ -1,9 +1,11 @@
 #include "browser/WebView.h"
 
+#include "browser/EnginePage.h"
 #include "browser/FullScreen.h"
 #include "browser/PlayerServer.h"
 #include "browser/WebProfile.h"
 
+#include <QAction>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,6 +22,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include <algorithm>
 #include <utility>
 
 namespace browser {
@@ -36,6 +39,8 @@ WebView::WebView(PlayerServer &player, QWidget *parent) : QWidget(parent), m_pla
     m_cover->setAutoFillBackground(true);
     m_cover->hide();
     setFocusPolicy(Qt::NoFocus);
+    addSoundKeys();
+    connect(&m_player, &PlayerServer::soundChanged, this, &WebView::applySound);
 }
 
 WebView::~WebView()
@@ -56,7 +61,12 @@ QWebEngineView *WebView::view()
     if (m_view)
         return m_view;
     m_view = new QWebEngineView(this);
-    m_view->setPage(new QWebEnginePage(webProfile(), m_view));
+    auto *page = new EnginePage(webProfile(), m_view);
+    m_view->setPage(page);
+    connect(page, &EnginePage::soundSet, this, [this](int volume, bool muted) {
+        if (inPlayerPage())
+            m_player.setSound({volume, muted});
+    });
     m_view->setObjectName(QStringLiteral("WebBrowser1"));
     layout()->addWidget(m_view);
     QWebEngineSettings *settings = m_view->settings();
@@ -267,6 +277,48 @@ void WebView::takeKeyboard()
     m_view->setFocus(Qt::OtherFocusReason);
 }
 
+void WebView::addSoundKeys()
+{
+    const auto key = [this](const QKeySequence &keys, auto act) {
+        auto *action = new QAction(this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(action, &QAction::triggered, this, act);
+        addAction(action);
+        m_soundKeys << action;
+    };
+    key(QKeySequence(Qt::CTRL | Qt::Key_Up), [this] { changeVolume(10); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Down), [this] { changeVolume(-10); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_M), [this] { toggleMute(); });
+}
+
+void WebView::changeVolume(int step)
+{
+    common::PlayerSound sound = m_player.sound();
+    sound.volume = std::clamp(sound.volume + step, 0, 100);
+    sound.muted = false;
+    m_player.setSound(sound);
+}
+
+void WebView::toggleMute()
+{
+    common::PlayerSound sound = m_player.sound();
+    sound.muted = !sound.muted;
+    m_player.setSound(sound);
+}
+
+void WebView::applySound()
+{
+    const common::PlayerSound sound = m_player.sound();
+    if (!m_parked && !m_ending)
+        emit statusTextChanged(sound.muted ? QStringLiteral("静音") : QStringLiteral("音量：%1%").arg(sound.volume));
+    if (!m_view || !inPlayerPage())
+        return;
+    m_view->page()->runJavaScript(QStringLiteral("typeof flashbarSetSound===\"function\"&&flashbarSetSound(%1,%2)")
+                                      .arg(sound.volume)
+                                      .arg(sound.muted ? QStringLiteral("true") : QStringLiteral("false")));
+}
+
 void WebView::cover()
 {
     ++m_handovers;
@@ -398,6 +450,7 @@ void WebView::setFullScreen(bool on)
         return;
     if (on) {
         m_fullScreen = new FullScreenHost(m_view, this);
+        m_fullScreen->addActions(m_soundKeys);
         connect(m_fullScreen, &FullScreenHost::leaveRequested, this, [this] { setFullScreen(false); });
         emit fullScreenChanged(true);
         return;

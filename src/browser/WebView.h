@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QUrl>
@@ -9,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+class QAction;
 class QWebEngineFullScreenRequest;
 class QWebEngineHttpRequest;
 class QWebEngineView;
@@ -52,6 +54,10 @@ public:
     // the page's own full screen (a movie's request) ends with it.
     void setFullScreen(bool on);
     bool isFullScreen() const { return m_fullScreen != nullptr; }
+    // The movies' sound: louder or quieter by `step` percent, or muted and
+    // back; Ctrl+Up, Ctrl+Down and Ctrl+M while watching.
+    void changeVolume(int step);
+    void toggleMute();
     bool busy() const { return m_busy; }
     QUrl url() const;
     QString title() const;
@@ -105,6 +111,9 @@ private:
     void uncoverWhenRedrawn(int handover, int tries = 0);
     // A movie shown takes the keyboard, with no click needed.
     void takeKeyboard();
+    void addSoundKeys();
+    // Gives the player page shown the movies' sound.
+    void applySound();
     bool inPlayerPage() const;
     // Hands a movie to the player page shown.
     void handOver(const Movie &movie);
@@ -118,6 +127,7 @@ private:
     QWebEngineView *m_view = nullptr;       // a child, made with the first page
     QWidget *m_cover = nullptr;             // over the view while it may show an old picture
     FullScreenHost *m_fullScreen = nullptr; // holds the view while it fills the screen
+    QList<QAction *> m_soundKeys;           // in the window and in full screen
     bool m_pageFullScreen = false;          // the page itself is in full screen
     int m_handovers = 0;
     bool m_ending = false; // the page's last answers come while it goes

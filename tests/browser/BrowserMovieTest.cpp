@@ -1,15 +1,20 @@
 // Watching a movie in the browser window: the keyboard goes to the movie at
-// once and after a click, while the window's own keys keep working.
+// once and after a click, while the window's own keys keep working; full
+// screen; the player's menu; the sound, kept in the settings file.
 #include "BrowserFixture.h"
 #include "PlayerColour.h"
 
+#include "EnvVar.h"
 #include "Files.h"
+#include "common/Settings.h"
 #include "samples/SampleSwf.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QMap>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QWebEngineView>
@@ -33,14 +38,15 @@ protected:
         window.resize(640, 480);
     }
 
-    // Where keys typed now go: the focused widget of the active window.
-    static void type(Qt::Key key)
+    static void type(Qt::Key key) { typeWith(Qt::NoModifier, key); }
+
+    // Keys typed now go to the focused widget of the active window; that
+    // window comes back active a moment after one over it went.
+    static void typeWith(Qt::KeyboardModifiers modifiers, Qt::Key key)
     {
-        // A window comes back active a moment after the one over it went.
         waitFor([] { return QApplication::focusWidget() != nullptr; });
-        QWidget *focus = QApplication::focusWidget();
-        ASSERT_NE(focus, nullptr) << "no widget has the keyboard";
-        QTest::keyClick(focus, key);
+        ASSERT_NE(QApplication::focusWidget(), nullptr) << "no widget has the keyboard";
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
     }
 
     bool shows(const QColor &colour) { return waitForColour(window, colour) > 200; }
@@ -207,6 +213,82 @@ TEST_F(BrowserMovie, TheMenuOnARightClickPausesTheMovie)
     QTest::mouseClick(surface(), Qt::LeftButton, {}, playerMenu().value(QStringLiteral("播放")));
     ASSERT_TRUE(waitFor([&] { return playerMenu().isEmpty(); }));
     EXPECT_TRUE(pictureChanges(5000)) << "played again, it moves";
+}
+
+// The sound: taken from the settings file (a bad value ignored, the file
+// left alone), set by keys in the window and in full screen and by the
+// player's own volume controls, and written back for the next run.
+TEST_F(BrowserMovie, TheSoundIsReachedWhileWatchingAndKept)
+{
+    QTemporaryDir config;
+    EnvVar configHome("XDG_CONFIG_HOME", config.path());
+    const QString file = common::settingsFilePath();
+    writeFile(file, "[player]\nvolume=loud\nmuted=true\n");
+    player.keepSoundInSettings();
+    EXPECT_EQ(player.sound(), (common::PlayerSound{100, true}));
+    EXPECT_EQ(readFile(file), QByteArray("[player]\nvolume=loud\nmuted=true\n"));
+    writeFile(file, "[player]\nvolume=40\n");
+    player.keepSoundInSettings();
+    EXPECT_EQ(player.sound(), (common::PlayerSound{40, false}));
+
+    // What the player's controls show and what it plays at.
+    const auto heard = [&] {
+        return ask(QStringLiteral("(()=>{const p=document.querySelector('ruffle-player');const s=p.shadowRoot;"
+                                  "return [s.getElementById('volume-slider').valueAsNumber,"
+                                  "s.getElementById('mute-checkbox').checked,Math.round(p.volume*100)];})()"))
+            .toList();
+    };
+    const auto expectSound = [&](int volume, bool muted, const char *how) {
+        const QVariantList expected{volume, muted, muted ? 0 : volume};
+        EXPECT_TRUE(waitFor([&] { return heard() == expected; })) << how << ": " << heard().size();
+        EXPECT_EQ(player.sound(), (common::PlayerSound{volume, muted})) << how;
+        EXPECT_EQ(common::readPlayerSound(), (common::PlayerSound{volume, muted})) << how;
+    };
+
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.ShowItemPage(keys, QStringLiteral("键盘"), 1);
+    ASSERT_TRUE(shows(keyColours.at(0)));
+    expectSound(40, false, "from the file");
+    typeWith(Qt::ControlModifier, Qt::Key_Down);
+    expectSound(30, false, "Ctrl+Down");
+    EXPECT_EQ(window.statusPanels[0]->text(), QStringLiteral("音量：30%"));
+    typeWith(Qt::ControlModifier, Qt::Key_M);
+    expectSound(30, true, "Ctrl+M");
+    EXPECT_EQ(window.statusPanels[0]->text(), QStringLiteral("静音"));
+    type(Qt::Key_F11);
+    ASSERT_TRUE(waitFor([&] { return window.WebBrowser1->isFullScreen(); }));
+    typeWith(Qt::ControlModifier, Qt::Key_Up);
+    expectSound(40, false, "Ctrl+Up in full screen");
+    type(Qt::Key_F11);
+    ASSERT_TRUE(waitFor([&] { return !window.WebBrowser1->isFullScreen(); }));
+    for (int i = 0; i < 8; ++i)
+        typeWith(Qt::ControlModifier, Qt::Key_Up);
+    expectSound(100, false, "never above 100");
+    type(Qt::Key_A);
+    EXPECT_TRUE(shows(keyColours.at(1))) << "other keys are still the movie's";
+
+    // The player's own controls, from its menu: a click on the loudspeaker
+    // mutes, and the program keeps it.
+    QTest::mouseClick(surface(), Qt::RightButton, {}, surface()->rect().center());
+    ASSERT_TRUE(waitFor([&] { return playerMenu().contains(QStringLiteral("音量控制")); }));
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, playerMenu().value(QStringLiteral("音量控制")));
+    const auto speaker = [&] {
+        const QVariantList at = ask(QStringLiteral("(()=>{const r=document.querySelector('ruffle-player').shadowRoot"
+                                                   ".getElementById('volume-max').getBoundingClientRect();"
+                                                   "return [r.x+r.width/2,r.y+r.height/2,r.width];})()"))
+                                    .toList();
+        return at.value(2).toDouble() > 0 ? QPoint(at.value(0).toInt(), at.value(1).toInt()) : QPoint();
+    };
+    ASSERT_TRUE(waitFor([&] { return !speaker().isNull(); })) << "the volume controls show";
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, speaker());
+    expectSound(100, true, "the player's controls");
+
+    // The next run starts with it.
+    browser::PlayerServer next(QStringLiteral(RUFFLE_DIR));
+    next.keepSoundInSettings();
+    EXPECT_EQ(next.sound(), (common::PlayerSound{100, true}));
 }
 
 } // namespace
