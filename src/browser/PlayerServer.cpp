@@ -292,9 +292,6 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
     // said to be redrawn three frames later, frames of earlier movies aside.
     // The player's picture takes the keyboard once the player has made it
     // able to, as a click into it would.
-    // A movie's request for full screen that the engine refused (made
-    // without the user's action) is told to the player as a change back,
-    // or it would take itself for full screen and ignore the next request.
     // The sound is set through the player's own volume controls, so they
     // show it; a change the user makes there is told to the program.
     // flashbarPlay() shows a movie handed over and makes the page stand for
@@ -357,8 +354,6 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
            "if(address){const state={movie:movie,title:title};\n"
            "if(flashbarStands)history.pushState(state,\"\",address);else history.replaceState(state,\"\",address);}\n"
            "flashbarStands=!!address;flashbarShow(movie,title);}\n"
-           "document.addEventListener(\"fullscreenerror\",e=>e.target.dispatchEvent(new "
-           "Event(\"fullscreenchange\")));\n"
            "addEventListener(\"popstate\",e=>{if(e.state)flashbarShow(e.state.movie,e.state.title);});\n"
            "history.replaceState({movie:\"" +
            movieUrl +

@@ -130,7 +130,7 @@ void WebView::loadFinished(bool ok)
     forgetEarlierPages();
     m_busy = false;
     m_cover->hide();
-    if (ok && inPlayerPage())
+    if (ok)
         takeKeyboard();
     emit progressChanged(100, 100);
     emit statusTextChanged(ok ? QStringLiteral("完成") : QStringLiteral("无法打开网页"));
@@ -272,8 +272,8 @@ void WebView::handOver(const Movie &movie)
 
 void WebView::takeKeyboard()
 {
-    // The page gives the keyboard to the player it shows; the view has to
-    // have it for that to count.
+    // The page shown has the keyboard: a player page gives it to its movie,
+    // and so may a site's page; the view has to have it for that to count.
     m_view->setFocus(Qt::OtherFocusReason);
 }
 

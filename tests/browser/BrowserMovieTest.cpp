@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMap>
 #include <QScreen>
@@ -183,6 +184,29 @@ TEST_F(BrowserMovie, TheMovieFillsTheScreenAndGivesItBack)
     window.close();
     expectBack("the window closed");
     EXPECT_FALSE(window.isVisible());
+}
+
+// The site's own playing page: the movie there has the keyboard too, and
+// may fill the screen on a key of its own.
+TEST_F(BrowserMovie, TheSitesPlayingPageGivesItsMovieTheKeyboard)
+{
+    const int id = 1031;
+    const QString file = site().siteFilePath(id);
+    ASSERT_FALSE(file.isEmpty());
+    writeFile(file, samples::keySwf());
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.ShowItemPage(site().base() + QStringLiteral("flash/openflash.asp?fileid=%1").arg(id), QStringLiteral("站"),
+                        id);
+    ASSERT_TRUE(shows(keyColours.at(0)));
+    type(Qt::Key_A);
+    EXPECT_TRUE(shows(keyColours.at(1)));
+    type(Qt::Key_F);
+    EXPECT_TRUE(waitFor([&] { return window.WebBrowser1->isFullScreen(); }));
+    type(Qt::Key_Escape);
+    EXPECT_TRUE(waitFor([&] { return !window.WebBrowser1->isFullScreen(); }));
+    QFile::remove(file);
 }
 
 // A right click in the movie shows the player's menu in Chinese, whole; its
