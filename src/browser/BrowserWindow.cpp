@@ -99,6 +99,10 @@ void TFrm_Browser::ShowItemPage(const QString &address, const QString &name, int
     navigateChecked(verdict, address, {}, {}, name);
     if (!isVisible())
         show();
+    // Opened to be watched: the window comes forward with the keyboard,
+    // which its page hands to the movie.
+    raise();
+    activateWindow();
 }
 
 void TFrm_Browser::ShowPage(const QString &address, const QByteArray &body, const QString &headers)

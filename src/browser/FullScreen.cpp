@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QBoxLayout>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -12,6 +13,7 @@ FullScreenHost::FullScreenHost(QWidget *view, QWidget *owner)
     : QWidget(owner, Qt::Window), m_view(view), m_home(view->parentWidget())
 {
     setObjectName(QStringLiteral("FullScreen"));
+    const QRect screenArea = view->screen()->geometry();
     setWindowTitle(view->window()->windowTitle());
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -30,6 +32,9 @@ FullScreenHost::FullScreenHost(QWidget *view, QWidget *owner)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
     view->show();
+    // Where no window manager makes it so, the window itself covers the
+    // screen its view was on.
+    setGeometry(screenArea);
     showFullScreen();
     activateWindow();
     view->setFocus(Qt::OtherFocusReason);
