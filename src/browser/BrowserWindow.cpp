@@ -41,6 +41,8 @@ TFrm_Browser::TFrm_Browser(browser::PlayerServer &player, platform::Prompter &pr
     connect(WebBrowser1, &browser::WebView::commandStateChanged, this, &TFrm_Browser::WebBrowser1CommandStateChange);
     connect(WebBrowser1, &browser::WebView::progressChanged, this, &TFrm_Browser::WebBrowser1ProgressChange);
     connect(WebBrowser1, &browser::WebView::statusTextChanged, statusPanels[0], &QLabel::setText);
+    connect(WebBrowser1, &browser::WebView::recommendChosen, this,
+            [this] { emit recommendRequested(CurrentFileID, CurrentItemName); });
 
     addFullScreenKey();
     setUpFrameForPanel(QSize(455, 349), [this](const QString &text) { m_prompter.showError(text); });
@@ -96,6 +98,7 @@ void TFrm_Browser::ShowItemPage(const QString &address, const QString &name, int
         CurrentItemName = name;
     }
     sb_recommend->setVisible(true);
+    WebBrowser1->setShowsItem(true);
     navigateChecked(verdict, address, {}, {}, name);
     if (!isVisible())
         show();
@@ -122,6 +125,7 @@ void TFrm_Browser::showPage(const OpenAddress &verdict, const QString &address, 
                             const QString &headers)
 {
     sb_recommend->setVisible(false);
+    WebBrowser1->setShowsItem(false);
     if (verdict.refused()) {
         // Nothing to open: the reason shows here rather than in a new window.
         navigateChecked(verdict, address, body, headers);

@@ -8,6 +8,10 @@ void EnginePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, c
                                           const QString &source)
 {
     static const QRegularExpression sound(QStringLiteral("^flashbar-sound (\\d{1,3}) ([01])$"));
+    if (message == QLatin1String("flashbar-recommend")) {
+        emit recommendChosen();
+        return;
+    }
     const QRegularExpressionMatch match = sound.match(message);
     if (match.hasMatch()) {
         emit soundSet(match.captured(1).toInt(), match.captured(2) == QLatin1String("1"));

@@ -15,6 +15,8 @@ public:
 signals:
     // The user set the movies' sound in the player's own controls.
     void soundSet(int volume, bool muted);
+    // "发送给好友" in the player's menu.
+    void recommendChosen();
 
 protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int line,

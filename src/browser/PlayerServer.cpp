@@ -26,10 +26,11 @@ QByteArray htmlEscaped(const QString &text)
 
 // The player's menu made small enough for the smallest window, without the
 // player's own about and debugging entries.
-const QByteArray kMenuStyle = "#context-menu{font-size:12px;padding:2px 0;max-height:100vh;overflow-y:auto}"
-                              "#context-menu .menu-item{padding:2px 10px}#context-menu .menu-separator hr{margin:1px 0}"
-                              "#context-menu li[data-text^='关于'],#context-menu li[data-text='复制调试信息'],"
-                              "#context-menu .menu-separator:nth-last-child(2){display:none}";
+const QByteArray kMenuStyle =
+    "#context-menu{font-size:12px;line-height:15px;padding:1px 0;max-height:100vh;overflow-y:auto}"
+    "#context-menu .menu-item{padding:1px 10px}#context-menu .menu-separator hr{margin:0}"
+    "#context-menu li[data-text^='关于'],#context-menu li[data-text='复制调试信息'],"
+    "#context-menu .menu-separator:nth-last-child(2){display:none}";
 
 QByteArray reason(int status)
 {
@@ -292,6 +293,8 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
     // said to be redrawn three frames later, frames of earlier movies aside.
     // The player's picture takes the keyboard once the player has made it
     // able to, as a click into it would.
+    // For an item, "发送给好友" heads the player's menu and is told to the
+    // program; the program says whether the page shows one (flashbarItem).
     // The sound is set through the player's own volume controls, so they
     // show it; a change the user makes there is told to the program.
     // flashbarPlay() shows a movie handed over and makes the page stand for
@@ -322,12 +325,26 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
            "redrawn(3);\n"
            "document.title=title;if(!movie)return;\n"
            "const player=window.RufflePlayer.newest().createPlayer();flashbarStyle(player);flashbarListen(player);\n"
+           "player.addEventListener(\"contextmenu\",()=>flashbarAddToMenu(player));\n"
            "box.appendChild(player);player.load(movie);flashbarFocus(player,n,200);}\n"
            "function flashbarFocus(player,n,tries){if(n!==flashbarMovies)return;\n"
            "const c=player.shadowRoot&&player.shadowRoot.getElementById(\"container\");\n"
            "if(c&&c.hasAttribute(\"tabindex\"))c.focus({preventScroll:true});\n"
            "if((!c||player.shadowRoot.activeElement!==c)&&tries>0)setTimeout(()=>flashbarFocus(player,n,tries-1),50);}"
            "\n"
+           "let flashbarItem=false;\n"
+           "function flashbarAddToMenu(player){const s=player.shadowRoot,menu=s&&s.getElementById(\"context-menu\");\n"
+           "if(!flashbarItem||!menu||!menu.firstChild)return;\n"
+           "const entry=document.createElement(\"li\");entry.className=\"menu-item\";\n"
+           "entry.textContent=entry.dataset.text=\"发送给好友\";\n"
+           "entry.addEventListener(\"click\",e=>{e.preventDefault();e.stopPropagation();\n"
+           "s.getElementById(\"context-menu-overlay\").classList.add(\"hidden\");console.info(\"flashbar-recommend\");}"
+           ");\n"
+           "const line=document.createElement(\"li\");line.className=\"menu-separator\";\n"
+           "line.appendChild(document.createElement(\"hr\"));menu.insertBefore(line,menu.firstChild);\n"
+           "menu.insertBefore(entry,line);\n"
+           "const over=menu.getBoundingClientRect().bottom-document.documentElement.clientHeight;\n"
+           "if(over>0)menu.style.top=Math.max(0,parseFloat(menu.style.top)-over)+\"px\";}\n"
            "function flashbarStyle(player){if(!player.shadowRoot)return;\n"
            "const style=document.createElement(\"style\");style.textContent=\"" +
            kMenuStyle +

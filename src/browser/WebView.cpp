@@ -63,6 +63,10 @@ QWebEngineView *WebView::view()
     m_view = new QWebEngineView(this);
     auto *page = new EnginePage(webProfile(), m_view);
     m_view->setPage(page);
+    connect(page, &EnginePage::recommendChosen, this, [this] {
+        if (inPlayerPage() && m_showsItem)
+            emit recommendChosen();
+    });
     connect(page, &EnginePage::soundSet, this, [this](int volume, bool muted) {
         if (inPlayerPage())
             m_player.setSound({volume, muted});
@@ -130,8 +134,10 @@ void WebView::loadFinished(bool ok)
     forgetEarlierPages();
     m_busy = false;
     m_cover->hide();
-    if (ok)
+    if (ok) {
         takeKeyboard();
+        tellShowsItem();
+    }
     emit progressChanged(100, 100);
     emit statusTextChanged(ok ? QStringLiteral("完成") : QStringLiteral("无法打开网页"));
     reportCommandState();
@@ -261,6 +267,7 @@ void WebView::handOver(const Movie &movie)
             }
             self->forgetEarlierPages();
             self->takeKeyboard();
+            self->tellShowsItem();
             self->m_busy = false;
             self->uncoverWhenRedrawn(self->m_handovers);
             emit self->progressChanged(100, 100);
@@ -317,6 +324,19 @@ void WebView::applySound()
     m_view->page()->runJavaScript(QStringLiteral("typeof flashbarSetSound===\"function\"&&flashbarSetSound(%1,%2)")
                                       .arg(sound.volume)
                                       .arg(sound.muted ? QStringLiteral("true") : QStringLiteral("false")));
+}
+
+void WebView::setShowsItem(bool item)
+{
+    m_showsItem = item;
+    tellShowsItem();
+}
+
+void WebView::tellShowsItem()
+{
+    if (m_view && !m_parked && inPlayerPage())
+        m_view->page()->runJavaScript(
+            QStringLiteral("flashbarItem=%1").arg(m_showsItem ? QStringLiteral("true") : QStringLiteral("false")));
 }
 
 void WebView::cover()

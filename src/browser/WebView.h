@@ -57,6 +57,9 @@ public:
     // The movies' sound: louder or quieter by `step` percent, or muted and
     // back; Ctrl+Up, Ctrl+Down and Ctrl+M while watching.
     void changeVolume(int step);
+    // Whether the page shows an item, which the player's menu can send to
+    // a friend.
+    void setShowsItem(bool item);
     void toggleMute();
     bool busy() const { return m_busy; }
     QUrl url() const;
@@ -81,6 +84,8 @@ signals:
     void titleChanged(const QString &title);
     void documentComplete(const QUrl &url, bool ok);
     void fullScreenChanged(bool on);
+    // "发送给好友" was chosen in the player's menu.
+    void recommendChosen();
 
 private:
     struct Movie
@@ -111,6 +116,8 @@ private:
     void uncoverWhenRedrawn(int handover, int tries = 0);
     // A movie shown takes the keyboard, with no click needed.
     void takeKeyboard();
+    // Tells the player page shown whether it shows an item.
+    void tellShowsItem();
     void addSoundKeys();
     // Gives the player page shown the movies' sound.
     void applySound();
@@ -129,6 +136,7 @@ private:
     FullScreenHost *m_fullScreen = nullptr; // holds the view while it fills the screen
     QList<QAction *> m_soundKeys;           // in the window and in full screen
     bool m_pageFullScreen = false;          // the page itself is in full screen
+    bool m_showsItem = false;
     int m_handovers = 0;
     bool m_ending = false; // the page's last answers come while it goes
     bool m_busy = false;

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMap>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -209,25 +210,45 @@ TEST_F(BrowserMovie, TheSitesPlayingPageGivesItsMovieTheKeyboard)
     QFile::remove(file);
 }
 
-// A right click in the movie shows the player's menu in Chinese, whole; its
-// "播放" pauses the movie, its picture standing still, and plays it again.
+// A right click in the movie shows the player's menu in Chinese, whole,
+// with "发送给好友" for an item; its "播放" pauses the movie, its picture
+// standing still, and plays it again.
 TEST_F(BrowserMovie, TheMenuOnARightClickPausesTheMovie)
 {
     window.resize(window.minimumSize()); // the whole menu fits even here
-    window.show();
-    window.ShowItemPage(movies.paths.at(0), QStringLiteral("动画"), 2);
+    // A movie opened as a page, not as an item, has nothing to send.
+    window.ShowPage(movies.paths.at(0));
     ASSERT_TRUE(shows(movies.backgrounds.at(0)));
+    QTest::mouseClick(surface(), Qt::RightButton, {}, surface()->rect().center());
+    ASSERT_TRUE(waitFor([&] { return playerMenu().contains(QStringLiteral("播放")); }));
+    EXPECT_FALSE(playerMenu().contains(QStringLiteral("发送给好友")));
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, QPoint(2, 2));
+    ASSERT_TRUE(waitFor([&] { return playerMenu().isEmpty(); }));
+
+    window.ShowItemPage(movies.paths.at(0), QStringLiteral("动画"), 2);
+    ASSERT_TRUE(waitFor([&] { return window.WebBrowser1->url().path().contains(QStringLiteral("/play/")); }));
+    ASSERT_TRUE(
+        waitFor([&] { return ask(QStringLiteral("document.querySelector('ruffle-player').isPlaying")).toBool(); }));
     EXPECT_TRUE(pictureChanges(5000)) << "playing, the picture moves";
 
     QTest::mouseClick(surface(), Qt::RightButton, {}, surface()->rect().center());
     ASSERT_TRUE(waitFor([&] { return !playerMenu().isEmpty(); })) << "no menu on a right click";
     const QMap<QString, QPoint> menu = playerMenu();
-    for (const QString &entry :
-         {QStringLiteral("播放"), QStringLiteral("后退"), QStringLiteral("前进"), QStringLiteral("返回"),
-          QStringLiteral("质量：高"), QStringLiteral("进入全屏"), QStringLiteral("音量控制")})
+    for (const QString &entry : {QStringLiteral("播放"), QStringLiteral("后退"), QStringLiteral("前进"),
+                                 QStringLiteral("返回"), QStringLiteral("发送给好友"), QStringLiteral("质量：高"),
+                                 QStringLiteral("进入全屏"), QStringLiteral("音量控制")})
         EXPECT_TRUE(surface()->rect().contains(menu.value(entry, QPoint(-1, -1))))
             << entry.toStdString() << " in " << menu.keys().join(u',').toStdString();
-    QTest::mouseClick(surface(), Qt::LeftButton, {}, menu.value(QStringLiteral("播放")));
+    // "发送给好友" sends the item shown.
+    QSignalSpy recommended(&window, &TFrm_Browser::recommendRequested);
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, menu.value(QStringLiteral("发送给好友")));
+    ASSERT_TRUE(waitFor([&] { return recommended.count() == 1; }));
+    EXPECT_EQ(recommended.first(), (QVariantList{2, QStringLiteral("动画")}));
+    ASSERT_TRUE(waitFor([&] { return playerMenu().isEmpty(); })) << "the menu goes once used";
+
+    QTest::mouseClick(surface(), Qt::RightButton, {}, surface()->rect().center());
+    ASSERT_TRUE(waitFor([&] { return !playerMenu().isEmpty(); }));
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, playerMenu().value(QStringLiteral("播放")));
     ASSERT_TRUE(waitFor([&] { return playerMenu().isEmpty(); })) << "the menu goes once used";
     QTest::qWait(300); // the menu's last picture
     EXPECT_FALSE(pictureChanges(1500)) << "paused, the picture stands still";
