@@ -26,6 +26,7 @@ Program::Program(platform::Prompter &prompter, const QString &site)
     // The player's addresses stay the same from run to run, and so does what
     // the engine's cache keeps of them.
     m_player->rememberPortIn(QDir(browser::webDataDir()).filePath(QStringLiteral("player-port")));
+    m_player->keepSoundInSettings();
     m_browser = std::make_unique<TFrm_Browser>(*m_player, prompter);
     m_creationOrder << QStringLiteral("Frm_Browser");
     m_sendto = std::make_unique<TFrm_Sendto>(prompter, site);

@@ -6,6 +6,7 @@
 #include "ui/skin/Colours.h"
 #include "ui/skin/FlatButton.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -40,7 +41,10 @@ TFrm_Browser::TFrm_Browser(browser::PlayerServer &player, platform::Prompter &pr
     connect(WebBrowser1, &browser::WebView::commandStateChanged, this, &TFrm_Browser::WebBrowser1CommandStateChange);
     connect(WebBrowser1, &browser::WebView::progressChanged, this, &TFrm_Browser::WebBrowser1ProgressChange);
     connect(WebBrowser1, &browser::WebView::statusTextChanged, statusPanels[0], &QLabel::setText);
+    connect(WebBrowser1, &browser::WebView::recommendChosen, this,
+            [this] { emit recommendRequested(CurrentFileID, CurrentItemName); });
 
+    addFullScreenKey();
     setUpFrameForPanel(QSize(455, 349), [this](const QString &text) { m_prompter.showError(text); });
     centreOnScreen();
 }
@@ -65,6 +69,16 @@ void TFrm_Browser::buildToolbar(QWidget *toolbar)
             [this] { emit recommendRequested(CurrentFileID, CurrentItemName); });
 }
 
+void TFrm_Browser::addFullScreenKey()
+{
+    // F11 fills the screen with the page; in full screen, F11 and Esc leave.
+    auto *fullScreen = new QAction(this);
+    fullScreen->setShortcut(QKeySequence(Qt::Key_F11));
+    fullScreen->setShortcutContext(Qt::WindowShortcut);
+    connect(fullScreen, &QAction::triggered, this, [this] { WebBrowser1->setFullScreen(true); });
+    addAction(fullScreen);
+}
+
 void TFrm_Browser::buildStatusBar()
 {
     StatusBar2 = skin::statusBar(PanelBkGnd(), {300, 100, 50}, statusPanels);
@@ -84,9 +98,14 @@ void TFrm_Browser::ShowItemPage(const QString &address, const QString &name, int
         CurrentItemName = name;
     }
     sb_recommend->setVisible(true);
+    WebBrowser1->setShowsItem(true);
     navigateChecked(verdict, address, {}, {}, name);
     if (!isVisible())
         show();
+    // Opened to be watched: the window comes forward with the keyboard,
+    // which its page hands to the movie.
+    raise();
+    activateWindow();
 }
 
 void TFrm_Browser::ShowPage(const QString &address, const QByteArray &body, const QString &headers)
@@ -106,6 +125,7 @@ void TFrm_Browser::showPage(const OpenAddress &verdict, const QString &address, 
                             const QString &headers)
 {
     sb_recommend->setVisible(false);
+    WebBrowser1->setShowsItem(false);
     if (verdict.refused()) {
         // Nothing to open: the reason shows here rather than in a new window.
         navigateChecked(verdict, address, body, headers);

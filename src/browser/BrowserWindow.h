@@ -88,6 +88,7 @@ private:
                          const QString &headers, const QString &title = {});
     void buildToolbar(QWidget *toolbar);
     void buildStatusBar();
+    void addFullScreenKey();
     void WebBrowser1TitleChange(const QString &title);
     void WebBrowser1CommandStateChange(int command, bool enabled);
     void WebBrowser1ProgressChange(int progress, int maximum);

@@ -13,6 +13,9 @@
 #include <QTcpSocket>
 #include <QUrl>
 
+#include <algorithm>
+#include <utility>
+
 namespace browser {
 namespace {
 
@@ -20,6 +23,14 @@ QByteArray htmlEscaped(const QString &text)
 {
     return text.toHtmlEscaped().toUtf8();
 }
+
+// The player's menu made small enough for the smallest window, without the
+// player's own about and debugging entries.
+const QByteArray kMenuStyle =
+    "#context-menu{font-size:12px;line-height:15px;padding:1px 0;max-height:100vh;overflow-y:auto}"
+    "#context-menu .menu-item{padding:1px 10px}#context-menu .menu-separator hr{margin:0}"
+    "#context-menu li[data-text^='关于'],#context-menu li[data-text='复制调试信息'],"
+    "#context-menu .menu-separator:nth-last-child(2){display:none}";
 
 QByteArray reason(int status)
 {
@@ -43,6 +54,23 @@ PlayerServer::PlayerServer(QString ruffleDir, QObject *parent) : QObject(parent)
 }
 
 PlayerServer::~PlayerServer() = default;
+
+void PlayerServer::setSound(const common::PlayerSound &sound)
+{
+    common::PlayerSound kept = sound;
+    kept.volume = std::clamp(kept.volume, 0, 100);
+    if (kept == m_sound)
+        return;
+    m_sound = kept;
+    emit soundChanged(m_sound);
+}
+
+void PlayerServer::keepSoundInSettings()
+{
+    setSound(common::readPlayerSound());
+    if (!std::exchange(m_keepsSound, true))
+        connect(this, &PlayerServer::soundChanged, this, &common::keepPlayerSound);
+}
 
 QString PlayerServer::locateRuffle()
 {
@@ -258,9 +286,17 @@ QByteArray PlayerServer::movieAddress(int id) const
 QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &title, bool standsForMovie)
 {
     const QByteArray ruffle = "/ruffle/" + playerVersion().toLatin1() + '/';
+    // The player speaks Chinese, its menu (play, rewind, quality, full
+    // screen, volume) on a right click included.
     // flashbarShow() puts a new player in the page for the next movie: the
     // previous one goes first, its picture and sound with it. The page is
     // said to be redrawn three frames later, frames of earlier movies aside.
+    // The player's picture takes the keyboard once the player has made it
+    // able to, as a click into it would.
+    // For an item, "发送给好友" heads the player's menu and is told to the
+    // program; the program says whether the page shows one (flashbarItem).
+    // The sound is set through the player's own volume controls, so they
+    // show it; a change the user makes there is told to the program.
     // flashbarPlay() shows a movie handed over and makes the page stand for
     // it; a movie the page stood for stays in the history, one step back,
     // and comes again with that step. A page kept ready (its movie blank)
@@ -268,11 +304,13 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
     return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + htmlEscaped(title) +
            "</title>\n<style>html,body{margin:0;height:100%;background:#000;overflow:hidden}"
            "#player{width:100%;height:100%}ruffle-player{width:100%;height:100%}</style>\n"
-           "<script>window.RufflePlayer=window.RufflePlayer||{};window.RufflePlayer.config={publicPath:\"" +
+           "<script>for(const [name,value] of [[\"language\",\"zh-CN\"],[\"languages\",[\"zh-CN\"]]])\n"
+           "Object.defineProperty(Navigator.prototype,name,{get:()=>value});\n"
+           "window.RufflePlayer=window.RufflePlayer||{};window.RufflePlayer.config={publicPath:\"" +
            ruffle +
            "\","
            "autoplay:\"on\",unmuteOverlay:\"hidden\",splashScreen:false,letterbox:\"on\","
-           "contextMenu:\"off\",warnOnUnsupportedContent:false};</script>\n"
+           "contextMenu:\"rightClickOnly\",allowFullscreen:true,warnOnUnsupportedContent:false};</script>\n"
            "<script src=\"" +
            ruffle +
            "ruffle.js\"></script>\n</head><body><div id=\"player\"></div>\n<script>\n"
@@ -286,8 +324,49 @@ QByteArray PlayerServer::playerPage(const QByteArray &movieUrl, const QString &t
            "if(frames>1)redrawn(frames-1);else window.flashbarRedrawn=true;});\n"
            "redrawn(3);\n"
            "document.title=title;if(!movie)return;\n"
-           "const player=window.RufflePlayer.newest().createPlayer();\n"
-           "box.appendChild(player);player.load(movie);}\n"
+           "const player=window.RufflePlayer.newest().createPlayer();flashbarStyle(player);flashbarListen(player);\n"
+           "player.addEventListener(\"contextmenu\",()=>flashbarAddToMenu(player));\n"
+           "box.appendChild(player);player.load(movie);flashbarFocus(player,n,200);}\n"
+           "function flashbarFocus(player,n,tries){if(n!==flashbarMovies)return;\n"
+           "const c=player.shadowRoot&&player.shadowRoot.getElementById(\"container\");\n"
+           "if(c&&c.hasAttribute(\"tabindex\"))c.focus({preventScroll:true});\n"
+           "if((!c||player.shadowRoot.activeElement!==c)&&tries>0)setTimeout(()=>flashbarFocus(player,n,tries-1),50);}"
+           "\n"
+           "let flashbarItem=false;\n"
+           "function flashbarAddToMenu(player){const s=player.shadowRoot,menu=s&&s.getElementById(\"context-menu\");\n"
+           "if(!flashbarItem||!menu||!menu.firstChild)return;\n"
+           "const entry=document.createElement(\"li\");entry.className=\"menu-item\";\n"
+           "entry.textContent=entry.dataset.text=\"发送给好友\";\n"
+           "entry.addEventListener(\"click\",e=>{e.preventDefault();e.stopPropagation();\n"
+           "s.getElementById(\"context-menu-overlay\").classList.add(\"hidden\");console.info(\"flashbar-recommend\");}"
+           ");\n"
+           "const line=document.createElement(\"li\");line.className=\"menu-separator\";\n"
+           "line.appendChild(document.createElement(\"hr\"));menu.insertBefore(line,menu.firstChild);\n"
+           "menu.insertBefore(entry,line);\n"
+           "const over=menu.getBoundingClientRect().bottom-document.documentElement.clientHeight;\n"
+           "if(over>0)menu.style.top=Math.max(0,parseFloat(menu.style.top)-over)+\"px\";}\n"
+           "function flashbarStyle(player){if(!player.shadowRoot)return;\n"
+           "const style=document.createElement(\"style\");style.textContent=\"" +
+           kMenuStyle +
+           "\";\n"
+           "player.shadowRoot.appendChild(style);}\n"
+           "let flashbarSound={volume:" +
+           QByteArray::number(m_sound.volume) + ",muted:" + (m_sound.muted ? "true" : "false") +
+           "},flashbarQuiet=false;\n"
+           "function flashbarSoundControls(player){const s=player.shadowRoot;\n"
+           "return s?[s.getElementById(\"volume-slider\"),s.getElementById(\"mute-checkbox\")]:[];}\n"
+           "function flashbarApplySound(player){const [slider,box]=flashbarSoundControls(player);\n"
+           "if(!slider||!box)return;flashbarQuiet=true;\n"
+           "slider.valueAsNumber=flashbarSound.volume;slider.dispatchEvent(new Event(\"input\"));\n"
+           "box.checked=flashbarSound.muted;box.dispatchEvent(new Event(\"change\"));flashbarQuiet=false;}\n"
+           "function flashbarListen(player){const [slider,box]=flashbarSoundControls(player);\n"
+           "if(!slider||!box)return;\n"
+           "const tell=()=>{if(flashbarQuiet)return;flashbarSound={volume:slider.valueAsNumber,muted:box.checked};\n"
+           "console.info(\"flashbar-sound \"+flashbarSound.volume+\" \"+(flashbarSound.muted?1:0));};\n"
+           "slider.addEventListener(\"input\",tell);box.addEventListener(\"change\",tell);flashbarApplySound(player);}"
+           "\n"
+           "function flashbarSetSound(volume,muted){flashbarSound={volume:volume,muted:muted};\n"
+           "const p=document.querySelector(\"ruffle-player\");if(p)flashbarApplySound(p);}\n"
            "function flashbarPlay(movie,title,address){\n"
            "if(address){const state={movie:movie,title:title};\n"
            "if(flashbarStands)history.pushState(state,\"\",address);else history.replaceState(state,\"\",address);}\n"

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include "common/Settings.h"
+
 class QTcpServer;
 class QTcpSocket;
 class QUrl;
@@ -51,6 +53,13 @@ public:
     // from run to run.
     void rememberPortIn(const QString &file) { m_portFile = file; }
 
+    // The movies' sound, in every player page: new pages start with it, and
+    // the windows pass every change to the pages they show.
+    common::PlayerSound sound() const { return m_sound; }
+    void setSound(const common::PlayerSound &sound);
+    // Takes the sound from the settings file and writes each change back.
+    void keepSoundInSettings();
+
     QString ruffleDir() const { return m_ruffleDir; }
     // Where the player is found: FLASHBAR_RUFFLE_DIR, else the installed
     // copy, else (build tree only) the source tree's npm package.
@@ -59,6 +68,7 @@ public:
 signals:
     // A request was answered; `path` is its address without the token.
     void served(const QString &path);
+    void soundChanged(const common::PlayerSound &sound);
 
 private:
     struct Movie
@@ -89,6 +99,8 @@ private:
     QHash<int, Movie> m_movies;
     int m_nextMovie = 1;
     QHash<QString, QByteArray> m_cache;
+    common::PlayerSound m_sound;
+    bool m_keepsSound = false;
 };
 
 } // namespace browser

@@ -4,8 +4,28 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 
 namespace browser {
+namespace {
+
+// A request for full screen that the engine refused (made without the
+// user's action) is told to the element as a change back: the Flash player
+// would otherwise take itself for full screen and ignore the next request.
+QWebEngineScript fullScreenRefusalScript()
+{
+    QWebEngineScript script;
+    script.setName(QStringLiteral("flashbar-full-screen-refused"));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(true);
+    script.setSourceCode(QStringLiteral(
+        "document.addEventListener(\"fullscreenerror\",e=>e.target.dispatchEvent(new Event(\"fullscreenchange\")));"));
+    return script;
+}
+
+} // namespace
 
 QString webDataDir()
 {
@@ -21,6 +41,7 @@ QWebEngineProfile *webProfile()
         p->setPersistentStoragePath(dir);
         p->setCachePath(QDir(dir).filePath(QStringLiteral("cache")));
         p->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+        p->scripts()->insert(fullScreenRefusalScript());
         return p;
     }();
     return profile;

@@ -1,8 +1,11 @@
 #include "browser/WebView.h"
 
+#include "browser/EnginePage.h"
+#include "browser/FullScreen.h"
 #include "browser/PlayerServer.h"
 #include "browser/WebProfile.h"
 
+#include <QAction>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,11 +15,15 @@
 #include <QResizeEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineHttpRequest>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+
+#include <algorithm>
+#include <utility>
 
 namespace browser {
 
@@ -32,6 +39,8 @@ WebView::WebView(PlayerServer &player, QWidget *parent) : QWidget(parent), m_pla
     m_cover->setAutoFillBackground(true);
     m_cover->hide();
     setFocusPolicy(Qt::NoFocus);
+    addSoundKeys();
+    connect(&m_player, &PlayerServer::soundChanged, this, &WebView::applySound);
 }
 
 WebView::~WebView()
@@ -39,6 +48,7 @@ WebView::~WebView()
     // A page that goes answers its scripts still waiting; they find this
     // object whole and leave it alone.
     m_ending = true;
+    delete m_fullScreen;
     if (m_view) {
         m_view->page()->disconnect(this);
         m_view->disconnect(this);
@@ -51,13 +61,23 @@ QWebEngineView *WebView::view()
     if (m_view)
         return m_view;
     m_view = new QWebEngineView(this);
-    m_view->setPage(new QWebEnginePage(webProfile(), m_view));
+    auto *page = new EnginePage(webProfile(), m_view);
+    m_view->setPage(page);
+    connect(page, &EnginePage::recommendChosen, this, [this] {
+        if (inPlayerPage() && m_showsItem)
+            emit recommendChosen();
+    });
+    connect(page, &EnginePage::soundSet, this, [this](int volume, bool muted) {
+        if (inPlayerPage())
+            m_player.setSound({volume, muted});
+    });
     m_view->setObjectName(QStringLiteral("WebBrowser1"));
     layout()->addWidget(m_view);
     QWebEngineSettings *settings = m_view->settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
     connectView();
     return m_view;
 }
@@ -89,6 +109,7 @@ void WebView::connectView()
     });
     connect(m_view->page(), &QWebEnginePage::linkHovered, this,
             [this](const QString &url) { emit statusTextChanged(url); });
+    connect(m_view->page(), &QWebEnginePage::fullScreenRequested, this, &WebView::fullScreenRequested);
 }
 
 void WebView::loadFinished(bool ok)
@@ -113,6 +134,10 @@ void WebView::loadFinished(bool ok)
     forgetEarlierPages();
     m_busy = false;
     m_cover->hide();
+    if (ok) {
+        takeKeyboard();
+        tellShowsItem();
+    }
     emit progressChanged(100, 100);
     emit statusTextChanged(ok ? QStringLiteral("完成") : QStringLiteral("无法打开网页"));
     reportCommandState();
@@ -164,6 +189,8 @@ QUrl WebView::addressToUrl(const QString &address)
 
 void WebView::navigate(const QString &address, const QByteArray &body, const QString &headers, const QString &title)
 {
+    // The next page opens in the window.
+    setFullScreen(false);
     QUrl url = addressToUrl(address);
     if (url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".swf"), Qt::CaseInsensitive)) {
         const Movie movie{url.toLocalFile(), title.isEmpty() ? QFileInfo(url.toLocalFile()).fileName() : title};
@@ -239,6 +266,8 @@ void WebView::handOver(const Movie &movie)
                 return;
             }
             self->forgetEarlierPages();
+            self->takeKeyboard();
+            self->tellShowsItem();
             self->m_busy = false;
             self->uncoverWhenRedrawn(self->m_handovers);
             emit self->progressChanged(100, 100);
@@ -246,6 +275,68 @@ void WebView::handOver(const Movie &movie)
             self->reportCommandState();
             emit self->documentComplete(self->m_view->url(), true);
         });
+}
+
+void WebView::takeKeyboard()
+{
+    // The page shown has the keyboard: a player page gives it to its movie,
+    // and so may a site's page; the view has to have it for that to count.
+    m_view->setFocus(Qt::OtherFocusReason);
+}
+
+void WebView::addSoundKeys()
+{
+    const auto key = [this](const QKeySequence &keys, auto act) {
+        auto *action = new QAction(this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(action, &QAction::triggered, this, act);
+        addAction(action);
+        m_soundKeys << action;
+    };
+    key(QKeySequence(Qt::CTRL | Qt::Key_Up), [this] { changeVolume(10); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Down), [this] { changeVolume(-10); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_M), [this] { toggleMute(); });
+}
+
+void WebView::changeVolume(int step)
+{
+    common::PlayerSound sound = m_player.sound();
+    sound.volume = std::clamp(sound.volume + step, 0, 100);
+    sound.muted = false;
+    m_player.setSound(sound);
+}
+
+void WebView::toggleMute()
+{
+    common::PlayerSound sound = m_player.sound();
+    sound.muted = !sound.muted;
+    m_player.setSound(sound);
+}
+
+void WebView::applySound()
+{
+    const common::PlayerSound sound = m_player.sound();
+    if (!m_parked && !m_ending)
+        emit statusTextChanged(sound.muted ? QStringLiteral("静音") : QStringLiteral("音量：%1%").arg(sound.volume));
+    if (!m_view || !inPlayerPage())
+        return;
+    m_view->page()->runJavaScript(QStringLiteral("typeof flashbarSetSound===\"function\"&&flashbarSetSound(%1,%2)")
+                                      .arg(sound.volume)
+                                      .arg(sound.muted ? QStringLiteral("true") : QStringLiteral("false")));
+}
+
+void WebView::setShowsItem(bool item)
+{
+    m_showsItem = item;
+    tellShowsItem();
+}
+
+void WebView::tellShowsItem()
+{
+    if (m_view && !m_parked && inPlayerPage())
+        m_view->page()->runJavaScript(
+            QStringLiteral("flashbarItem=%1").arg(m_showsItem ? QStringLiteral("true") : QStringLiteral("false")));
 }
 
 void WebView::cover()
@@ -326,6 +417,7 @@ void WebView::park()
 {
     if (!m_view)
         return;
+    setFullScreen(false);
     m_parked = true;
     m_busy = false;
     m_waiting.reset();
@@ -357,6 +449,42 @@ void WebView::reload()
 {
     if (m_view)
         m_view->reload();
+}
+
+void WebView::fullScreenRequested(QWebEngineFullScreenRequest request)
+{
+    // The engine asks only on the user's action (a click or key in the
+    // movie, or its menu); a request made on its own never comes.
+    if (m_parked || m_ending) {
+        request.reject();
+        return;
+    }
+    request.accept();
+    m_pageFullScreen = request.toggleOn();
+    setFullScreen(request.toggleOn());
+}
+
+void WebView::setFullScreen(bool on)
+{
+    if (on == isFullScreen() || (on && !m_view))
+        return;
+    if (on) {
+        m_fullScreen = new FullScreenHost(m_view, this);
+        m_fullScreen->addActions(m_soundKeys);
+        connect(m_fullScreen, &FullScreenHost::leaveRequested, this, [this] { setFullScreen(false); });
+        emit fullScreenChanged(true);
+        return;
+    }
+    if (m_pageFullScreen) {
+        m_pageFullScreen = false;
+        m_view->triggerPageAction(QWebEnginePage::ExitFullScreen);
+    }
+    // Asked from the host's own keys: it goes once they are handled.
+    FullScreenHost *host = std::exchange(m_fullScreen, nullptr);
+    host->giveBack();
+    host->deleteLater();
+    m_cover->raise();
+    emit fullScreenChanged(false);
 }
 
 QUrl WebView::url() const

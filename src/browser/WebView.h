@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QUrl>
@@ -9,11 +10,14 @@
 #include <functional>
 #include <optional>
 
+class QAction;
+class QWebEngineFullScreenRequest;
 class QWebEngineHttpRequest;
 class QWebEngineView;
 
 namespace browser {
 
+class FullScreenHost;
 class PlayerServer;
 
 // The browser control of the browser windows, over Qt WebEngine: navigation
@@ -46,6 +50,17 @@ public:
     void forward();
     void stop();
     void reload();
+    // Fills the screen with the page shown, or gives it back to the window;
+    // the page's own full screen (a movie's request) ends with it.
+    void setFullScreen(bool on);
+    bool isFullScreen() const { return m_fullScreen != nullptr; }
+    // The movies' sound: louder or quieter by `step` percent, or muted and
+    // back; Ctrl+Up, Ctrl+Down and Ctrl+M while watching.
+    void changeVolume(int step);
+    // Whether the page shows an item, which the player's menu can send to
+    // a friend.
+    void setShowsItem(bool item);
+    void toggleMute();
     bool busy() const { return m_busy; }
     QUrl url() const;
     QString title() const;
@@ -68,6 +83,9 @@ signals:
     void commandStateChanged(int command, bool enabled);
     void titleChanged(const QString &title);
     void documentComplete(const QUrl &url, bool ok);
+    void fullScreenChanged(bool on);
+    // "发送给好友" was chosen in the player's menu.
+    void recommendChosen();
 
 private:
     struct Movie
@@ -96,16 +114,29 @@ private:
     // redrawn after hand-over number `handover`, or a page has loaded.
     void cover();
     void uncoverWhenRedrawn(int handover, int tries = 0);
+    // A movie shown takes the keyboard, with no click needed.
+    void takeKeyboard();
+    // Tells the player page shown whether it shows an item.
+    void tellShowsItem();
+    void addSoundKeys();
+    // Gives the player page shown the movies' sound.
+    void applySound();
     bool inPlayerPage() const;
     // Hands a movie to the player page shown.
     void handOver(const Movie &movie);
     // The movie in a player page of its own, loaded afresh.
     void playInOwnPage(const Movie &movie);
     void loadFinished(bool ok);
+    // The page asks to fill the screen, or to stop.
+    void fullScreenRequested(QWebEngineFullScreenRequest request);
 
     PlayerServer &m_player;
-    QWebEngineView *m_view = nullptr; // a child, made with the first page
-    QWidget *m_cover = nullptr;       // over the view while it may show an old picture
+    QWebEngineView *m_view = nullptr;       // a child, made with the first page
+    QWidget *m_cover = nullptr;             // over the view while it may show an old picture
+    FullScreenHost *m_fullScreen = nullptr; // holds the view while it fills the screen
+    QList<QAction *> m_soundKeys;           // in the window and in full screen
+    bool m_pageFullScreen = false;          // the page itself is in full screen
+    bool m_showsItem = false;
     int m_handovers = 0;
     bool m_ending = false; // the page's last answers come while it goes
     bool m_busy = false;

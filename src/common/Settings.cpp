@@ -9,6 +9,8 @@ namespace {
 
 const QString kAddressKey = QStringLiteral("site/address");
 const QString kLocalKey = QStringLiteral("site/local");
+const QString kVolumeKey = QStringLiteral("player/volume");
+const QString kMutedKey = QStringLiteral("player/muted");
 
 bool isLoopbackName(const QString &host)
 {
@@ -83,6 +85,29 @@ bool keepDefaultSiteAddress()
     if (settings.contains(kAddressKey))
         return true;
     settings.setValue(kAddressKey, kDefaultSiteAddress);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+PlayerSound readPlayerSound()
+{
+    const QSettings settings(settingsFilePath(), QSettings::IniFormat);
+    PlayerSound sound;
+    bool ok = false;
+    const int volume = settings.value(kVolumeKey).toString().trimmed().toInt(&ok);
+    if (ok && volume >= 0 && volume <= 100)
+        sound.volume = volume;
+    const QString muted = settings.value(kMutedKey).toString().trimmed().toLower();
+    if (muted == QLatin1String("true") || muted == QLatin1String("false"))
+        sound.muted = muted == QLatin1String("true");
+    return sound;
+}
+
+bool keepPlayerSound(const PlayerSound &sound)
+{
+    QSettings settings(settingsFilePath(), QSettings::IniFormat);
+    settings.setValue(kVolumeKey, sound.volume);
+    settings.setValue(kMutedKey, sound.muted);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

@@ -5,7 +5,8 @@
 // The program's settings file, $XDG_CONFIG_HOME/flashbar/flashbar.conf (Qt's
 // INI format). It holds the site's base address, [site] address=..., and
 // whether that address is this machine's own demo site, [site] local=true;
-// the companion programs read it through these functions too.
+// the companion programs read it through these functions too. [player]
+// holds the movies' sound: volume=0..100 and muted=true|false.
 namespace common {
 
 inline const QString kDefaultSiteAddress = QStringLiteral("http://127.0.0.1:8731/");
@@ -43,5 +44,20 @@ SiteSetting readSiteAddress(const QString &override);
 // so that the user finds the setting there. False when the file cannot be
 // written.
 bool keepDefaultSiteAddress();
+
+struct PlayerSound
+{
+    int volume = 100; // percent
+    bool muted = false;
+    bool operator==(const PlayerSound &) const = default;
+};
+
+// The movies' sound from the settings file. A volume that is not a whole
+// number from 0 to 100, or a mute that is neither true nor false, is
+// ignored and its default kept; the file is only read.
+PlayerSound readPlayerSound();
+
+// Writes the sound into the settings file; false when it cannot be written.
+bool keepPlayerSound(const PlayerSound &sound);
 
 } // namespace common

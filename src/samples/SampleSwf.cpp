@@ -365,6 +365,57 @@ QByteArray blankSwf()
     return swf.finish();
 }
 
+std::array<unsigned, 3> keySwfColours()
+{
+    return {0x2a6f97, 0xc8553d, 0x7fb069};
+}
+
+namespace {
+
+Shape stageRect(unsigned colour, int width, int height)
+{
+    Shape rect;
+    const int fill = rect.addFill(rgb(colour));
+    rect.moveTo(0, 0, 0, fill, 0);
+    rect.lineTo(width, 0);
+    rect.lineTo(width, height);
+    rect.lineTo(0, height);
+    rect.lineTo(0, 0);
+    return rect;
+}
+
+Actions askForFullScreen()
+{
+    return Actions().pushString("Stage").getVariable().pushString("displayState").pushString("fullScreen").setMember();
+}
+
+} // namespace
+
+QByteArray keySwf()
+{
+    const std::array<unsigned, 3> colours = keySwfColours();
+    Writer swf(8, {0, twips(StageWidth), 0, twips(StageHeight)}, FrameRate);
+    swf.fileAttributes(0);
+    swf.setBackgroundColor(rgb(colours[0]));
+    swf.defineShape(1, stageRect(colours[1], twips(StageWidth), twips(StageHeight)));
+    swf.defineShape(2, stageRect(colours[2], twips(StageWidth), twips(StageHeight)));
+    // The button that hears the keys is a speck in the corner.
+    swf.defineShape(3, stageRect(colours[0], twips(2), twips(2)));
+    swf.defineKeyButton(
+        4, 3, {{'a', Actions().gotoFrame(1).stop()}, {'b', Actions().gotoFrame(2).stop()}, {'f', askForFullScreen()}});
+    swf.placeObject(5, 4, Matrix{});
+    swf.doAction(askForFullScreen().stop());
+    swf.showFrame();
+    swf.placeObject(1, 1, Matrix{});
+    swf.doAction(Actions().stop());
+    swf.showFrame();
+    swf.removeObject(1);
+    swf.placeObject(1, 2, Matrix{});
+    swf.doAction(Actions().stop());
+    swf.showFrame();
+    return swf.finish();
+}
+
 std::optional<unsigned> backgroundOf(const QByteArray &swf)
 {
     if (swf.size() < 9 || !swf.startsWith("FWS"))

@@ -407,6 +407,83 @@ void Writer::showFrame()
     ++m_frames;
 }
 
+Actions &Actions::gotoFrame(unsigned frame)
+{
+    m_bytes.append(char(0x81));
+    m_bytes.append("\x02\x00", 2);
+    m_bytes.append(char(frame & 0xff));
+    m_bytes.append(char((frame >> 8) & 0xff));
+    return *this;
+}
+
+Actions &Actions::stop()
+{
+    m_bytes.append(char(0x07));
+    return *this;
+}
+
+Actions &Actions::pushString(const QByteArray &text)
+{
+    const auto length = unsigned(text.size() + 2); // type and terminating zero
+    m_bytes.append(char(0x96));
+    m_bytes.append(char(length & 0xff));
+    m_bytes.append(char((length >> 8) & 0xff));
+    m_bytes.append(char(0)); // a string
+    m_bytes.append(text);
+    m_bytes.append(char(0));
+    return *this;
+}
+
+Actions &Actions::getVariable()
+{
+    m_bytes.append(char(0x1c));
+    return *this;
+}
+
+Actions &Actions::setMember()
+{
+    m_bytes.append(char(0x4f));
+    return *this;
+}
+
+QByteArray Actions::bytes() const
+{
+    return m_bytes + QByteArray(1, char(0));
+}
+
+void Writer::doAction(const Actions &actions)
+{
+    tag(DoAction, actions.bytes());
+}
+
+void Writer::defineKeyButton(std::uint16_t id, std::uint16_t characterId, const std::vector<KeyAction> &keys)
+{
+    BitWriter record;
+    record.u8(0x0f); // hit test, down, over and up
+    record.u16(characterId);
+    record.u16(1); // depth
+    writeMatrix(record, Matrix{});
+    record.align();
+    record.u8(0); // colour transform without terms
+    record.u8(0); // end of the characters
+    const QByteArray characters = record.bytes();
+
+    BitWriter body;
+    body.u16(id);
+    body.u8(0);                                 // not a menu
+    body.u16(unsigned(characters.size()) + 2u); // from this field to the first condition
+    QByteArray conditions;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const QByteArray actions = keys[i].actions.bytes();
+        BitWriter condition;
+        condition.u16(i + 1 == keys.size() ? 0u : unsigned(actions.size()) + 4u);
+        condition.u8(0);                         // no mouse transitions
+        condition.u8((keys[i].key & 0x7f) << 1); // key code, then "over down to idle" off
+        conditions += condition.bytes() + actions;
+    }
+    tag(DefineButton2, body.bytes() + characters + conditions);
+}
+
 QByteArray Writer::finish()
 {
     tag(End, {});

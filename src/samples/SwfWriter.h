@@ -121,6 +121,30 @@ private:
     int m_penY = 0;
 };
 
+// AVM1 action records, as DoAction tags and button conditions hold them.
+class Actions final
+{
+public:
+    Actions &gotoFrame(unsigned frame); // 0-based
+    Actions &stop();
+    Actions &pushString(const QByteArray &text);
+    Actions &getVariable(); // pops a name, pushes its value
+    Actions &setMember();   // pops value, name, object
+    // The records followed by the end of the list.
+    QByteArray bytes() const;
+
+private:
+    QByteArray m_bytes;
+};
+
+// Actions a button runs when a key is pressed: a character's code for
+// printable keys, 1 to 19 for the named keys (left, right, … escape).
+struct KeyAction
+{
+    unsigned key;
+    Actions actions;
+};
+
 class Writer final
 {
 public:
@@ -135,6 +159,9 @@ public:
     void moveObject(std::uint16_t depth, const Matrix &matrix);
     void removeObject(std::uint16_t depth);
     void showFrame();
+    void doAction(const Actions &actions);
+    // A button that shows `characterId` in all its states and answers keys.
+    void defineKeyButton(std::uint16_t id, std::uint16_t characterId, const std::vector<KeyAction> &keys);
 
     // Appends the End tag and returns the whole file.
     QByteArray finish();
@@ -144,9 +171,11 @@ public:
         ShowFrame = 1,
         DefineShape = 2,
         SetBackgroundColor = 9,
+        DoAction = 12,
         PlaceObject2 = 26,
         RemoveObject2 = 28,
         DefineShape3 = 32,
+        DefineButton2 = 34,
         FileAttributes = 69,
     };
 

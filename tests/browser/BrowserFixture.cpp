@@ -29,6 +29,17 @@ QString Site::itemName(int id)
     return q.next() ? q.value(0).toString() : QString();
 }
 
+QString Site::siteFilePath(int id)
+{
+    store::Connection c(catalogue::cataloguePath(home.path()));
+    QSqlQuery q(c.database());
+    q.exec(QStringLiteral("SELECT ColumeName, Filename FROM qry_files WHERE FileID = %1").arg(id));
+    return q.next()
+               ? QDir(home.path())
+                     .filePath(QStringLiteral("site/files/%1/%2").arg(q.value(0).toString(), q.value(1).toString()))
+               : QString();
+}
+
 Site &site()
 {
     static Site *s = new Site;

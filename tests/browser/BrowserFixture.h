@@ -27,6 +27,8 @@ struct Site
     Site();
     QString base() const { return site->baseUrl(); }
     QString itemName(int id);
+    // Where a real file put for an item replaces the site's drawn sample.
+    QString siteFilePath(int id);
     QTemporaryDir home;
     std::unique_ptr<DemoSite> site;
 };

@@ -74,6 +74,42 @@ TEST(Settings, SiteAddressComesFromOverrideFileOrDefault)
     EXPECT_FALSE(common::keepDefaultSiteAddress());
 }
 
+TEST(Settings, ThePlayersSoundIsKeptAndABadValueIgnored)
+{
+    ConfigHome home;
+    const QString file = common::settingsFilePath();
+    EXPECT_EQ(common::readPlayerSound(), common::PlayerSound{}) << "nothing stored";
+    EXPECT_FALSE(QFile::exists(file)) << "reading writes nothing";
+    EXPECT_EQ(common::PlayerSound{}.volume, 100);
+
+    writeFile(file, "[site]\naddress=http://mine.example/\n[player]\nvolume = 35\nmuted=TRUE\n");
+    EXPECT_EQ(common::readPlayerSound(), (common::PlayerSound{35, true}));
+
+    // Each bad value alone is ignored; the other is still read, and the
+    // file stays as it was.
+    for (const char *bad : {"-1", "101", "7.5", "abc", "\"\"", "0x10", "1e2"}) {
+        const QByteArray text = QByteArray("[player]\nvolume=") + bad + "\nmuted=false\n";
+        writeFile(file, text);
+        EXPECT_EQ(common::readPlayerSound(), (common::PlayerSound{100, false})) << bad;
+        EXPECT_EQ(readFile(file), text) << bad;
+    }
+    for (const char *bad : {"yes", "2", ""}) {
+        const QByteArray text = QByteArray("[player]\nvolume=0\nmuted=") + bad + "\n";
+        writeFile(file, text);
+        EXPECT_EQ(common::readPlayerSound(), (common::PlayerSound{0, false})) << bad;
+        EXPECT_EQ(readFile(file), text) << bad;
+    }
+
+    // Kept, it is read back, the site's settings beside it untouched.
+    writeFile(file, "[site]\naddress=http://mine.example/\n");
+    EXPECT_TRUE(common::keepPlayerSound({60, true}));
+    EXPECT_EQ(common::readPlayerSound(), (common::PlayerSound{60, true}));
+    EXPECT_EQ(common::readSiteAddress({}).address, QStringLiteral("http://mine.example/"));
+    QFile::remove(file);
+    ASSERT_TRUE(QDir().mkpath(file));
+    EXPECT_FALSE(common::keepPlayerSound({60, true}));
+}
+
 TEST(Paths, AnInstalledProgramUsesItsPrefixAlone)
 {
     QTemporaryDir dir;

@@ -11,6 +11,7 @@
 #include "browse/ItemListPanel.h"
 #include "browse/ItemRowsModel.h"
 #include "browser/BrowserWindow.h"
+#include "browser/WebView.h"
 #include "platform/QtPrompter.h"
 #include "search/SearchResultModel.h"
 #include "search/SearchWindow.h"
@@ -27,10 +28,13 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeView>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -38,6 +42,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -166,6 +171,39 @@ protected:
         ASSERT_TRUE(until([main] { return main->pal_files->filesModel->rowCount() >= 3; }));
     }
 
+    // The movie shown has the keyboard with no click: its window is active,
+    // the view has Qt's focus and the player its page's. F11 fills the
+    // screen with it, a second F11 gives the window back where it was.
+    static void watchFullScreen(Person &person, TFrm_Browser *browser)
+    {
+        EXPECT_TRUE(until([browser] {
+            return browser->isActiveWindow() && browser->WebBrowser1->isAncestorOf(QApplication::focusWidget());
+        })) << "the browser window has the keyboard";
+        auto playerFocused = std::make_shared<std::atomic<bool>>(false);
+        EXPECT_TRUE(until([browser, playerFocused] {
+            browser->WebBrowser1->engineView()->page()->runJavaScript(
+                QStringLiteral(
+                    "(()=>{const p=document.querySelector('ruffle-player');"
+                    "return !!p&&document.activeElement===p&&p.shadowRoot.activeElement.id==='container';})()"),
+                [playerFocused](const QVariant &v) { *playerFocused = v.toBool(); });
+            return playerFocused->load();
+        })) << "the movie has the page's keyboard";
+        const QRect place = onGui([browser] { return browser->frameGeometry(); });
+        person.press(Person::kF11);
+        EXPECT_TRUE(until([browser] {
+            QWidget *shown = browser->WebBrowser1->engineView()->window();
+            return shown != browser && shown->isFullScreen() && shown->windowHandle()->isExposed() &&
+                   shown->size() == shown->screen()->size();
+        })) << "F11 fills the screen";
+        person.press(Person::kF11);
+        EXPECT_TRUE(until([browser] {
+            return !browser->WebBrowser1->isFullScreen() && browser->WebBrowser1->engineView()->window() == browser;
+        })) << "a second F11 gives the window back";
+        EXPECT_TRUE(until([browser, place] { return browser->frameGeometry() == place; }))
+            << "where and as large as it was";
+        EXPECT_TRUE(until([browser] { return browser->isActiveWindow(); }));
+    }
+
     QPoint rowPlace(Person &person, int row)
     {
         QTreeView *list = program.Frm_Main()->pal_files->lv_Files;
@@ -278,6 +316,7 @@ TEST_F(Journey, OpensAnItemAndSearchesWithoutAStrayClick)
         ASSERT_TRUE(until([browser] { return onScreen(browser); })) << "the browser window opens";
         EXPECT_EQ(onGui([browser] { return browser->CurrentFileID; }), id);
         expectSteady(person, browser, "the browser window");
+        watchFullScreen(person, browser);
         onGui([browser] { return browser->close(); });
 
         // The search window: a click into its keyword box searches nothing.

@@ -65,6 +65,7 @@ public:
     static constexpr unsigned kReturn = 0xff0d;
     static constexpr unsigned kEscape = 0xff1b;
     static constexpr unsigned kBackSpace = 0xff08;
+    static constexpr unsigned kF11 = 0xffc8;
     static constexpr unsigned kSelectAll = 'a'; // with control
 
 private:

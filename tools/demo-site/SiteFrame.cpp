@@ -51,7 +51,8 @@ QString page(const QString &title, const QString &body, const QString &head)
 
 QString playerHead(const QString &height)
 {
-    // The player starts at once: no splash, no click to play or to unmute.
+    // The player starts at once: no splash, no click to play or to unmute;
+    // the movie may fill the screen.
     return QStringLiteral("<style>#player{width:100%;height:") + height +
            QStringLiteral(";background:#000}"
                           "#player>*{display:block;width:100%;height:100%}</style>\n"
@@ -66,7 +67,8 @@ QString playerHead(const QString &height)
                           "  polyfills: false,\n"
                           "  warnOnUnsupportedContent: false,\n"
                           "  upgradeToHttps: false,\n"
-                          "  contextMenu: \"on\"\n"
+                          "  contextMenu: \"on\",\n"
+                          "  allowFullscreen: true\n"
                           "};\n"
                           "</script>\n"
                           "<script src=\"/ruffle/ruffle.js\"></script>\n");
@@ -83,6 +85,14 @@ QString playerBox(const QString &swfPath)
                           "  var options = { url: box.dataset.swf };\n"
                           "  if (typeof player.ruffle === \"function\") player.ruffle().load(options);\n"
                           "  else player.load(options);\n"
+                          "  // The movie has the keyboard once the player can take it.\n"
+                          "  var focus = function (tries) {\n"
+                          "    var c = player.shadowRoot && player.shadowRoot.getElementById(\"container\");\n"
+                          "    if (c && c.hasAttribute(\"tabindex\")) c.focus({ preventScroll: true });\n"
+                          "    if ((!c || player.shadowRoot.activeElement !== c) && tries > 0)\n"
+                          "      setTimeout(function () { focus(tries - 1); }, 50);\n"
+                          "  };\n"
+                          "  focus(200);\n"
                           "})();\n"
                           "</script>\n")
         .arg(escaped(swfPath));
