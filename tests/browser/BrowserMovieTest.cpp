@@ -3,6 +3,7 @@
 // screen; the player's menu; the sound, kept in the settings file.
 #include "BrowserFixture.h"
 #include "PlayerColour.h"
+#include "PlayerMenu.h"
 
 #include "EnvVar.h"
 #include "Files.h"
@@ -66,24 +67,8 @@ protected:
         return *answer;
     }
 
-    // The player's menu as shown: each entry's text and centre in the
-    // view; none while it is hidden.
-    QMap<QString, QPoint> playerMenu()
-    {
-        const QVariantList entries =
-            ask(QStringLiteral(
-                    "(()=>{const s=document.querySelector('ruffle-player').shadowRoot;"
-                    "if(s.getElementById('context-menu-overlay').classList.contains('hidden'))return [];"
-                    "return [...s.querySelectorAll('#context-menu .menu-item')].map(e=>{"
-                    "const r=e.getBoundingClientRect();return [e.textContent,r.x+r.width/2,r.y+r.height/2];});})()"))
-                .toList();
-        QMap<QString, QPoint> menu;
-        for (const QVariant &e : entries) {
-            const QVariantList entry = e.toList();
-            menu.insert(entry.at(0).toString(), QPoint(entry.at(1).toInt(), entry.at(2).toInt()));
-        }
-        return menu;
-    }
+    // The player's menu as shown; none while it is hidden.
+    QMap<QString, QPoint> playerMenu() { return playerMenuFrom(ask(playerMenuScript())); }
 
     QWidget *surface() { return window.WebBrowser1->engineView()->focusProxy(); }
 

@@ -1,8 +1,12 @@
 // What a person does with the program, through the X server's own input:
 // the logins with their messages, a class list and its context menu, a card
-// to a friend, an item opened, a local search. The same journeys run on a
-// bare X server and under a window manager.
+// to a friend, an item opened (a movie that hears keys, fills the screen,
+// takes the sound keys; a moving one paused from the player's menu), a local
+// search. The same journeys run on a bare X server and under a window manager.
+#include "Files.h"
 #include "Person.h"
+#include "PlayerColour.h"
+#include "PlayerMenu.h"
 #include "server_ui/SiteHome.h"
 #include "shell/DemoHome.h"
 
@@ -10,9 +14,13 @@
 #include "app/Program.h"
 #include "browse/ItemListPanel.h"
 #include "browse/ItemRowsModel.h"
+#include "browse/ListLoader.h"
 #include "browser/BrowserWindow.h"
 #include "browser/WebView.h"
+#include "common/LocalCopy.h"
+#include "common/Settings.h"
 #include "platform/QtPrompter.h"
+#include "samples/SampleSwf.h"
 #include "search/SearchResultModel.h"
 #include "search/SearchWindow.h"
 #include "server/LoginDialog.h"
@@ -22,6 +30,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -96,6 +105,47 @@ int itemsMarked(TDM_CDS *dm)
 {
     return onGui(
         [dm] { return countOf(dm, "SELECT COUNT(*) FROM tb_Files WHERE HasViewed OR HasDownloaded OR Deleted"); });
+}
+
+// What a script in the browser's page answers; nothing when it does not
+// answer within a few seconds. Asked from the person's thread.
+QVariant askPage(TFrm_Browser *browser, const QString &script)
+{
+    struct Answer
+    {
+        std::atomic<bool> done = false;
+        QVariant value;
+    };
+    const auto answer = std::make_shared<Answer>();
+    QMetaObject::invokeMethod(qApp, [browser, script, answer] {
+        browser->WebBrowser1->engineView()->page()->runJavaScript(script, [answer](const QVariant &v) {
+            answer->value = v;
+            answer->done = true;
+        });
+    });
+    eventually([&answer] { return answer->done.load(); }, 5000);
+    return answer->done ? answer->value : QVariant();
+}
+
+QWidget *movieView(TFrm_Browser *browser)
+{
+    return onGui([browser] { return static_cast<QWidget *>(browser->WebBrowser1->engineView()); });
+}
+
+// Whether the screen shows `colour` over a good part of the movie within
+// `timeoutMs`.
+bool showsColour(Person &person, TFrm_Browser *browser, const QColor &colour, int timeoutMs = 30000)
+{
+    QWidget *view = movieView(browser);
+    return eventually([&] { return pointsShowing(person.shot(view), colour) > 200; }, timeoutMs);
+}
+
+QList<QColor> keyMovieColours()
+{
+    QList<QColor> colours;
+    for (unsigned c : samples::keySwfColours())
+        colours << QColor(QRgb(c));
+    return colours;
 }
 
 constexpr const char *kCardsSent = "SELECT COUNT(*) FROM tb_SendCards WHERE SendFlag = 1";
@@ -179,14 +229,11 @@ protected:
         EXPECT_TRUE(until([browser] {
             return browser->isActiveWindow() && browser->WebBrowser1->isAncestorOf(QApplication::focusWidget());
         })) << "the browser window has the keyboard";
-        auto playerFocused = std::make_shared<std::atomic<bool>>(false);
-        EXPECT_TRUE(until([browser, playerFocused] {
-            browser->WebBrowser1->engineView()->page()->runJavaScript(
-                QStringLiteral(
-                    "(()=>{const p=document.querySelector('ruffle-player');"
-                    "return !!p&&document.activeElement===p&&p.shadowRoot.activeElement.id==='container';})()"),
-                [playerFocused](const QVariant &v) { *playerFocused = v.toBool(); });
-            return playerFocused->load();
+        EXPECT_TRUE(eventually([browser] {
+            return askPage(browser, QStringLiteral("(()=>{const p=document.querySelector('ruffle-player');"
+                                                   "return !!p&&document.activeElement===p&&"
+                                                   "p.shadowRoot.activeElement.id==='container';})()"))
+                .toBool();
         })) << "the movie has the page's keyboard";
         const QRect place = onGui([browser] { return browser->frameGeometry(); });
         person.press(Person::kF11);
@@ -202,6 +249,71 @@ protected:
         EXPECT_TRUE(until([browser, place] { return browser->frameGeometry() == place; }))
             << "where and as large as it was";
         EXPECT_TRUE(until([browser] { return browser->isActiveWindow(); }));
+    }
+
+    // With the keyboard elsewhere in the window, a click into the movie
+    // gives it back: a key changes its colour on the screen.
+    static void clickAndType(Person &person, TFrm_Browser *browser, const QList<QColor> &colours)
+    {
+        onGui([browser] {
+            browser->sb_Back->setFocus();
+            return true;
+        });
+        person.click(person.placeOf(movieView(browser)));
+        person.type(QStringLiteral("b"));
+        EXPECT_TRUE(showsColour(person, browser, colours.at(2))) << "a key after a click into the movie";
+    }
+
+    // Ctrl+Down and Ctrl+Up set the movie's sound, Ctrl+M mutes it, and
+    // the settings file keeps each.
+    static void setTheSound(Person &person, TFrm_Browser *browser)
+    {
+        EXPECT_EQ(common::readPlayerSound(), common::PlayerSound{}) << "a new settings file";
+        const auto heard = [browser](int volume, bool muted) {
+            return eventually([=] {
+                return common::readPlayerSound() == common::PlayerSound{volume, muted} &&
+                       askPage(browser, QStringLiteral("Math.round(document.querySelector('ruffle-player')"
+                                                       ".volume*100)"))
+                               .toInt() == (muted ? 0 : volume);
+            });
+        };
+        person.press(Person::kDown, true);
+        EXPECT_TRUE(heard(90, false)) << "Ctrl+Down";
+        EXPECT_TRUE(until([browser] { return browser->statusPanels[0]->text() == QStringLiteral("音量：90%"); }));
+        person.press(Person::kUp, true);
+        EXPECT_TRUE(heard(100, false)) << "Ctrl+Up";
+        person.press('m', true);
+        EXPECT_TRUE(heard(100, true)) << "Ctrl+M";
+        person.press('m', true);
+        EXPECT_TRUE(heard(100, false)) << "Ctrl+M again";
+    }
+
+    // A right click shows the player's own menu; its "播放" pauses the
+    // movie, its picture standing still on the screen, and plays it again.
+    static void pauseFromTheMenu(Person &person, TFrm_Browser *browser)
+    {
+        QWidget *view = movieView(browser);
+        const auto menu = [browser] { return playerMenuFrom(askPage(browser, playerMenuScript())); };
+        const auto pictureChanges = [&](int ms) {
+            const QImage first = person.shot(view);
+            return eventually([&] { return person.shot(view) != first; }, ms);
+        };
+        const auto choosePlay = [&] {
+            person.click(person.placeOf(view), 3);
+            ASSERT_TRUE(eventually([&] { return menu().contains(QStringLiteral("播放")); }))
+                << "the player's menu on a right click";
+            const QMap<QString, QPoint> shown = menu();
+            EXPECT_TRUE(shown.contains(QStringLiteral("进入全屏")) && shown.contains(QStringLiteral("发送给好友")))
+                << shown.keys().join(u',').toStdString();
+            person.click(person.placeOf(view, shown.value(QStringLiteral("播放"))));
+            EXPECT_TRUE(eventually([&] { return menu().isEmpty(); })) << "the menu goes once used";
+        };
+        ASSERT_TRUE(pictureChanges(5000)) << "playing, the picture moves";
+        choosePlay();
+        QThread::msleep(300); // the menu's last picture
+        EXPECT_FALSE(pictureChanges(1500)) << "paused, the picture stands still";
+        choosePlay();
+        EXPECT_TRUE(pictureChanges(5000)) << "played again, it moves";
     }
 
     QPoint rowPlace(Person &person, int row)
@@ -304,19 +416,54 @@ TEST_F(Journey, OpensAnItemAndSearchesWithoutAStrayClick)
 {
     act([this](Person &person) {
         logInOffline(person);
+        // The first class's third item is a movie that hears keys, its
+        // second a moving picture, both as local copies.
+        TFrm_Main *main = program.Frm_Main();
+        TDM_CDS *dm = program.DM_CDS();
+        const QString home = onGui([main] { return main->ProgramDir; });
+        const QList<browse::ItemRow> rows = onGui([main, dm, home] {
+            browse::ListState state = main->pal_files->state;
+            return browse::ListItems(*dm, state, home, {}, 1, browse::FirstPage).rows;
+        });
+        ASSERT_GE(rows.size(), 3);
+        const browse::ItemRow &moving = rows.at(1);
+        for (const auto &[row, swf] :
+             {std::pair(rows.at(2), samples::keySwf()), std::pair(moving, samples::sampleSwf(moving.fileId.toInt()))}) {
+            const std::optional<QString> copy = LocalCopyPath(home, row.columnName, row.fileName);
+            ASSERT_TRUE(copy);
+            writeFile(*copy, swf);
+        }
         listFirstClass(person);
         if (HasFatalFailure())
             return;
-        TDM_CDS *dm = program.DM_CDS();
+        ASSERT_TRUE(until([main] {
+            return main->pal_files->filesModel->row(2).hasLocalCopy() &&
+                   main->pal_files->filesModel->row(1).hasLocalCopy();
+        }));
+        const QList<QColor> colours = keyMovieColours();
 
-        // A double click opens the row's item in the browser window.
+        // A double click opens the row's item in the browser window, where
+        // it hears the keyboard at once.
         const int id = onGui([this] { return program.Frm_Main()->pal_files->filesModel->row(2).fileId.toInt(); });
         person.doubleClick(rowPlace(person, 2));
         TFrm_Browser *browser = program.Frm_Browser();
         ASSERT_TRUE(until([browser] { return onScreen(browser); })) << "the browser window opens";
         EXPECT_EQ(onGui([browser] { return browser->CurrentFileID; }), id);
         expectSteady(person, browser, "the browser window");
+        ASSERT_TRUE(showsColour(person, browser, colours.at(0))) << "the movie shows";
+        person.type(QStringLiteral("a"));
+        EXPECT_TRUE(showsColour(person, browser, colours.at(1))) << "a key with no click first";
         watchFullScreen(person, browser);
+        clickAndType(person, browser, colours);
+        setTheSound(person, browser);
+        onGui([browser] { return browser->close(); });
+
+        // The second row's item is a moving picture, paused from its menu.
+        ASSERT_TRUE(closed(browser));
+        person.doubleClick(rowPlace(person, 1));
+        ASSERT_TRUE(until([browser] { return onScreen(browser); })) << "the browser window opens again";
+        ASSERT_TRUE(showsColour(person, browser, backgroundOf(samples::sampleSwf(moving.fileId.toInt()))));
+        pauseFromTheMenu(person, browser);
         onGui([browser] { return browser->close(); });
 
         // The search window: a click into its keyword box searches nothing.

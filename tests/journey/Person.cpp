@@ -125,22 +125,37 @@ bool Person::isAbove(QWidget *upper, QWidget *lower) const
 
 bool Person::looksBlank(QWidget *widget) const
 {
+    const QImage image = shot(widget);
+    if (image.isNull())
+        return true;
+    const QRgb first = image.pixel(0, 0) & RGB_MASK;
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((line[x] & RGB_MASK) != first)
+                return false;
+        }
+    }
+    return true;
+}
+
+QImage Person::shot(QWidget *widget) const
+{
     const QPoint origin = placeOf(widget, {0, 0});
     const QSize size = onGui([widget] { return widget->size(); });
-    xcb_get_image_reply_t *image =
+    xcb_get_image_reply_t *reply =
         xcb_get_image_reply(m_x,
                             xcb_get_image(m_x, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, int16_t(origin.x()),
                                           int16_t(origin.y()), uint16_t(size.width()), uint16_t(size.height()), ~0u),
                             nullptr);
-    if (!image)
-        return true;
-    const uint32_t *pixels = reinterpret_cast<const uint32_t *>(xcb_get_image_data(image));
-    const int count = xcb_get_image_data_length(image) / 4;
-    bool blank = true;
-    for (int i = 1; i < count && blank; ++i)
-        blank = (pixels[i] & 0xffffff) == (pixels[0] & 0xffffff);
-    std::free(image);
-    return blank;
+    if (!reply)
+        return {};
+    // A 24-bit screen sends 32 bits a pixel, as Qt's RGB32 holds them.
+    QImage image;
+    if (xcb_get_image_data_length(reply) == size.width() * size.height() * 4)
+        image = QImage(xcb_get_image_data(reply), size.width(), size.height(), QImage::Format_RGB32).copy();
+    std::free(reply);
+    return image;
 }
 
 void Person::fake(int type, int detail, QPoint at)

@@ -6,6 +6,7 @@
 // works on a thread of its own while the program's event loop runs, and asks
 // the program's widgets what they show through the GUI thread.
 #include <QApplication>
+#include <QImage>
 #include <QMetaObject>
 #include <QPoint>
 #include <QThread>
@@ -50,6 +51,9 @@ public:
     // Whether the screen shows nothing drawn where `widget` is: every pixel
     // of its area alike, as an unpainted window is.
     bool looksBlank(QWidget *widget) const;
+    // What the screen shows where `widget` is; a null image when the
+    // server answers nothing.
+    QImage shot(QWidget *widget) const;
 
     void moveTo(QPoint screen);
     void click(QPoint screen, int button = 1);
@@ -66,6 +70,8 @@ public:
     static constexpr unsigned kEscape = 0xff1b;
     static constexpr unsigned kBackSpace = 0xff08;
     static constexpr unsigned kF11 = 0xffc8;
+    static constexpr unsigned kUp = 0xff52;
+    static constexpr unsigned kDown = 0xff54;
     static constexpr unsigned kSelectAll = 'a'; // with control
 
 private:
