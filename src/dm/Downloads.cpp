@@ -65,7 +65,7 @@ void Downloads::restore()
         if (d.settled())
             continue;
         if (d.gid.isEmpty())
-            submit(d.serial);
+            sendToAria2(d.serial);
         else
             follow(d.serial);
     }
@@ -129,7 +129,7 @@ std::optional<QString> Downloads::accept(const QString &service, const QString &
         return std::nullopt;
     const int existing = rowOfTarget(QDir(job->folder).filePath(job->name));
     if (existing < 0) {
-        submit(append(*job));
+        sendToAria2(append(*job));
         return QStringLiteral("OK");
     }
     const Download &d = m_downloads.at(existing);
@@ -156,7 +156,7 @@ int Downloads::append(const Job &job)
     return serial;
 }
 
-void Downloads::submit(int serial)
+void Downloads::sendToAria2(int serial)
 {
     const Download &d = m_downloads.at(rowOfSerial(serial));
     // aria2 goes on from a part file and its control file, never writing
@@ -200,7 +200,7 @@ void Downloads::follow(int serial)
                          return;
                      // Not in aria2's session: added again, to go on from its part file.
                      if (!error.isEmpty() || aria2State(result.toObject()) == u"removed")
-                         submit(serial);
+                         sendToAria2(serial);
                      else
                          m_poll->start();
                  });
@@ -332,7 +332,7 @@ void Downloads::resume(int row)
                      m_downloads[at].state = Download::Waiting;
                      changed(at);
                      if (!error.isEmpty()) // aria2 no longer has it: added again
-                         submit(serial);
+                         sendToAria2(serial);
                      m_poll->start();
                  });
 }
@@ -373,7 +373,7 @@ void Downloads::restart(int row)
     d.finished = {};
     d.state = Download::Waiting;
     changed(row);
-    submit(d.serial);
+    sendToAria2(d.serial);
 }
 
 void Downloads::remove(int row)

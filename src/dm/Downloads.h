@@ -71,7 +71,7 @@ public:
 private:
     int append(const Job &job);
     void restart(int row);
-    void submit(int serial);
+    void sendToAria2(int serial);
     void follow(int serial);
     void adoptOthers();
     void adopt(const QJsonObject &status);
