@@ -80,11 +80,11 @@ ManagerWindow::ManagerWindow(Downloads &downloads, QWidget *parent)
     m_toolBar->setObjectName(QStringLiteral("tb_Downloads"));
     m_settingsBar->setObjectName(QStringLiteral("tb_DownloadSettings"));
     m_menu->setObjectName(QStringLiteral("pm_Downloads"));
-    m_pause = makeAction(QStringLiteral("act_Pause"), QStringLiteral("暂停"), &ManagerWindow::pauseSelected);
-    m_resume = makeAction(QStringLiteral("act_Resume"), QStringLiteral("继续"), &ManagerWindow::resumeSelected);
-    m_cancel = makeAction(QStringLiteral("act_Cancel"), QStringLiteral("取消"), &ManagerWindow::cancelSelected);
-    m_retry = makeAction(QStringLiteral("act_Retry"), QStringLiteral("重试"), &ManagerWindow::retrySelected);
-    m_remove = makeAction(QStringLiteral("act_Remove"), QStringLiteral("从列表删除"), &ManagerWindow::removeSelected);
+    m_pause = makeRowAction(QStringLiteral("act_Pause"), QStringLiteral("暂停"), &Downloads::pause);
+    m_resume = makeRowAction(QStringLiteral("act_Resume"), QStringLiteral("继续"), &Downloads::resume);
+    m_cancel = makeRowAction(QStringLiteral("act_Cancel"), QStringLiteral("取消"), &Downloads::cancel);
+    m_retry = makeRowAction(QStringLiteral("act_Retry"), QStringLiteral("重试"), &Downloads::retry);
+    m_remove = makeRowAction(QStringLiteral("act_Remove"), QStringLiteral("从列表删除"), &Downloads::remove);
     m_open = makeAction(QStringLiteral("act_OpenFolder"), QStringLiteral("打开文件夹"), &ManagerWindow::openFolder);
     m_toolBar->addSeparator();
     makeAction(QStringLiteral("act_PauseAll"), QStringLiteral("全部暂停"), &ManagerWindow::pauseAll);
@@ -147,6 +147,14 @@ QAction *ManagerWindow::makeAction(const QString &name, const QString &text, voi
     return action;
 }
 
+QAction *ManagerWindow::makeRowAction(const QString &name, const QString &text, void (Downloads::*command)(int))
+{
+    QAction *action = m_toolBar->addAction(text);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, [this, command] { forEachSelected(command); });
+    return action;
+}
+
 QSpinBox *ManagerWindow::makeSpinBox(const QString &name, const QString &label, int least, int most, int value)
 {
     auto *caption = new QLabel(label, m_settingsBar);
@@ -199,18 +207,6 @@ void ManagerWindow::updateActions()
     m_open->setEnabled(rows.size() == 1);
 }
 
-void ManagerWindow::pauseSelected()
-{
-    for (const int row : selectedRows())
-        m_downloads.pause(row);
-}
-
-void ManagerWindow::resumeSelected()
-{
-    for (const int row : selectedRows())
-        m_downloads.resume(row);
-}
-
 void ManagerWindow::toggleSelected()
 {
     for (const int row : selectedRows()) {
@@ -221,23 +217,11 @@ void ManagerWindow::toggleSelected()
     }
 }
 
-void ManagerWindow::cancelSelected()
+void ManagerWindow::forEachSelected(void (Downloads::*command)(int))
 {
+    // From the last row up, so that rows removed leave the others in place.
     for (const int row : selectedRows())
-        m_downloads.cancel(row);
-}
-
-void ManagerWindow::retrySelected()
-{
-    for (const int row : selectedRows())
-        m_downloads.retry(row);
-}
-
-void ManagerWindow::removeSelected()
-{
-    // From the last row up, so that the rows not yet removed keep their places.
-    for (const int row : selectedRows())
-        m_downloads.remove(row);
+        (m_downloads.*command)(row);
 }
 
 void ManagerWindow::openFolder()

@@ -37,12 +37,10 @@ private:
     void settingsEdited();
     QList<int> selectedRows() const;
     void updateActions();
-    void pauseSelected();
-    void resumeSelected();
+    // A toolbar command that does `command` to each selected row.
+    QAction *makeRowAction(const QString &name, const QString &text, void (Downloads::*command)(int));
+    void forEachSelected(void (Downloads::*command)(int));
     void toggleSelected();
-    void cancelSelected();
-    void retrySelected();
-    void removeSelected();
     void openFolder();
     void pauseAll();
     void resumeAll();
